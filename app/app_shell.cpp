@@ -1,0 +1,207 @@
+#include "app/app_shell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/keyboard_hook.h"
+#include "platform/language_id.h"
+#include "ui/close_dialog.h"
+#include "ui/main_layout.h"
+#include "ui/main_window.h"
+#include "ui/show_centered.h"
+
+namespace korvane {
+namespace {
+QTimer* MakeTimer(QObject* parent, int interval)
+{
+    auto* timer = new QTimer(parent);
+    timer->setInterval(interval);
+    timer->setSingleShot(true);   // every handler stops its own timer on entry
+    return timer;
+}
+} // namespace
+
+int PrimaryScreenPercent()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 100;
+    return PercentFromScreen(screen->devicePixelRatio(), screen->logicalDotsPerInchY());
+}
+
+AppShell::AppShell(const ProcessRole& role, TfrmMain& window)
+    : QObject(&window), lockPath(InstanceLock::DefaultPath()), role_(role), window_(window)
+{
+    scale = MakeDisplayScale(PrimaryScreenPercent());
+    tmQuit = MakeTimer(this, 1000);
+    tmClose = MakeTimer(this, 500);
+    tmHide = MakeTimer(this, 1);
+    tmProcessFinish = MakeTimer(this, 500);
+    tmCleanData = MakeTimer(this, 100);
+    connect(tmQuit, &QTimer::timeout, this, &AppShell::tmQuitTimer);
+    connect(tmClose, &QTimer::timeout, this, &AppShell::tmCloseTimer);
+    connect(tmHide, &QTimer::timeout, &window_, &QWidget::hide);
+    connect(tmProcessFinish, &QTimer::timeout, this, &AppShell::tmProcessFinishTimer);
+    connect(tmCleanData, &QTimer::timeout, this, &AppShell::tmCleanDataTimer);
+
+    if (role_.isKernelRole) {
+        // A kernel's window lives off screen and is hidden at once.
+        window_.move(-1000, -1000);
+    }
+    window_.onCloseRequest = [this] { return FormClose(); };
+}
+
+AppShell::~AppShell() = default;
+
+void AppShell::FormCreate()
+{
+    if (role_.isKernelRole) {
+        StartKernel();
+        return;
+    }
+    InstallKeyboardHook();
+    StartViewer();
+}
+
+void AppShell::InstallKeyboardHook()
+{
+    keyboardHook_ = new KeyboardHook(this);
+    keyboardHook_->focusDummy = [this] { window_.mmDummy->setFocus(Qt::OtherFocusReason); };
+    keyboardHook_->focusMain = [this] { window_.setFocus(Qt::OtherFocusReason); };
+    keyboardHook_->startCleanData = [this] { tmCleanData->start(); };
+    keyboardHook_->routeContinue = [this] { window_.miRouteContinue->trigger(); };
+    qApp->installEventFilter(keyboardHook_);
+}
+
+void AppShell::StartViewer()
+{
+    // Single-instance rule: a second viewer stays off screen and closes after a second,
+    // touching nothing.
+    if (!instanceLock_.Acquire(lockPath)) {
+        window_.move(-1000, -1000);
+        tmQuit->start();
+        return;
+    }
+    flags.quitNow = false;
+    window_.captionOnPaint = true;
+    window_.setWindowTitle(QStringLiteral("Korvane"));
+
+    flags.viewerIdle = true;
+    flags.closeBusy = false;
+    flags.quitConfirmed = false;
+    window_.miContinue->setChecked(true);
+    window_.miRouteContinue->setChecked(false);
+
+    programFolder = QDir::currentPath().left(519);
+
+    languageSection = QStringLiteral("0x%1").arg(UserLanguageId(), 0, 16).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
+    iniPath = QDir(programFolder).filePath(QStringLiteral("Korvane.ini")).left(255);
+    if (!QFileInfo::exists(iniPath))
+        iniPath.clear();
+
+    frmClose_ = new TfrmClose(&window_);
+    frmClose_->isViewerIdle = [this] { return flags.viewerIdle; };
+
+    SizeAndCentre();
+    window_.miClean->setEnabled(false);
+    window_.miBackup->setEnabled(false);
+    connect(window_.miClose, &QAction::triggered, &window_, &QWidget::close);
+    window_.onResize = [this] { ApplyLayout(); };
+    window_.resizeEnabled = true;
+    ApplyLayout();
+}
+
+void AppShell::SizeAndCentre()
+{
+    const int w = Scaled(1100, scale.displayScale);
+    const int h = Scaled(700, scale.displayScale);
+    window_.setMinimumSize(w, h);
+    window_.resize(w, h);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        window_.move(static_cast<int>((area.width() - w) * 0.5), static_cast<int>((area.height() - h) * 0.5));
+    }
+}
+
+void AppShell::ApplyLayout()
+{
+    QWidget* central = window_.centralWidget();
+    MainLayoutInput in;
+    in.width = central->width();
+    in.height = central->height();
+    in.statusBarTop = central->height() + 1;   // the status bar sits below the central area
+    in.scale = scale;
+    const MainLayout l = ComputeMainLayout(in);
+    window_.plTitle->setGeometry(l.plTitle);
+    window_.plInformation->setGeometry(l.plInformation);
+    window_.plFile->setGeometry(l.plFile);
+    window_.plMapBackground->setGeometry(l.plMapRoute);
+    window_.plVCRControl->setGeometry(l.plVCRControl);
+    window_.plCurve->setGeometry(l.plCurve);
+    window_.plVCRBackGround->setGeometry(l.plVCRBackGround);
+    window_.plVCR1->setGeometry(l.videoPanel);
+    window_.plVCR2->setGeometry(l.videoPanel);
+    window_.tbVCR->setGeometry(l.tbVCR);
+    for (QLabel* image : {window_.imgVCR1, window_.imgVCR2})
+        image->setGeometry(0, 0, l.videoPanel.width(), l.videoPanel.height());
+}
+
+bool AppShell::FormClose()
+{
+    if (role_.isKernelRole)
+        return true;
+    flags.closeBusy = true;
+    bool grant = false;
+    if (flags.quitNow) {
+        grant = true;
+    } else if (!flags.viewerIdle) {
+        // Busy: refuse silently and ask again in 500 ms, until the viewer is idle.
+        tmClose->start();
+    } else {
+        if (pauseIfPlaying)
+            pauseIfPlaying();
+        if (ShowCentered(*frmClose_, &window_) == 1) {
+            flags.quitConfirmed = true;
+            if (closeChannels)
+                closeChannels();
+            grant = true;
+        }
+    }
+    flags.closeBusy = false;
+    return grant;
+}
+
+void AppShell::FormDestroy()
+{
+    if (role_.isKernelRole || flags.quitNow)
+        return;
+    if (keyboardHook_)
+        qApp->removeEventFilter(keyboardHook_);
+    instanceLock_.Release();
+}
+
+void AppShell::tmQuitTimer()
+{
+    flags.quitNow = true;
+    window_.close();
+}
+
+void AppShell::tmCloseTimer() { window_.close(); }
+
+void AppShell::tmProcessFinishTimer() { flags.viewerIdle = true; }
+
+void AppShell::tmCleanDataTimer()
+{
+    if (flags.closeBusy)
+        return;
+    if (cleanData)
+        cleanData();
+}
+
+} // namespace korvane

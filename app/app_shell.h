@@ -1,0 +1,89 @@
+#pragma once
+// The application shell: the role dispatch, the viewer's start-up order, the close request and
+// the shut-down clean-up, with the flags and timers that carry them. It owns the per-subsystem
+// objects of the process and wires them to the main window.
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "app/command_line.h"
+#include "platform/instance_lock.h"
+#include "ui/display_scale.h"
+
+class QTimer;
+
+namespace korvane {
+
+class KeyboardHook;
+class TfrmClose;
+class TfrmMain;
+
+// Flags of the main window, single bytes shared with the worker and the dialogs.
+struct ShellFlags {
+    bool quitNow = false;        // this process turned out to be a second viewer
+    bool viewerIdle = true;      // no recording is being opened and no job runs
+    bool closeBusy = false;      // a close request or a menu dialog is being decided
+    bool quitConfirmed = false;  // the user confirmed quitting
+};
+
+class AppShell : public QObject {
+    Q_OBJECT
+public:
+    AppShell(const ProcessRole& role, TfrmMain& window);
+    ~AppShell() override;
+
+    // Common initialisation, then the kernel or the viewer start.
+    void FormCreate();
+    void StartViewer();
+    // Decides a close request of the main window; true grants it.
+    bool FormClose();
+    // Shut-down clean-up of the viewer, after the window has closed.
+    void FormDestroy();
+
+    const ProcessRole& role() const { return role_; }
+    ShellFlags flags;
+    DisplayScale scale;
+    QString iniPath;           // <programFolder>/Korvane.ini, empty when absent
+    QString languageSection;   // "0x%X" of the user's language id
+    QString programFolder;     // the start directory
+
+    // Where the single-instance lock lives (tests point it elsewhere).
+    std::string lockPath;
+
+    QTimer* tmQuit = nullptr;
+    QTimer* tmClose = nullptr;
+    QTimer* tmHide = nullptr;
+    QTimer* tmProcessFinish = nullptr;
+    QTimer* tmCleanData = nullptr;
+
+    TfrmClose* frmClose() const { return frmClose_; }
+
+    // Subsystem hooks not owned by the shell yet: each runs when set.
+    std::function<void()> pauseIfPlaying;   // close while playing pauses first
+    std::function<void()> closeChannels;    // confirmed quit closes both channels
+    std::function<void()> cleanData;        // Ctrl+C: the clean command
+
+private:
+    // Kernel role: hands the process to the playback kernel.
+    void StartKernel();
+    void tmQuitTimer();
+    void tmCloseTimer();
+    void tmProcessFinishTimer();
+    void tmCleanDataTimer();
+    void InstallKeyboardHook();
+    void SizeAndCentre();
+    void ApplyLayout();
+
+    ProcessRole role_;
+    TfrmMain& window_;
+    InstanceLock instanceLock_;
+    KeyboardHook* keyboardHook_ = nullptr;
+    TfrmClose* frmClose_ = nullptr;
+    QObject* kernelRuntime_ = nullptr;
+};
+
+// The display percentage of the primary screen.
+int PrimaryScreenPercent();
+
+} // namespace korvane

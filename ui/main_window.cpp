@@ -1,0 +1,126 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+
+namespace korvane {
+namespace {
+const QColor kGrey(93, 93, 93);
+const QColor kBlack(0, 0, 0);
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    central->setAutoFillBackground(true);
+    QPalette pal = central->palette();
+    pal.setColor(QPalette::Window, kGrey);
+    central->setPalette(pal);
+    setCentralWidget(central);
+
+    plTitle = MakePanel(central, "plTitle", kBlack);
+    plVCRBackGround = MakePanel(central, "plVCRBackGround", kBlack);
+    plVCR1 = MakePanel(plVCRBackGround, "plVCR1", kBlack);
+    plVCR2 = MakePanel(plVCRBackGround, "plVCR2", kBlack);
+    for (QFrame* panel : {plVCR1, plVCR2}) {
+        // The kernels draw into these X windows by id.
+        panel->setAttribute(Qt::WA_NativeWindow);
+        panel->setAttribute(Qt::WA_DontCreateNativeAncestors);
+    }
+    imgVCR1 = new QLabel(plVCR1);
+    imgVCR1->setObjectName(QStringLiteral("imgVCR1"));
+    imgVCR2 = new QLabel(plVCR2);
+    imgVCR2->setObjectName(QStringLiteral("imgVCR2"));
+    for (QLabel* image : {imgVCR1, imgVCR2}) {
+        image->setScaledContents(true);
+        image->hide();
+    }
+    plVCR2->hide();
+    plVCRControl = MakePanel(central, "plVCRControl", kGrey);
+    plCurve = MakePanel(central, "plCurve", kGrey);
+    plMapBackground = MakePanel(central, "plMapBackground", QColor(40, 40, 40));
+    plFile = MakePanel(central, "plFile", kBlack);
+    plInformation = MakePanel(central, "plInformation", kBlack);
+    tbVCR = MakePanel(plInformation, "tbVCR", kBlack);
+
+    mmDummy = new QPlainTextEdit(central);
+    mmDummy->setObjectName(QStringLiteral("mmDummy"));
+    mmDummy->setGeometry(-1000, 0, 20, 20);
+
+    stSystem = new QStatusBar(this);
+    stSystem->setObjectName(QStringLiteral("stSystem"));
+    stSystem->setSizeGripEnabled(false);
+    setStatusBar(stSystem);
+
+    BuildMenus();
+}
+
+QFrame* TfrmMain::MakePanel(QWidget* parent, const char* name, const QColor& colour)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, colour);
+    panel->setPalette(pal);
+    return panel;
+}
+
+void TfrmMain::BuildMenus()
+{
+    miFile = menuBar()->addMenu(QStringLiteral("File"));
+    miOpen = miFile->addAction(QStringLiteral("Open"));
+    miOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    miBackup = miFile->addAction(QStringLiteral("Backup"));
+    miClean = miFile->addAction(QStringLiteral("Clean"));
+    miFile->addSeparator();
+    miClose = miFile->addAction(QStringLiteral("Close"));
+
+    miSetup = menuBar()->addMenu(QStringLiteral("Setup"));
+    miContinue = miSetup->addAction(QStringLiteral("Continue"));
+    miContinue->setCheckable(true);
+    miContinue->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    miTime = miSetup->addAction(QStringLiteral("Time"));
+    miTime->setCheckable(true);
+    miTime->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    miRouteContinue = miSetup->addAction(QStringLiteral("Route history"));
+    miRouteContinue->setCheckable(true);
+
+    miHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    miAbout = miHelp->addAction(QStringLiteral("About"));
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!onCloseRequest || onCloseRequest()) {
+        event->accept();
+        // Hidden windows (a kernel, a second viewer) end the process too.
+        QCoreApplication::quit();
+    } else {
+        event->ignore();
+    }
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (resizeEnabled && onResize)
+        onResize();
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event)
+{
+    if (captionOnPaint && windowTitle() != QLatin1String("Korvane"))
+        setWindowTitle(QStringLiteral("Korvane"));
+    QMainWindow::paintEvent(event);
+}
+
+} // namespace korvane

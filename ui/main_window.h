@@ -1,0 +1,68 @@
+#pragma once
+// The main window: the panels the subsystems draw into, the menus, and the hooks through which
+// the application shell decides close requests and lays the window out. Both process roles
+// build it; the kernel keeps it hidden.
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+
+namespace korvane {
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+
+    // Decides a close request; true grants it. Unset: always granted (the kernel role).
+    std::function<bool()> onCloseRequest;
+    // Runs after every resize once start-up has enabled it.
+    std::function<void()> onResize;
+    bool resizeEnabled = false;
+    bool captionOnPaint = false;   // viewer role: the caption reads "Korvane" on every paint
+
+    // Panels, named as the skin names them.
+    QFrame* plTitle = nullptr;
+    QFrame* plVCRBackGround = nullptr;
+    QFrame* plVCR1 = nullptr;   // native child windows the kernels draw into
+    QFrame* plVCR2 = nullptr;
+    QLabel* imgVCR1 = nullptr;  // freeze-frame images filling the panels
+    QLabel* imgVCR2 = nullptr;
+    QFrame* plVCRControl = nullptr;
+    QFrame* plCurve = nullptr;
+    QFrame* plMapBackground = nullptr;
+    QFrame* plFile = nullptr;
+    QFrame* plInformation = nullptr;
+    QFrame* tbVCR = nullptr;
+    QPlainTextEdit* mmDummy = nullptr;  // invisible edit box that takes the keyboard focus
+    QStatusBar* stSystem = nullptr;
+
+    // Menus.
+    QMenu* miFile = nullptr;
+    QAction* miOpen = nullptr;
+    QAction* miBackup = nullptr;
+    QAction* miClean = nullptr;
+    QAction* miClose = nullptr;
+    QMenu* miSetup = nullptr;
+    QAction* miContinue = nullptr;
+    QAction* miTime = nullptr;
+    QAction* miRouteContinue = nullptr;
+    QMenu* miHelp = nullptr;
+    QAction* miAbout = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QFrame* MakePanel(QWidget* parent, const char* name, const QColor& colour);
+    void BuildMenus();
+};
+
+} // namespace korvane
