@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/keyboard_hook.h"
+
+using namespace korvane;
+
+TEST(KeyboardHook, Table)
+{
+    struct Case { int key; bool ctrl; bool repeat; HookAction action; };
+    const Case cases[] = {
+        {Qt::Key_A, true, false, HookAction::FocusDummy},
+        {Qt::Key_F, true, false, HookAction::FocusDummy},
+        {Qt::Key_N, true, false, HookAction::FocusDummy},
+        {Qt::Key_O, true, false, HookAction::FocusDummy},
+        {Qt::Key_O, false, false, HookAction::None},
+        {Qt::Key_C, true, false, HookAction::CleanData},
+        {Qt::Key_C, true, true, HookAction::None},
+        {Qt::Key_C, false, false, HookAction::None},
+        {Qt::Key_H, true, false, HookAction::RouteContinue},
+        {Qt::Key_Menu, false, false, HookAction::FocusDummy},
+        {Qt::Key_F5, false, false, HookAction::FocusMain},
+        {Qt::Key_X, true, false, HookAction::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClassifyKey(c.key, c.ctrl, c.repeat), c.action) << c.key;
+}
+
+namespace {
+int argc = 1;
+char arg0[] = "test_app";
+char* argv[] = {arg0, nullptr};
+QApplication& App()
+{
+    static QApplication* app = qApp ? static_cast<QApplication*>(qApp) : new QApplication(argc, argv);
+    return *app;
+}
+} // namespace
+
+TEST(KeyboardHook, OnePressIsOneAction)
+{
+    App();
+    KeyboardHook hook;
+    int cleans = 0, routes = 0;
+    bool dummy = false;
+    hook.startCleanData = [&] { ++cleans; };
+    hook.routeContinue = [&] { ++routes; };
+    hook.dummyShowing = [&] { return dummy; };
+    qApp->installEventFilter(&hook);
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    window.show();
+    // The press propagates from the edit box to its parent; it still counts once.
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(cleans, 2);
+    QTest::keyClick(edit, Qt::Key_H, Qt::ControlModifier);
+    dummy = true;
+    QTest::keyClick(edit, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(routes, 1);
+    QTest::keyClick(edit, Qt::Key_C);
+    EXPECT_EQ(cleans, 2);
+    qApp->removeEventFilter(&hook);
+}

@@ -1,0 +1,63 @@
+// A second viewer started while one runs quits within about a second, shows nothing and
+// touches no file.
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+QMap<QString, QDateTime> Snapshot(const QString& root)
+{
+    QMap<QString, QDateTime> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QString path = it.next();
+        files.insert(path, QFileInfo(path).lastModified());
+    }
+    return files;
+}
+} // namespace
+
+TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
+{
+    QTemporaryDir runtime, work;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path() + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setWorkingDirectory(work.path());
+    first.start(QStringLiteral(KORVANE_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted());
+    // Wait until the first viewer holds its lock.
+    for (int i = 0; i < 100 && !QFileInfo::exists(runtime.path() + QStringLiteral("/korvane.lock")); ++i)
+        QThread::msleep(50);
+    QThread::msleep(500);
+    const auto before = Snapshot(runtime.path());
+    const auto workBefore = Snapshot(work.path());
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(work.path());
+    QElapsedTimer clock;
+    clock.start();
+    second.start(QStringLiteral(KORVANE_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_GE(elapsed, 900);
+    EXPECT_LT(elapsed, 4000);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(Snapshot(runtime.path()), before);
+    EXPECT_EQ(Snapshot(work.path()), workBefore);
+
+    first.kill();
+    first.waitForFinished();
+}
