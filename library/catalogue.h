@@ -1,0 +1,45 @@
+#pragma once
+// The recording catalogue of the folder being shown: the folders, the scanned lists of both
+// groups, the names that received a thumbnail cell, the names whose thumbnail could not be
+// made, and the byte totals the backup compares with the free space of its destination.
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace korvane {
+
+// Wherever a group is passed as a number, 1 means Normal and 0 means Event.
+enum class RecordingKind { Event = 0, Normal = 1 };
+constexpr int kGroupEvent = 0;
+constexpr int kGroupNormal = 1;
+
+struct RecordingCatalogue {
+    QString recordingFolder;   // folder being shown, no trailing separator
+    QString programFolder;     // start directory, never changed
+    QString workingFolder;     // thumbnails, side-car files, FileReport.log; empty when unusable
+
+    QStringList normalFiles, eventFiles;       // scan result, time-stamp order
+    QStringList normalShown, eventShown;       // entry i is shown in cell i of its grid
+    QStringList normalMissing, eventMissing;   // names whose thumbnail was never made
+    std::uint64_t normalTotalBytes = 0;
+    std::uint64_t eventTotalBytes = 0;
+
+    int currentGroup = kGroupNormal;  // the grid shown: 1 Normal, 0 Event
+
+    QStringList& Files(int group) { return group == kGroupNormal ? normalFiles : eventFiles; }
+    QStringList& Shown(int group) { return group == kGroupNormal ? normalShown : eventShown; }
+    QStringList& Missing(int group) { return group == kGroupNormal ? normalMissing : eventMissing; }
+    const QStringList& Shown(int group) const { return group == kGroupNormal ? normalShown : eventShown; }
+};
+
+// A recording is named by its bare file name; its stem is the name without its last four
+// characters ("20230101120000.MP4" -> "20230101120000").
+QString RecordingStem(const QString& name);
+// "<recordingFolder>/<name>"
+QString RecordingPath(const QString& recordingFolder, const QString& name);
+// "<workingFolder>/<stem>.bmp"
+QString ThumbnailPath(const QString& workingFolder, const QString& name);
+// "<workingFolder>/<name with its last three characters replaced by GPS>"
+QString SidecarPath(const QString& workingFolder, const QString& name);
+
+} // namespace korvane

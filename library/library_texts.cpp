@@ -1,0 +1,37 @@
+#include "library/library_texts.h"
+
+#include <QHash>
+
+namespace korvane {
+namespace {
+LibraryTextSource& Source()
+{
+    static LibraryTextSource source;
+    return source;
+}
+
+QString BuiltIn(const QString& key)
+{
+    static const QHash<QString, QString> texts = {
+        {QStringLiteral("Main.Info.OverMaxFile.Caption"),
+         QStringLiteral("The maximum number of recordings that can be read was exceeded.")},
+        {QStringLiteral("Main.Info.Over240MaxFile.Caption"),
+         QStringLiteral("Recordings beyond 240 cannot be shown.")},
+    };
+    return texts.value(key);
+}
+} // namespace
+
+QString LibraryText(const QString& key)
+{
+    if (Source()) {
+        const QString t = Source()(key);
+        if (!t.isEmpty())
+            return t;
+    }
+    return BuiltIn(key);
+}
+
+void SetLibraryTextSource(LibraryTextSource source) { Source() = std::move(source); }
+
+} // namespace korvane

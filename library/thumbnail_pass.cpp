@@ -1,0 +1,207 @@
+#include "library/thumbnail_pass.h"
+#include "library/scan_report.h"
+#include "library/thumbnail_tool.h"
+#include "platform/message_box.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+namespace korvane {
+
+ThumbnailPass::ThumbnailPass(RecordingCatalogue& catalogue, ThumbnailPassSink& sink, QObject* parent)
+    : QObject(parent), catalogue_(catalogue), sink_(sink)
+{
+    timer_.setSingleShot(true);
+    timer_.setInterval(kTickMs);
+    connect(&timer_, &QTimer::timeout, this, &ThumbnailPass::tmGetBmpTimer);
+}
+
+ThumbnailPass::~ThumbnailPass()
+{
+    KillThumbnailProcesses();
+}
+
+int ThumbnailPass::CountThumbnailProcesses() const
+{
+    return int(processes_.size());
+}
+
+void ThumbnailPass::KillThumbnailProcesses()
+{
+    const auto running = processes_;
+    processes_.clear();
+    for (QProcess* p : running) {
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(1000);
+        p->deleteLater();
+    }
+}
+
+void ThumbnailPass::Start()
+{
+    timer_.stop();
+    waiting_ = false;
+    if (CountThumbnailProcesses() != 0)
+        KillThumbnailProcesses();
+    processWait_ = 0;
+    attempts_ = 0;
+    phase_ = kPhaseNormal;
+    generationIndex_ = 0;
+    displayIndex_ = 0;
+    timer_.start(kTickMs);
+}
+
+void ThumbnailPass::Stop()
+{
+    timer_.stop();
+    waiting_ = false;
+    KillThumbnailProcesses();
+    phase_ = kPhaseFinished;
+}
+
+void ThumbnailPass::ProcessEnded(QProcess* process)
+{
+    if (!processes_.removeOne(process))
+        return;
+    process->deleteLater();
+    // The batch is done: go on at once instead of waiting for the next poll.
+    if (processes_.isEmpty() && waiting_ && !inStep_) {
+        waiting_ = false;
+        timer_.start(0);
+    }
+}
+
+int ThumbnailPass::StartThumbnails(const QStringList& files, int generationIndex, const QString& tool)
+{
+    int started = 0;
+    for (int k = 0; k < kBatchSize; ++k) {
+        const int i = generationIndex + k;
+        if (i >= files.size())
+            break;
+        const QString& name = files.at(i);
+        const QString bmp = ThumbnailPath(catalogue_.workingFolder, name);
+        if (QFileInfo::exists(bmp))
+            continue;
+        auto* p = new QProcess(this);
+        p->setProgram(tool);
+        p->setArguments(ThumbnailToolArguments(RecordingPath(catalogue_.recordingFolder, name), bmp));
+        p->setStandardInputFile(QProcess::nullDevice());
+        p->setStandardOutputFile(QProcess::nullDevice());
+        p->setStandardErrorFile(QProcess::nullDevice());
+        connect(p, &QProcess::finished, this, [this, p] { ProcessEnded(p); });
+        connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart)
+                ProcessEnded(p);
+        });
+        processes_.append(p);
+        p->start();
+        ++started;
+    }
+    return started;
+}
+
+bool ThumbnailPass::ThumbnailStep(int group)
+{
+    const QStringList& files = catalogue_.Files(group);
+    QStringList& shown = catalogue_.Shown(group);
+    QStringList& missing = catalogue_.Missing(group);
+    const int count = int(files.size());
+    if (count == 0)
+        return false;
+    if (CountThumbnailProcesses() > 0) {
+        if (processWait_++ < kProcessWaitLimit)
+            return true;
+        KillThumbnailProcesses();  // a tool that never finishes
+    }
+    processWait_ = 0;
+    const int g = generationIndex_;
+    if (g < count) {
+        // Without a working folder (start-up could not make one and said so) no picture can
+        // be made; the group ends without thumbnails.
+        if (catalogue_.workingFolder.isEmpty())
+            return false;
+        const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(catalogue_.programFolder) : toolOverride_;
+        if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
+            ShowErrorNumber(0x6003);
+            return false;
+        }
+        ++attempts_;
+        const int started = StartThumbnails(files, g, tool);
+        if (started > 0 && attempts_ < kAttempts)
+            return true;  // the same batch again once its processes have gone
+        attempts_ = 0;
+        generationIndex_ += kBatchSize;
+    }
+    if (g == 0) {
+        displayIndex_ = 0;
+        return true;
+    }
+    if (displayIndex_ >= count)
+        return false;
+    for (int k = 0; k < kBatchSize; ++k) {
+        const int i = displayIndex_ + k;
+        if (i >= count) {
+            displayIndex_ = i;
+            return false;
+        }
+        const QString& name = files.at(i);
+        const QString bmp = ThumbnailPath(catalogue_.workingFolder, name);
+        if (QFileInfo::exists(bmp)) {
+            if (shown.size() >= kShownLimit) {
+                sink_.ShowOverLimitNotice();
+                return false;
+            }
+            shown.append(name);
+            sink_.ShowThumbnail(group, shown, bmp);
+        } else {
+            missing.append(name);
+        }
+    }
+    displayIndex_ += kBatchSize;
+    return true;
+}
+
+void ThumbnailPass::ArmNextTick(bool immediate)
+{
+    if (CountThumbnailProcesses() > 0) {
+        // Poll slowly for the wait limit; the end of the last process fires the tick at once.
+        waiting_ = true;
+        timer_.start(kTickMs);
+    } else {
+        timer_.start(immediate ? 0 : kTickMs);
+    }
+}
+
+void ThumbnailPass::tmGetBmpTimer()
+{
+    timer_.stop();
+    waiting_ = false;
+    inStep_ = true;
+    if (phase_ == kPhaseNormal) {
+        if (!ThumbnailStep(kGroupNormal)) {
+            generationIndex_ = 0;
+            displayIndex_ = 0;
+            phase_ = kPhaseEvent;
+        }
+        sink_.UpdateFileBar(kGroupNormal, int(catalogue_.normalShown.size()));
+    } else if (phase_ == kPhaseEvent) {
+        if (!ThumbnailStep(kGroupEvent))
+            phase_ = kPhaseFinished;
+        sink_.UpdateFileBar(kGroupEvent, int(catalogue_.eventShown.size()));
+    } else {
+        inStep_ = false;
+        Finish();
+        return;
+    }
+    inStep_ = false;
+    ArmNextTick(true);
+}
+
+void ThumbnailPass::Finish()
+{
+    WriteScanReport(catalogue_);
+    sink_.PassFinished();
+}
+
+} // namespace korvane

@@ -1,0 +1,94 @@
+#pragma once
+// The thumbnail pass: a one-shot 100 ms timer on the main thread (tmGetBmp) that makes the
+// pictures of the Normal group and then of the Event group with the thumbnail tool, six files
+// at a time, and hands each finished picture to the grid. A batch's pictures are shown one
+// batch behind generation: after the tool processes of the next batch have been started and
+// have ended (or when every file has been generated). At most 240 pictures per group.
+//
+// The pass never blocks the window: where it has to wait for its tool processes it re-arms its
+// timer, and it moves on as soon as the last process of a batch has ended. It only ever counts,
+// waits for and kills the tool processes it started itself.
+#include "library/catalogue.h"
+
+#include <QObject>
+#include <QTimer>
+#include <QList>
+
+class QProcess;
+
+namespace korvane {
+
+// What the pass needs from the grids and the window around it.
+class ThumbnailPassSink {
+public:
+    virtual ~ThumbnailPassSink() = default;
+    // `shown` is the group's shown list; its last entry is the new name, for cell shown.size()-1.
+    virtual void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) = 0;
+    // After every step of a group: the file bar follows the number of shown cells.
+    virtual void UpdateFileBar(int group, int shownCount) = 0;
+    // The group holds more than 240 pictures (the over-limit notice, a modal dialog).
+    virtual void ShowOverLimitNotice() = 0;
+    // Both groups done; the scan report has been written.
+    virtual void PassFinished() = 0;
+};
+
+class ThumbnailPass : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kBatchSize = 6;
+    static constexpr int kProcessWaitLimit = 100;  // ticks
+    static constexpr int kAttempts = 4;
+    static constexpr int kShownLimit = 240;
+    static constexpr int kTickMs = 100;
+
+    // Phases: 1 Normal, 0 Event, 2 finished.
+    static constexpr int kPhaseNormal = 1;
+    static constexpr int kPhaseEvent = 0;
+    static constexpr int kPhaseFinished = 2;
+
+    ThumbnailPass(RecordingCatalogue& catalogue, ThumbnailPassSink& sink, QObject* parent = nullptr);
+    ~ThumbnailPass() override;
+
+    // Resets the counters and indexes, sets the phase to Normal and starts the timer. Tool
+    // processes of an earlier pass are killed first.
+    void Start();
+    // Stops the timer and kills the pass's own tool processes (a folder change, shut-down).
+    void Stop();
+
+    bool Running() const { return timer_.isActive() || waiting_ || inStep_; }
+    int Phase() const { return phase_; }
+    // The number of the pass's own tool processes still running.
+    int CountThumbnailProcesses() const;
+    // Kills the pass's own tool processes and reaps them.
+    void KillThumbnailProcesses();
+
+    // For tests: the tool to use instead of the program folder's or PATH's ffmpeg.
+    void SetToolOverride(const QString& path) { toolOverride_ = path; }
+
+    // One step of the pass for one group; true while the group needs more steps.
+    bool ThumbnailStep(int group);
+
+private slots:
+    void tmGetBmpTimer();
+
+private:
+    int StartThumbnails(const QStringList& files, int generationIndex, const QString& tool);
+    void ProcessEnded(QProcess* process);
+    void ArmNextTick(bool immediate);
+    void Finish();
+
+    RecordingCatalogue& catalogue_;
+    ThumbnailPassSink& sink_;
+    QTimer timer_;
+    QList<QProcess*> processes_;
+    QString toolOverride_;
+    int phase_ = kPhaseFinished;
+    int generationIndex_ = 0;
+    int displayIndex_ = 0;
+    int processWait_ = 0;
+    int attempts_ = 0;
+    bool waiting_ = false;   // the timer waits for tool processes; their end fires the next tick
+    bool inStep_ = false;
+};
+
+} // namespace korvane
