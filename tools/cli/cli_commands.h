@@ -1,0 +1,33 @@
+// The subcommands of korvane-cli.
+//
+// Adding a subcommand:
+//  1. write cmd_<name>.cpp in this folder with `int Run<Name>(const std::vector<std::string>& args)`
+//     (args are the words after the subcommand name; print results to stdout, one-line errors
+//     to stderr prefixed with "korvane-cli: ", return the exit status);
+//  2. declare it below;
+//  3. add a row to kCommands in main.cpp;
+//  4. when it needs another library, add it to target_link_libraries in CMakeLists.txt.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvane::cli {
+
+using CommandFn = int (*)(const std::vector<std::string>& args);
+
+struct CliCommand {
+  const char* name;
+  const char* usage;  // the arguments, e.g. "[--sidecar FILE] RECORDING"
+  CommandFn run;
+};
+
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitBadData = 1;   // the recording's telemetry cannot be decoded
+inline constexpr int ExitNoFile = 2;    // a file is missing or cannot be opened
+inline constexpr int ExitUsage = 64;    // wrong arguments
+
+int RunTelemetry(const std::vector<std::string>& args);
+int RunGpx(const std::vector<std::string>& args);
+
+}  // namespace korvane::cli
