@@ -1,0 +1,26 @@
+#pragma once
+// The shared control block: 4096 bytes of per-user shared memory holding one KernelSlot per
+// kernel ID. Whichever process comes first creates it; the others open it.
+#include "kernel/kernel_slot.h"
+
+#include <QString>
+
+namespace korvane {
+
+// "VCRServer", unless the environment variable KORVANE_CONTROL_BLOCK names another block
+// (tests use that to run beside a real viewer). Kernels inherit it from the viewer.
+QString ControlBlockName();
+
+// Creates or opens the block and keeps its handle process-wide; true when a handle was obtained.
+bool OpenControlBlock(const QString& name);
+// Maps a new view of the whole block and returns slot `id` in it; nullptr when there is no
+// handle, the view cannot be mapped or the ID lies outside the block (only 0 to 2 fit).
+KernelSlot* MapSlot(int id);
+// Closes the handle; views stay mapped until the process ends.
+void CloseControlBlock();
+
+// The viewer's start-up step: opens the block and maps slots 0 and 1, reporting failures with
+// "ERROR 0x6006", "ERROR 0x6004" and "ERROR 0x6005". Returns false after the first failure.
+bool OpenViewerSlots(KernelSlot*& slotA, KernelSlot*& slotB);
+
+} // namespace korvane

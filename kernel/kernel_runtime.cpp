@@ -1,0 +1,298 @@
+#include "kernel/kernel_runtime.h"
+
+#include "kernel/control_block.h"
+#include "platform/child_process.h"
+#include "platform/message_box.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <csignal>
+
+namespace korvane {
+namespace {
+constexpr int kTickMs = 50;
+constexpr int kStateTimeoutMs = 1000;
+constexpr int kCallerNameMax = 519;
+// A kernel that cannot work (no slot, no graph) and has been let go is ended this long after
+// its close was requested, even when a message box still holds its main thread.
+constexpr int kCloseGraceMs = 1000;
+
+void ShowKernelBox(const char* text)
+{
+    ShowMessageBox(QGuiApplication::applicationDisplayName(), QString::fromLatin1(text));
+}
+} // namespace
+
+KernelRuntime::KernelRuntime(QWidget* mainWindow, QTimer* tmClose, QTimer* tmHide)
+    : QObject(mainWindow), mainWindow_(mainWindow), tmClose_(tmClose), tmHide_(tmHide)
+{
+    // A close is always granted in the kernel role; the window is hidden, so closing it alone
+    // would not end the event loop.
+    if (tmClose_)
+        connect(tmClose_, &QTimer::timeout, this, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+}
+
+KernelRuntime::~KernelRuntime()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        resumed_ = true;
+    }
+    wake_.notify_all();
+    if (commandThread_.joinable())
+        commandThread_.join();
+    if (guardThread_.joinable())
+        guardThread_.join();
+}
+
+bool KernelRuntime::ParseKernelCommandLine(const QString& commandLineText)
+{
+    callerName.clear();
+    if (commandLineText.isEmpty())
+        return false;
+    const QStringList tokens = commandLineText.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (tokens.isEmpty())
+        return false;
+    int colon = tokens[0].indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return false;
+    callerName = tokens[0].mid(colon + 1).left(kCallerNameMax);
+    if (tokens.size() < 2)
+        return false;
+    colon = tokens[1].indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return false;
+    // Leading decimal digits; none read as 0.
+    const QString rest = tokens[1].mid(colon + 1);
+    int64_t value = 0;
+    for (QChar c : rest) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            break;
+        value = value * 10 + (c.unicode() - '0');
+        if (value > INT32_MAX)
+            return false;
+    }
+    kernelId = static_cast<int32_t>(value);
+    return true;
+}
+
+void KernelRuntime::StartKernel(const QString& commandLineText)
+{
+    // 1. Hidden within a millisecond.
+    if (tmHide_)
+        tmHide_->start();
+    slot = nullptr;
+    ownPid_ = platform::OwnProcessId();
+    parentAtStart_ = platform::ParentProcessId();
+    // A kernel never outlives the viewer that started it.
+    platform::EndWithParent(SIGTERM);
+    guardThread_ = std::thread([this] { GuardThread(); });
+
+    // 2. A command line that names no slot: nothing to do, so the kernel ends.
+    if (!ParseKernelCommandLine(commandLineText)) {
+        StartCloseTimer();
+        return;
+    }
+    // 3. Priority stays normal; there is no COM to initialise.
+    // 4. The slot.
+    if (!OpenControlBlock(ControlBlockName())) {
+        ShowKernelBox("VCRError3");
+        StartCloseTimer();
+        return;
+    }
+    KernelSlot* mapped = MapSlot(kernelId);
+    if (!mapped) {
+        ShowKernelBox("VCRError2");
+        StartCloseTimer();
+        return;
+    }
+    // The slot is claimed at once, so that a viewer that releases or relaunches it while the
+    // graph is still being built is noticed.
+    mapped->processId.store(static_cast<uint32_t>(ownPid_));
+    slot = mapped;
+    // 5.
+    if (mainWindow_)
+        mainWindow_->setWindowTitle(QStringLiteral("VCR Kern"));
+    // 6.
+    player.Create(slot->renderWindow.load());
+    // 7. Build with the first frame shown and the graph stopped.
+    slot->duration.store(0);
+    const bool opened = player.Open(SlotMediaPath(*slot), 0);
+    if (!opened || player.lastBuildError() != 0)
+        return;  // ready stays 0; the guard ends the kernel once it is let go
+    player.ShowFirstFrameStopped();
+    slot->duration.store(player.duration);
+    if (Released() || ViewerGone())
+        return;
+    // 8. The command thread waits until it is resumed.
+    commandThread_ = std::thread([this] { CommandThread(); });
+    // 9. Publish; ready last.
+    slot->alive.store(1);
+    player.active = 1;
+    slot->processId.store(static_cast<uint32_t>(ownPid_));
+    slot->kernelWindow.store(mainWindow_ ? static_cast<uint32_t>(mainWindow_->winId()) : 1u);
+    slot->ready.store(1);
+    published_ = true;
+    // 10. Resume.
+    {
+        std::lock_guard lock(mutex_);
+        resumed_ = true;
+    }
+    wake_.notify_all();
+}
+
+void KernelRuntime::SleepMs(int ms)
+{
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
+}
+
+void KernelRuntime::CommandThread()
+{
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return resumed_; });
+        if (stopping_)
+            return;
+    }
+    while (player.mediaPath.size() < 6) {
+        SleepMs(kTickMs);
+        std::lock_guard lock(mutex_);
+        if (stopping_)
+            return;
+    }
+    for (;;) {
+        KernelTick();
+        if (suspended_)
+            return;
+        SleepMs(kTickMs);
+        std::lock_guard lock(mutex_);
+        if (stopping_)
+            return;
+    }
+}
+
+// Until the kernel is published the command loop does not run; this thread makes sure that a
+// kernel whose build failed, hangs or shows a box still ends once its viewer lets it go.
+void KernelRuntime::GuardThread()
+{
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            if (wake_.wait_for(lock, std::chrono::milliseconds(kTickMs),
+                               [this] { return stopping_; }))
+                return;
+        }
+        if (published_)
+            return;
+        if (ViewerGone() || (slot && Released())) {
+            StartCloseTimer();
+            SleepMs(kCloseGraceMs);
+            std::lock_guard lock(mutex_);
+            if (!stopping_)
+                platform::ExitProcessNow(0);
+            return;
+        }
+    }
+}
+
+bool KernelRuntime::ViewerGone() const
+{
+    return platform::ParentProcessId() != parentAtStart_;
+}
+
+bool KernelRuntime::Released() const
+{
+    return slot->processId.load() != static_cast<uint32_t>(ownPid_);
+}
+
+void KernelRuntime::StartCloseTimer()
+{
+    if (!tmClose_)
+        return;
+    QTimer* timer = tmClose_;
+    QMetaObject::invokeMethod(timer, [timer] { timer->start(); }, Qt::QueuedConnection);
+}
+
+void KernelRuntime::KernelTick()
+{
+    // 1. Release check: a zeroed slot, a slot taken over by another kernel, or a viewer that
+    //    has gone ends the loop for good.
+    if (slot->kernelWindow.load() == 0 || Released() || ViewerGone()) {
+        StartCloseTimer();
+        suspended_ = true;
+        return;
+    }
+    // 2. Position.
+    int64_t p = 0;
+    if (player.CurrentPosition(p))
+        slot->position.store(p);
+    else
+        p = slot->position.load();
+    // 3. Seek; a request equal to the position stays pending.
+    int64_t seek = slot->seekRequest.load();
+    if (seek >= 0 && seek != p) {
+        player.SetPosition(seek);
+        // A newer request written meanwhile stays for the next pass.
+        slot->seekRequest.compare_exchange_strong(seek, -1);
+    }
+    // 4. State.
+    int32_t state = 0;
+    if (player.GetState(kStateTimeoutMs, state)) {
+        reportedState = state;
+        slot->graphState.store(state);
+    }
+    // 5. Command.
+    int32_t command = slot->command.load();
+    if (command == 2) {
+        player.FitVideo();
+        slot->command.compare_exchange_strong(command, -1);
+    } else if (command == 1) {
+        StartCloseTimer();
+        slot->command.compare_exchange_strong(command, -1);
+    }
+    // 6. Request.
+    int32_t request = slot->requestedState.load();
+    switch (request) {
+    case 0:
+        player.StopAndRewind();
+        targetState = 0;
+        slot->requestedState.compare_exchange_strong(request, -1);
+        break;
+    case 1:
+        player.Pause();
+        targetState = 1;
+        slot->requestedState.compare_exchange_strong(request, -1);
+        break;
+    case 2:
+        player.Run();
+        targetState = 2;
+        slot->requestedState.compare_exchange_strong(request, -1);
+        break;
+    case 10:
+        StartCloseTimer();
+        slot->requestedState.compare_exchange_strong(request, -1);
+        break;
+    default:
+        break;
+    }
+    // 7. Enforce the state last commanded until the graph reports it.
+    if (targetState != reportedState) {
+        if (targetState == 0) {
+            player.StopAndRewind();
+        } else if (targetState == 1) {
+            player.Pause();
+        } else if (targetState == 2) {
+            player.Run();
+            int32_t run = 2;
+            slot->requestedState.compare_exchange_strong(run, -1);
+        }
+    }
+}
+
+} // namespace korvane

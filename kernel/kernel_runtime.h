@@ -1,0 +1,64 @@
+#pragma once
+// The kernel role: maps the slot named by the command line, builds the media graph for the file
+// in the slot, publishes itself and then polls the slot every 50 ms on a command thread of its
+// own. It ends through the main window's tmClose; never on its own thread.
+#include "kernel/kernel_slot.h"
+#include "kernel/media_graph_player.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+class QTimer;
+class QWidget;
+
+namespace korvane {
+
+class KernelRuntime : public QObject {
+    Q_OBJECT
+public:
+    KernelRuntime(QWidget* mainWindow, QTimer* tmClose, QTimer* tmHide);
+    ~KernelRuntime() override;
+
+    // The kernel's start, from the main window's creation in the kernel role.
+    void StartKernel(const QString& commandLineText);
+    // "/CALLER:<name>/ID:<n>" into callerName and kernelId.
+    bool ParseKernelCommandLine(const QString& commandLineText);
+    // One pass of the command loop (release, position, seek, state, command, request, enforce).
+    void KernelTick();
+
+    QString callerName;
+    int32_t kernelId = 0;
+    KernelSlot* slot = nullptr;
+    MediaGraphPlayer player;
+    int32_t targetState = 0;
+    int32_t reportedState = 0;
+
+private:
+    void StartCloseTimer();
+    void CommandThread();
+    void GuardThread();
+    bool ViewerGone() const;
+    bool Released() const;
+    void SleepMs(int ms);
+
+    QWidget* mainWindow_;
+    QTimer* tmClose_;
+    QTimer* tmHide_;
+    pid_t parentAtStart_ = 0;
+    pid_t ownPid_ = 0;
+    std::thread commandThread_;
+    std::thread guardThread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool resumed_ = false;
+    bool stopping_ = false;
+    std::atomic<bool> published_{false};
+    std::atomic<bool> suspended_{false};
+};
+
+} // namespace korvane

@@ -1,0 +1,68 @@
+#pragma once
+// One kernel's record in the shared control block. The viewer and the kernel of the slot's ID
+// poll it; every request is a value written by one side and reset to -1 by the other.
+// Fields that both processes touch are lock-free atomics, so no reader ever sees half a value.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+class QString;
+
+namespace korvane {
+
+struct KernelSlot {
+    std::atomic<int32_t> alive;           // kernel: 1 once started
+    std::atomic<uint32_t> processId;      // kernel: its process id
+    uint8_t unused8[4];
+    std::atomic<int32_t> command;         // viewer sets, kernel resets: 1 close, 2 fit video, -1 none
+    uint8_t unused16[2];
+    std::atomic<uint8_t> ready;           // kernel: 1 when the graph is built and the loop runs
+    uint8_t unused19[5];
+    std::atomic<int64_t> seekRequest;     // viewer sets, kernel resets: 100 ns units, negative = none
+    std::atomic<int64_t> position;        // kernel: current position, 100 ns units
+    std::atomic<int64_t> duration;        // kernel (viewer zeroes it at launch): 100 ns units
+    char16_t mediaPath[520];              // viewer: UTF-16 path of the recording, zero-terminated
+    std::atomic<uint32_t> renderWindow;   // viewer: X11 window id of the panel
+    std::atomic<uint32_t> kernelWindow;   // kernel: X11 window id of its main window; 0 = quit
+    uint8_t unused1096[4];
+    std::atomic<int32_t> requestedState;  // viewer sets, kernel resets: 0 stop, 1 pause, 2 run, 10 quit
+    std::atomic<int32_t> graphState;      // kernel: 0 stopped, 1 paused, 2 running
+    uint8_t unused1108[4];
+};
+
+constexpr std::size_t kSlotSize = 1112;
+constexpr std::size_t kControlBlockSize = 4096;
+constexpr int kMaxKernelId = static_cast<int>(kControlBlockSize / kSlotSize) - 1;  // IDs 0..2
+constexpr int kMediaPathUnits = 520;
+
+static_assert(std::is_standard_layout_v<KernelSlot>);
+static_assert(sizeof(KernelSlot) == kSlotSize);
+static_assert(offsetof(KernelSlot, alive) == 0);
+static_assert(offsetof(KernelSlot, processId) == 4);
+static_assert(offsetof(KernelSlot, command) == 12);
+static_assert(offsetof(KernelSlot, ready) == 18);
+static_assert(offsetof(KernelSlot, seekRequest) == 24);
+static_assert(offsetof(KernelSlot, position) == 32);
+static_assert(offsetof(KernelSlot, duration) == 40);
+static_assert(offsetof(KernelSlot, mediaPath) == 48);
+static_assert(offsetof(KernelSlot, renderWindow) == 1088);
+static_assert(offsetof(KernelSlot, kernelWindow) == 1092);
+static_assert(offsetof(KernelSlot, requestedState) == 1100);
+static_assert(offsetof(KernelSlot, graphState) == 1104);
+static_assert(std::atomic<int32_t>::is_always_lock_free);
+static_assert(std::atomic<uint32_t>::is_always_lock_free);
+static_assert(std::atomic<uint8_t>::is_always_lock_free);
+static_assert(std::atomic<int64_t>::is_always_lock_free);
+static_assert(sizeof(std::atomic<int64_t>) == 8 && sizeof(std::atomic<int32_t>) == 4 &&
+              sizeof(std::atomic<uint8_t>) == 1);
+
+// Writes zero into every field: the slot then belongs to no kernel.
+void ZeroSlot(KernelSlot& slot);
+
+// The slot's media path (up to the first zero unit).
+QString SlotMediaPath(const KernelSlot& slot);
+// Copies at most 519 units of the path and a terminating zero into the slot.
+void SetSlotMediaPath(KernelSlot& slot, const QString& path);
+
+} // namespace korvane

@@ -1,0 +1,194 @@
+#include "kernel/playback_channel.h"
+
+#include "platform/child_process.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+#include <thread>
+
+namespace korvane {
+namespace {
+constexpr int kMinLaunchPath = 5;
+constexpr int kCommandLineMax = 519;
+// A seek write that keeps being cleared (a kernel seeking again and again) is given up after
+// this many 9 ms steps, so the main thread is never held for long.
+constexpr int kSeekMaxSteps = 110;
+
+QString g_kernelExecutable;
+std::set<pid_t> g_kernelPids;
+
+void SleepMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool RequestState(PlaybackChannel& channel, int32_t target, int* writes)
+{
+    int count = 0;
+    auto finish = [&](bool result) {
+        if (writes)
+            *writes = count;
+        return result;
+    };
+    KernelSlot* slot = channel.slot;
+    if (!slot || slot->ready.load() == 0)
+        return finish(true);
+    slot->requestedState.store(target);
+    ++count;
+    SleepMs(kRequestSleepMs);
+    if (slot->graphState.load() == target)
+        return finish(true);
+    for (int i = 1; i < kRequestMaxWrites; ++i) {
+        slot->requestedState.store(target);
+        ++count;
+        SleepMs(kRequestSleepMs);
+        if (i < kRequestMaxWrites - 1 && slot->graphState.load() == target)
+            return finish(true);
+    }
+    return finish(false);
+}
+} // namespace
+
+void SetKernelExecutable(const QString& path) { g_kernelExecutable = path; }
+
+QString KernelExecutable()
+{
+    return g_kernelExecutable.isEmpty() ? QString::fromStdString(platform::OwnExecutablePath())
+                                        : g_kernelExecutable;
+}
+
+void SetUpChannel(PlaybackChannel& channel, int32_t id, QWidget* panel, QLabel* image, KernelSlot* slot)
+{
+    channel.id = id;
+    channel.panel = panel;
+    channel.image = image;
+    channel.slot = slot;
+    if (panel && image) {
+        image->setParent(panel);
+        image->setGeometry(panel->rect());
+        image->setScaledContents(true);
+    }
+    channel.renderWindow = 0;
+    if (panel) {
+        panel->setAttribute(Qt::WA_NativeWindow);
+        channel.renderWindow = static_cast<uint32_t>(panel->winId());
+    }
+    channel.duration = 0;
+    channel.durationSeconds = 0.0f;
+    channel.cell = nullptr;
+    channel.lines.clear();
+    channel.mediaPath.clear();
+}
+
+bool LaunchKernel(PlaybackChannel& channel, const QString& path, ThumbnailCell* cell)
+{
+    // A path the slot would have to cut names another file: refused like a too short one.
+    if (path.size() < kMinLaunchPath || path.size() > kMediaPathLaunchMax || !channel.slot)
+        return false;
+    channel.cell = nullptr;
+    ZeroSlot(*channel.slot);
+    channel.mediaPath = path.left(kMediaPathLaunchMax);
+    SetSlotMediaPath(*channel.slot, channel.mediaPath);
+    channel.slot->renderWindow.store(channel.renderWindow);
+    channel.slot->duration.store(0);
+    const QString parameters =
+        QStringLiteral("/CALLER:%1/ID:%2").arg(channel.callerName).arg(channel.id).left(kCommandLineMax);
+    const pid_t pid = platform::SpawnChild(QFile::encodeName(KernelExecutable()).toStdString(),
+                                           {parameters.toStdString()},
+                                           QFile::encodeName(channel.launchFolder).toStdString());
+    channel.kernelPid = pid;
+    std::erase_if(g_kernelPids, [](pid_t p) { return !platform::ChildRunning(p); });
+    if (pid > 0)
+        g_kernelPids.insert(pid);
+    channel.cell = cell;
+    return true;
+}
+
+void ReleaseChannel(PlaybackChannel& channel)
+{
+    channel.cell = nullptr;
+    if (channel.slot)
+        ZeroSlot(*channel.slot);
+}
+
+void CloseChannel(PlaybackChannel& channel)
+{
+    if (channel.slot)
+        ZeroSlot(*channel.slot);
+    channel.lines.clear();
+    channel.lines.shrink_to_fit();
+}
+
+bool ReadDuration(PlaybackChannel& channel)
+{
+    if (!channel.slot || channel.slot->ready.load() == 0)
+        return false;
+    channel.duration = channel.slot->duration.load();
+    channel.durationSeconds = static_cast<float>(channel.duration / kViewerUnitsPerSecond);
+    return true;
+}
+
+bool RequestPlay(PlaybackChannel& channel, int* writes) { return RequestState(channel, 2, writes); }
+bool RequestPause(PlaybackChannel& channel, int* writes) { return RequestState(channel, 1, writes); }
+bool RequestStop(PlaybackChannel& channel, int* writes) { return RequestState(channel, 0, writes); }
+
+void RequestFitVideo(PlaybackChannel& channel)
+{
+    if (channel.slot)
+        channel.slot->command.store(2);
+}
+
+bool RequestSeek(PlaybackChannel& channel, int64_t position100ns)
+{
+    KernelSlot* slot = channel.slot;
+    if (!slot)
+        return false;
+    slot->seekRequest.store(position100ns);
+    for (int step = 0; slot->seekRequest.load() != position100ns; ++step) {
+        if (step >= kSeekMaxSteps)
+            return false;
+        slot->seekRequest.store(position100ns);
+        SleepMs(kSeekSleepMs);
+    }
+    return true;
+}
+
+int64_t ReadPosition(const PlaybackChannel& channel)
+{
+    return channel.slot ? channel.slot->position.load() : 0;
+}
+
+void EndLaunchedKernels(int waitMs)
+{
+    std::vector<pid_t> running;
+    for (pid_t pid : g_kernelPids)
+        if (platform::ChildRunning(pid))
+            running.push_back(pid);
+    for (pid_t pid : running)
+        platform::EndChild(pid);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (pid_t pid : running) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (waitMs > 0 && !platform::WaitChildEnded(pid, std::max<int>(0, static_cast<int>(left.count()))))
+            platform::EndChild(pid, true);
+    }
+    g_kernelPids.clear();
+}
+
+void KillStaleEngines(PlaybackChannel& current)
+{
+    ReleaseChannel(current);
+    if (current.partner)
+        ReleaseChannel(*current.partner);
+    // Released kernels end by themselves; any that still runs (hung, or held by an error box)
+    // is a leftover of this viewer and is ended by its pid.
+    EndLaunchedKernels(0);
+}
+
+} // namespace korvane
