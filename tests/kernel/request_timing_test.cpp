@@ -1,0 +1,203 @@
+// The viewer's request scheme against a stand-in kernel: a thread that plays the kernel's part of
+// the slot protocol with a chosen delay, or not at all.
+#include "kernel/playback_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+using namespace korvane;
+using namespace std::chrono;
+
+namespace {
+struct SlotFixture : ::testing::Test {
+    std::unique_ptr<KernelSlot> slot = std::make_unique<KernelSlot>();
+    PlaybackChannel channel;
+    void SetUp() override
+    {
+        ZeroSlot(*slot);
+        channel.slot = slot.get();
+        channel.callerName = QStringLiteral("Korvane");
+    }
+};
+
+// Answers a state request `delay` after it first sees it, resetting the request like a kernel.
+class StandInKernel {
+public:
+    StandInKernel(KernelSlot& slot, milliseconds delay)
+        : thread_([this, &slot, delay] {
+              steady_clock::time_point seen{};
+              while (!stop_) {
+                  const int32_t request = slot.requestedState.load();
+                  if (request >= 0 && request <= 2) {
+                      if (seen == steady_clock::time_point{})
+                          seen = steady_clock::now();
+                      if (steady_clock::now() - seen >= delay) {
+                          slot.graphState.store(request);
+                          slot.requestedState.store(-1);
+                      }
+                  }
+                  std::this_thread::sleep_for(milliseconds(1));
+              }
+          })
+    {
+    }
+    ~StandInKernel()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+} // namespace
+
+TEST_F(SlotFixture, AKernelAnsweringAfter100msConfirmsAfterTheSecondOrThirdSleep)
+{
+    slot->ready.store(1);
+    slot->graphState.store(0);
+    slot->requestedState.store(-1);
+    StandInKernel kernel(*slot, milliseconds(100));
+    int writes = 0;
+    EXPECT_TRUE(RequestPlay(channel, &writes));
+    EXPECT_GE(writes, 2);
+    EXPECT_LE(writes, 3);
+    EXPECT_EQ(slot->graphState.load(), 2);
+}
+
+TEST_F(SlotFixture, AKernelThatNeverAnswersGetsExactly22WritesAndFalse)
+{
+    slot->ready.store(1);
+    slot->graphState.store(2);
+    slot->requestedState.store(-1);
+    int writes = 0;
+    const auto start = steady_clock::now();
+    EXPECT_FALSE(RequestPause(channel, &writes));
+    const auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_EQ(writes, 22);
+    EXPECT_GE(elapsed, 22 * 59);
+    EXPECT_EQ(slot->requestedState.load(), 1);
+}
+
+TEST_F(SlotFixture, AnAnswerAfterTheLastWriteIsNotReadAnyMore)
+{
+    // The 22nd write is followed by a sleep and no read: a kernel answering only then is too late.
+    slot->ready.store(1);
+    slot->graphState.store(2);
+    std::atomic<bool> stop{false};
+    std::thread late([&] {
+        std::this_thread::sleep_for(milliseconds(21 * 59 + 20));
+        slot->graphState.store(0);
+        while (!stop)
+            std::this_thread::sleep_for(milliseconds(1));
+    });
+    int writes = 0;
+    EXPECT_FALSE(RequestStop(channel, &writes));
+    stop = true;
+    late.join();
+    EXPECT_EQ(writes, 22);
+}
+
+TEST_F(SlotFixture, AReleasedSlotAnswersAtOnceWithoutAWrite)
+{
+    slot->requestedState.store(7);
+    for (auto request : {&RequestPlay, &RequestPause, &RequestStop}) {
+        int writes = -1;
+        const auto start = steady_clock::now();
+        EXPECT_TRUE(request(channel, &writes));
+        EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 59);
+        EXPECT_EQ(writes, 0);
+        EXPECT_EQ(slot->requestedState.load(), 7);
+    }
+}
+
+TEST_F(SlotFixture, TwoSeeksInARowLeaveTheSecondPosition)
+{
+    EXPECT_TRUE(RequestSeek(channel, 20020000));
+    EXPECT_TRUE(RequestSeek(channel, 50050000));
+    EXPECT_EQ(slot->seekRequest.load(), 50050000);
+}
+
+TEST_F(SlotFixture, ASeekTakenMeanwhileIsWrittenAgainAndAClearingKernelIsGivenUp)
+{
+    // A kernel that clears every request at once: the viewer rewrites in 9 ms steps, bounded.
+    std::atomic<bool> stop{false};
+    std::thread clearer([&] {
+        while (!stop) {
+            slot->seekRequest.store(-1);
+        }
+    });
+    const auto start = steady_clock::now();
+    RequestSeek(channel, 30030000);
+    const auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    stop = true;
+    clearer.join();
+    EXPECT_LT(elapsed, 3000);
+}
+
+TEST_F(SlotFixture, ReadDurationWaitsForReadyAndUsesTheViewersSecond)
+{
+    slot->duration.store(200200000);
+    EXPECT_FALSE(ReadDuration(channel));
+    EXPECT_EQ(channel.duration, 0);
+    slot->ready.store(1);
+    EXPECT_TRUE(ReadDuration(channel));
+    EXPECT_EQ(channel.duration, 200200000);
+    EXPECT_FLOAT_EQ(channel.durationSeconds, 20.0f);
+    slot->position.store(12345678901LL);
+    EXPECT_EQ(ReadPosition(channel), 12345678901LL);
+}
+
+TEST_F(SlotFixture, PathsTooShortOrTooLongForTheSlotLaunchNothing)
+{
+    slot->position.store(42);
+    SetKernelExecutable(QStringLiteral("/nonexistent/kernel"));
+    for (const QString& path : {QStringLiteral("a.mp"), QString(), QStringLiteral("/") + QString(259, QLatin1Char('x'))}) {
+        EXPECT_FALSE(LaunchKernel(channel, path, nullptr)) << path.size();
+        EXPECT_EQ(slot->position.load(), 42);  // the slot was not touched
+    }
+    SetKernelExecutable(QString());
+}
+
+TEST_F(SlotFixture, LaunchZeroesTheSlotAndWritesPathAndPanel)
+{
+    slot->ready.store(1);
+    slot->position.store(42);
+    slot->duration.store(99);
+    channel.renderWindow = 0x2a00007;
+    channel.id = 1;
+    SetKernelExecutable(QStringLiteral("/nonexistent/kernel"));
+    const QString path = QStringLiteral("/") + QString(258, QLatin1Char('p'));
+    EXPECT_TRUE(LaunchKernel(channel, path, nullptr));
+    SetKernelExecutable(QString());
+    EXPECT_EQ(slot->ready.load(), 0);
+    EXPECT_EQ(slot->position.load(), 0);
+    EXPECT_EQ(slot->duration.load(), 0);
+    EXPECT_EQ(slot->renderWindow.load(), 0x2a00007u);
+    EXPECT_EQ(SlotMediaPath(*slot), path);
+    EXPECT_EQ(channel.mediaPath, path);
+    // A kernel that cannot be started leaves the channel launching: ready stays 0.
+    EXPECT_FALSE(ReadDuration(channel));
+}
+
+TEST_F(SlotFixture, ReleaseAndCloseZeroTheSlot)
+{
+    slot->ready.store(1);
+    slot->kernelWindow.store(77);
+    channel.lines = {"$GPRMC,1", "$GPRMC,2"};
+    ReleaseChannel(channel);
+    EXPECT_EQ(slot->kernelWindow.load(), 0u);
+    EXPECT_EQ(slot->ready.load(), 0);
+    EXPECT_EQ(channel.cell, nullptr);
+    slot->kernelWindow.store(77);
+    CloseChannel(channel);
+    EXPECT_EQ(slot->kernelWindow.load(), 0u);
+    EXPECT_TRUE(channel.lines.empty());
+    RequestFitVideo(channel);
+    EXPECT_EQ(slot->command.load(), 2);
+}

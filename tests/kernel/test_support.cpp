@@ -1,0 +1,93 @@
+#include "test_support.h"
+
+#include "kernel/control_block.h"
+#include "platform/shared_memory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace korvane::test {
+
+QString SampleRecording()
+{
+    QDir dir(QStringLiteral(KORVANE_SAMPLES_DIR));
+    // A Normal recording: 14-digit stamp, no prefix.
+    for (const QString& name : dir.entryList({QStringLiteral("*.MP4"), QStringLiteral("*.mp4")},
+                                             QDir::Files, QDir::Name))
+        if (name.at(0).isDigit())
+            return dir.filePath(name);
+    return Fixture("h264_aac");
+}
+
+QString Fixture(const char* name)
+{
+    return QStringLiteral(KORVANE_KERNEL_FIXTURES "/%1.mp4").arg(QLatin1String(name));
+}
+
+int64_t ProbeDuration100ns(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"),
+                                        QStringLiteral("-show_entries"), QStringLiteral("format=duration"),
+                                        QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+    if (!p.waitForFinished(10000))
+        return 0;
+    return static_cast<int64_t>(p.readAllStandardOutput().trimmed().toDouble() * 1e7 + 0.5);
+}
+
+PrivateControlBlock::PrivateControlBlock()
+    : name_(QStringLiteral("KorvaneTest%1").arg(getpid()))
+{
+    platform::RemoveSharedMemory(name_.toStdString());
+    setenv("KORVANE_CONTROL_BLOCK", name_.toLocal8Bit().constData(), 1);
+}
+
+PrivateControlBlock::~PrivateControlBlock()
+{
+    CloseControlBlock();
+    platform::RemoveSharedMemory(name_.toStdString());
+    unsetenv("KORVANE_CONTROL_BLOCK");
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+double NonBlackFraction(unsigned long window)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 0.0;
+    const QImage image = screen->grabWindow(window).toImage();
+    if (image.isNull())
+        return 0.0;
+    qint64 bright = 0;
+    qint64 total = 0;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4) {
+            const QRgb c = image.pixel(x, y);
+            bright += (qRed(c) + qGreen(c) + qBlue(c) > 60) ? 1 : 0;
+            ++total;
+        }
+    return total ? double(bright) / double(total) : 0.0;
+}
+
+} // namespace korvane::test

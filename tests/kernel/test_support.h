@@ -1,0 +1,37 @@
+#pragma once
+// Helpers shared by the kernel tests: recordings, a private control block, waiting.
+#include "kernel/kernel_slot.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+namespace korvane::test {
+
+// A recording of the sample card (H.264 + AAC, with a telemetry text track when one exists).
+QString SampleRecording();
+// A special-case recording made for these tests: h264_aac, noaudio, h265, undecodable_video,
+// undecodable_audio, damaged, garbage (".mp4" added).
+QString Fixture(const char* name);
+// The file's duration in 100 ns units as ffprobe reads it (0 when unknown).
+int64_t ProbeDuration100ns(const QString& path);
+
+// Points KORVANE_CONTROL_BLOCK at a block of this test process only; removes it afterwards.
+class PrivateControlBlock {
+public:
+    PrivateControlBlock();
+    ~PrivateControlBlock();
+    const QString& name() const { return name_; }
+
+private:
+    QString name_;
+};
+
+// Polls `condition` every 10 ms until it holds or `timeoutMs` passed (events are processed).
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
+
+// Fraction of pixels of the window (X11 id) that are clearly not black.
+double NonBlackFraction(unsigned long window);
+
+} // namespace korvane::test
