@@ -201,7 +201,7 @@ void MediaGraphPlayer::DemuxPad(GstPad* pad)
         GstElement* q = gst_element_factory_make("queue", nullptr);
         GstElement* sink = gst_element_factory_make("fakesink", nullptr);
         if (sink)
-            g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
+            g_object_set(sink, "sync", TRUE, "async", FALSE, nullptr);
         if (AddChain(pipeline_, {q, sink}))
             LinkPadTo(pad, q);
         return;

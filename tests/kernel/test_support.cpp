@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <QWidget>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -69,6 +70,32 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
         QThread::msleep(10);
     }
     return true;
+}
+
+VideoWindow::VideoWindow(int width, int height)
+    : window_(new QWidget), panel_(new QWidget(window_))
+{
+    window_->setWindowTitle(QStringLiteral("kernel test"));
+    window_->resize(width, height);
+    window_->move(20, 20);
+    panel_->setGeometry(0, 0, width, height);
+    panel_->setAttribute(Qt::WA_NativeWindow);
+    panel_->setAttribute(Qt::WA_OpaquePaintEvent);
+    panel_->setAttribute(Qt::WA_NoSystemBackground);
+    panel_->setUpdatesEnabled(false);
+    window_->show();
+    WaitFor([this] { return window_->isVisible(); }, 2000);
+    QCoreApplication::processEvents();
+}
+
+VideoWindow::~VideoWindow()
+{
+    delete window_;
+}
+
+uint32_t VideoWindow::panelId() const
+{
+    return static_cast<uint32_t>(panel_->winId());
 }
 
 double NonBlackFraction(unsigned long window)

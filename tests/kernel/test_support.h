@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <chrono>
 #include <functional>
 
@@ -30,6 +32,19 @@ private:
 
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passed (events are processed).
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
+
+// A shown top-level window with a native child panel the video draws into.
+class VideoWindow {
+public:
+    explicit VideoWindow(int width = 640, int height = 360);
+    ~VideoWindow();
+    QWidget* panel() const { return panel_; }
+    uint32_t panelId() const;
+
+private:
+    QWidget* window_;
+    QWidget* panel_;
+};
 
 // Fraction of pixels of the window (X11 id) that are clearly not black.
 double NonBlackFraction(unsigned long window);
