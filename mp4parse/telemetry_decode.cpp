@@ -119,6 +119,7 @@ bool ParseDollarLine(std::string_view text, TelemetrySample& sample, GValues& gV
 int DecodeSubtitleLines(const std::vector<std::string>& lines, TelemetryTrack& track, bool& gpsSeen) {
   track.Clear();
   const size_t n = lines.size();
+  if (n == 0) return 0;  // the track stays clear, maxSpeed 0
   for (size_t i = 0; i < n && i < TrackCapacity; ++i) {
     TelemetrySample& s = track.samples[i];
     ParseSubtitleLine(lines[i], s, gpsSeen);
