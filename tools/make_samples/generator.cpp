@@ -101,17 +101,24 @@ struct Encoded {
   bool cached = false;
 };
 
-// The encode for one plan, taken from the cache when the same ffmpeg arguments made it before.
-Encoded PlanEncode(const fs::path& cacheDir, const RecordingPlan& label, const VideoFormat& format, int index,
-                   std::vector<EncodeJob>& jobs) {
-  std::vector<std::string> args = FfmpegArguments(label, format, index, "OUTPUT");
-  std::string joined;
+// The encode for one plan, taken from the cache when the same ffmpeg arguments and dashboard
+// commands made it before.
+Encoded PlanEncode(const fs::path& folder, const RecordingPlan& label, const VideoFormat& format, int index,
+                   const std::string& dashboard, std::vector<EncodeJob>& jobs) {
+  const fs::path workDir = folder / ".work";
+  std::string commandsFile;
+  if (!dashboard.empty()) {
+    commandsFile = "dashboard" + std::to_string(index) + ".cmd";
+    WriteText(workDir / commandsFile, dashboard);
+  }
+  std::vector<std::string> args = FfmpegArguments(label, format, index, commandsFile, "OUTPUT");
+  std::string joined = dashboard;
   for (const auto& a : args) joined += a + '\n';
-  const fs::path file = cacheDir / (HashText(joined) + ".mp4");
+  const fs::path file = folder / ".cache" / (HashText(joined) + ".mp4");
   std::error_code ec;
   if (fs::is_regular_file(file, ec)) return {file, true};
   args.back() = file.string() + ".part";
-  jobs.push_back({args, file.string()});
+  jobs.push_back({args, file.string(), workDir.string()});
   return {file, false};
 }
 
@@ -188,7 +195,7 @@ std::string HashFile(const std::string& path) {
 
 int Generate(const Options& options) {
   const auto started = std::chrono::steady_clock::now();
-  const fs::path folder = options.folder;
+  const fs::path folder = fs::absolute(options.folder);
   const std::string id = options.generatorId + " " + Describe(options);
   if (!options.force && UpToDate(folder, id)) {
     std::cout << "make_samples: " << folder.string() << " is up to date\n";
@@ -217,18 +224,20 @@ int Generate(const Options& options) {
   }
 
   // Picture and sound first, two ffmpeg processes at a time.
+  const std::vector<DrivePoint> drive = SimulateDrive();
   std::vector<EncodeJob> jobs;
   std::vector<fs::path> encodes;
   std::set<fs::path> used;
   if (options.count > 0) {
     RecordingPlan label = plans.front();
     label.name = "benchmark recording";
-    const Encoded e = PlanEncode(cacheDir, label, format, 0, jobs);
+    const Encoded e = PlanEncode(folder, label, format, 0, "", jobs);
     encodes.assign(plans.size(), e.file);
     used.insert(e.file);
   } else {
     for (size_t i = 0; i < plans.size(); ++i) {
-      const Encoded e = PlanEncode(cacheDir, plans[i], format, int(i), jobs);
+      const std::string dashboard = DashboardCommands(drive, plans[i].driveTenths, format.seconds);
+      const Encoded e = PlanEncode(folder, plans[i], format, int(i), dashboard, jobs);
       encodes.push_back(e.file);
       used.insert(e.file);
     }
@@ -248,7 +257,6 @@ int Generate(const Options& options) {
     if (!used.count(entry.path())) fs::remove(entry.path(), ec);
 
   // Then the telemetry, the side-car file and the description.
-  const std::vector<DrivePoint> drive = SimulateDrive();
   std::vector<ManifestRow> rows;
   for (size_t i = 0; i < plans.size(); ++i) {
     const Made made = AddTelemetry(folder, encodes[i], plans[i], drive);
