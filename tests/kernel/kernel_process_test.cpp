@@ -1,1 +1,254 @@
-// filled below
+// Real kernel processes (the test kernel host, wired like the program's kernel role) driven
+// through a private control block, drawing into a panel of a window of this process.
+#include "kernel/control_block.h"
+#include "kernel/playback_channel.h"
+#include "platform/child_process.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+
+using namespace korvane;
+using namespace korvane::test;
+using namespace std::chrono;
+
+namespace {
+constexpr int64_t kFrame = 10000000 / 30 + 1;
+constexpr int kReadyTimeoutMs = 10000;
+
+class KernelProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs an X display (tools/test.sh starts Xvfb)";
+        block = std::make_unique<PrivateControlBlock>();
+        window = std::make_unique<VideoWindow>();
+        KernelSlot* a = nullptr;
+        KernelSlot* b = nullptr;
+        ASSERT_TRUE(OpenViewerSlots(a, b));
+        SetUpChannel(channelA, 0, window->panel(), nullptr, a);
+        SetUpChannel(channelB, 1, nullptr, nullptr, b);
+        channelA.partner = &channelB;
+        channelB.partner = &channelA;
+        for (PlaybackChannel* c : {&channelA, &channelB}) {
+            c->callerName = QStringLiteral("Korvane");
+            c->launchFolder = workFolder.path();
+        }
+        SetKernelExecutable(QStringLiteral(KORVANE_KERNEL_HOST));
+        unsetenv("KORVANE_BOX_LOG");
+    }
+    void TearDown() override
+    {
+        if (!block)
+            return;
+        ReleaseChannel(channelA);
+        ReleaseChannel(channelB);
+        EndLaunchedKernels(2000);
+        SetKernelExecutable(QString());
+        unsetenv("KORVANE_BOX_LOG");
+        window.reset();
+        block.reset();
+    }
+
+    void LaunchReady(const QString& path)
+    {
+        ASSERT_TRUE(LaunchKernel(channelA, path, nullptr));
+        ASSERT_GT(channelA.kernelPid, 0);
+        ASSERT_TRUE(WaitFor([&] { return ReadDuration(channelA); }, kReadyTimeoutMs));
+    }
+    KernelSlot& slot() { return *channelA.slot; }
+    bool PositionNear(int64_t target)
+    {
+        return std::llabs(ReadPosition(channelA) - target) <= kFrame;
+    }
+
+    QTemporaryDir workFolder;
+    std::unique_ptr<PrivateControlBlock> block;
+    std::unique_ptr<VideoWindow> window;
+    PlaybackChannel channelA;
+    PlaybackChannel channelB;
+};
+} // namespace
+
+TEST_F(KernelProcessTest, LaunchPublishesTheDurationAndTheFirstPassStopsAndRewinds)
+{
+    LaunchReady(SampleRecording());
+    // The kernel's duration is the file's, and the kernel process is the one launched.
+    EXPECT_EQ(slot().processId.load(), static_cast<uint32_t>(channelA.kernelPid));
+    EXPECT_EQ(slot().alive.load(), 1);
+    EXPECT_NE(slot().kernelWindow.load(), 0u);
+    EXPECT_NEAR(static_cast<double>(channelA.duration), static_cast<double>(ProbeDuration100ns(SampleRecording())), kFrame);
+    EXPECT_FLOAT_EQ(channelA.durationSeconds, static_cast<float>(channelA.duration / 10010000.0));
+    // The slot was zeroed for the launch, so the first pass finds requestedState 0.
+    EXPECT_TRUE(WaitFor([&] { return slot().requestedState.load() == -1; }, 2000));
+    EXPECT_EQ(slot().graphState.load(), 0);
+    EXPECT_EQ(ReadPosition(channelA), 0);
+    EXPECT_GT(NonBlackFraction(channelA.renderWindow), 0.3);
+}
+
+TEST_F(KernelProcessTest, PlayPauseStopSeekAndReleaseThroughTheSlot)
+{
+    LaunchReady(SampleRecording());
+    ASSERT_TRUE(RequestPlay(channelA));
+    EXPECT_EQ(slot().graphState.load(), 2);
+    EXPECT_TRUE(WaitFor([&] { return ReadPosition(channelA) > 3000000; }, 3000));
+
+    ASSERT_TRUE(RequestPause(channelA));
+    WaitFor([] { return false; }, 150);  // one more pass publishes the held position
+    const int64_t held = ReadPosition(channelA);
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(ReadPosition(channelA), held);
+    EXPECT_EQ(slot().graphState.load(), 1);
+
+    ASSERT_TRUE(RequestStop(channelA));
+    EXPECT_TRUE(WaitFor([&] { return ReadPosition(channelA) == 0; }, 2000));
+    EXPECT_EQ(slot().graphState.load(), 0);
+
+    // Two seeks in a row end at the second position.
+    EXPECT_TRUE(RequestSeek(channelA, 40040000));
+    EXPECT_TRUE(RequestSeek(channelA, 80080000));
+    EXPECT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1 && PositionNear(80080000); }, 3000))
+        << ReadPosition(channelA);
+
+    const pid_t pid = channelA.kernelPid;
+    const auto released = steady_clock::now();
+    ReleaseChannel(channelA);
+    EXPECT_TRUE(platform::WaitChildEnded(pid, 3000));
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - released).count();
+    EXPECT_GE(took, 400);  // the kernel closes through its 500 ms close timer
+    EXPECT_TRUE(RequestStop(channelA));  // a released slot answers at once
+}
+
+TEST_F(KernelProcessTest, ASeekEqualToThePausedPositionStaysPendingUntilThePositionMoves)
+{
+    LaunchReady(SampleRecording());
+    ASSERT_TRUE(RequestPause(channelA));
+    ASSERT_TRUE(RequestSeek(channelA, 30000000));
+    ASSERT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1 && PositionNear(30000000); }, 3000));
+    WaitFor([] { return false; }, 150);
+    const int64_t here = ReadPosition(channelA);
+    ASSERT_TRUE(RequestSeek(channelA, here));
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(slot().seekRequest.load(), here);  // equal to the position: left in place
+    ASSERT_TRUE(RequestPlay(channelA));
+    EXPECT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1; }, 3000));
+    EXPECT_LT(ReadPosition(channelA), here + 5000000);  // went back to it rather than running on
+}
+
+TEST_F(KernelProcessTest, FitVideoCommandIsTakenAndCleared)
+{
+    LaunchReady(SampleRecording());
+    window->panel()->resize(480, 270);
+    RequestFitVideo(channelA);
+    EXPECT_TRUE(WaitFor([&] { return slot().command.load() == -1; }, 2000));
+    EXPECT_NE(slot().kernelWindow.load(), 0u);  // still running
+}
+
+TEST_F(KernelProcessTest, AKilledKernelLeavesTheViewerResponsive)
+{
+    LaunchReady(SampleRecording());
+    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(platform::EndChild(channelA.kernelPid, true));
+    ASSERT_TRUE(platform::WaitChildEnded(channelA.kernelPid, 2000));
+    const auto start = steady_clock::now();
+    EXPECT_FALSE(RequestPause(channelA));  // nobody confirms: false after its 22 writes
+    EXPECT_TRUE(RequestSeek(channelA, 20000000));
+    ReadPosition(channelA);
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 3000);
+    ReleaseChannel(channelA);
+    EXPECT_TRUE(RequestPlay(channelA));
+}
+
+TEST_F(KernelProcessTest, AKernelForAMissingOrDamagedFileNeverBecomesReadyAndEndsWhenReleased)
+{
+    const QString boxLog = workFolder.filePath(QStringLiteral("boxes.txt"));
+    setenv("KORVANE_BOX_LOG", boxLog.toLocal8Bit().constData(), 1);
+    for (const QString& path : {QStringLiteral("/nonexistent/20250101000000.MP4"), Fixture("damaged")}) {
+        SCOPED_TRACE(path.toStdString());
+        QFile::remove(boxLog);
+        ASSERT_TRUE(LaunchKernel(channelA, path, nullptr));
+        const pid_t pid = channelA.kernelPid;
+        // The build fails and reports it; ready never comes.
+        EXPECT_TRUE(WaitFor([&] { return QFile::exists(boxLog); }, kReadyTimeoutMs));
+        WaitFor([] { return false; }, 300);
+        EXPECT_FALSE(ReadDuration(channelA));
+        QFile f(boxLog);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll().trimmed(), QByteArray("GoogleMap|ERROR 0x5006"));
+        EXPECT_TRUE(platform::ChildRunning(pid));
+        ReleaseChannel(channelA);
+        EXPECT_TRUE(platform::WaitChildEnded(pid, 3000));
+    }
+}
+
+TEST_F(KernelProcessTest, AFailedKernelHeldByItsErrorBoxStillEndsWhenReleased)
+{
+    // No box log: the kernel shows a real modal box, which nobody closes.
+    ASSERT_TRUE(LaunchKernel(channelA, Fixture("undecodable_video"), nullptr));
+    const pid_t pid = channelA.kernelPid;
+    WaitFor([] { return false; }, 1500);
+    EXPECT_FALSE(ReadDuration(channelA));
+    EXPECT_TRUE(platform::ChildRunning(pid));
+    ReleaseChannel(channelA);
+    EXPECT_TRUE(platform::WaitChildEnded(pid, 4000));
+}
+
+TEST_F(KernelProcessTest, RelaunchingIntoTheSameSlotEndsTheEarlierKernel)
+{
+    LaunchReady(SampleRecording());
+    const pid_t first = channelA.kernelPid;
+    LaunchReady(Fixture("noaudio"));
+    EXPECT_NE(channelA.kernelPid, first);
+    EXPECT_TRUE(platform::WaitChildEnded(first, 3000));
+    EXPECT_TRUE(platform::ChildRunning(channelA.kernelPid));
+}
+
+TEST_F(KernelProcessTest, KillStaleEnginesReleasesBothChannelsAndEndsTheirKernels)
+{
+    LaunchReady(SampleRecording());
+    const pid_t pid = channelA.kernelPid;
+    KillStaleEngines(channelB);
+    EXPECT_EQ(slot().ready.load(), 0);
+    EXPECT_EQ(slot().kernelWindow.load(), 0u);
+    EXPECT_TRUE(platform::WaitChildEnded(pid, 2000));
+}
+
+TEST_F(KernelProcessTest, AnUnparsableCommandLineEndsTheKernel)
+{
+    for (const char* arg : {"/CALLER-Korvane", "/CALLER:Korvane", "nonsense"}) {
+        SCOPED_TRACE(arg);
+        const pid_t pid = platform::SpawnChild(KORVANE_KERNEL_HOST, {arg}, workFolder.path().toStdString());
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(platform::WaitChildEnded(pid, 5000));
+    }
+    // Nothing was written into any slot.
+    EXPECT_EQ(slot().processId.load(), 0u);
+}
+
+TEST_F(KernelProcessTest, AKilledViewerLeavesNoKernelRunning)
+{
+    const QString pidFile = workFolder.filePath(QStringLiteral("kernel.pid"));
+    const pid_t viewer = platform::SpawnChild(
+        KORVANE_KERNEL_HOST, {"--viewer", SampleRecording().toStdString(), pidFile.toStdString()},
+        workFolder.path().toStdString());
+    ASSERT_GT(viewer, 0);
+    // The viewer's kernel uses slot 0 of the same private block.
+    ASSERT_TRUE(WaitFor([&] { return slot().ready.load() == 1 && QFile::exists(pidFile); }, kReadyTimeoutMs));
+    QFile f(pidFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const pid_t kernel = f.readAll().toInt();
+    ASSERT_GT(kernel, 0);
+    EXPECT_TRUE(platform::ProcessExists(kernel));
+    ASSERT_TRUE(platform::EndChild(viewer, true));
+    ASSERT_TRUE(platform::WaitChildEnded(viewer, 2000));
+    EXPECT_TRUE(WaitFor([&] { return !platform::ProcessExists(kernel); }, 1000));
+}
