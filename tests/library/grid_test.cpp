@@ -1,0 +1,1 @@
+// grid tests follow

@@ -1,0 +1,205 @@
+// The thumbnail pass end to end with the real ffmpeg: folder scan, pictures, captions, bars,
+// the over-limit notice, the scan report.
+#include "library/library_texts.h"
+#include "library/recording_library.h"
+#include "test_host.h"
+#include "test_recordings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+class ThumbnailPassTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(SmallMp4().isEmpty()) << "ffmpeg could not make the test recording";
+        SetMessageSink(&messages);
+        library = std::make_unique<RecordingLibrary>(host, 1.0, &host.window);
+        library->SetFolders(program.path(), root.path());
+        ASSERT_TRUE(library->PrepareWorkingFolder(cache.path()));
+    }
+    void TearDown() override
+    {
+        library.reset();
+        SetMessageSink(nullptr);
+    }
+
+    // Opens the folder and runs the event loop until the pass has ended.
+    void RunPass(const QString& folder, int timeoutMs = 120000)
+    {
+        library->OpenRecordingFolder(folder);
+        ASSERT_TRUE(WaitFor([&] { return host.menus.contains(true); }, timeoutMs)) << "the pass did not end";
+    }
+
+    QByteArray Report()
+    {
+        QFile f(library->Catalogue().workingFolder + "/FileReport.log");
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+
+    void ExpectShownCellsComplete(int group)
+    {
+        const QStringList& shown = library->Catalogue().Shown(group);
+        ThumbnailGrid& grid = library->Grid(group);
+        for (int i = 0; i < grid.Cells().size(); ++i) {
+            ThumbnailCell* c = grid.Cell(i);
+            if (i < shown.size()) {
+                EXPECT_FALSE(c->IsEmpty()) << i;
+                EXPECT_FALSE(c->isHidden()) << i;
+                EXPECT_EQ(c->FileName(), shown[i]);
+                EXPECT_FALSE(c->Image()->pixmap().isNull());
+                EXPECT_EQ(c->Caption()->text(), QString(CaptionForName(shown[i])).replace("\r\n", "\n"));
+                EXPECT_TRUE(QFile::exists(ThumbnailPath(library->Catalogue().workingFolder, shown[i])));
+            } else {
+                EXPECT_TRUE(c->IsEmpty()) << i;
+            }
+        }
+    }
+
+    TestHost host;
+    RecordingMessages messages;
+    QTemporaryDir cache, program, root;
+    std::unique_ptr<RecordingLibrary> library;
+};
+} // namespace
+
+TEST_F(ThumbnailPassTest, FillsBothGridsListsBadFilesAndEnds)
+{
+    const QString d = root.path() + "/card";
+    ASSERT_TRUE(QDir().mkpath(d));
+    QStringList normal, event;
+    for (int i = 0; i < 7; ++i)
+        normal << StampName(i * 60, i % 2 ? "H" : "");
+    event << StampName(5, "G") << StampName(1, "G");
+    ASSERT_TRUE(CopyRecordings(d, normal + event));
+    // A file the tool cannot read, named like a recording.
+    QFile bad(d + "/" + StampName(3));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(4000, 'x'));
+    bad.close();
+
+    RunPass(d);
+    const RecordingCatalogue& c = library->Catalogue();
+    EXPECT_EQ(c.normalFiles.size(), 8);
+    EXPECT_EQ(c.normalShown.size(), 7);
+    EXPECT_EQ(c.normalMissing, QStringList{StampName(3)});
+    EXPECT_EQ(c.eventShown, (QStringList{StampName(1, "G"), StampName(5, "G")}));
+    EXPECT_TRUE(c.eventMissing.isEmpty());
+    ExpectShownCellsComplete(kGroupNormal);
+    ExpectShownCellsComplete(kGroupEvent);
+    EXPECT_EQ(library->Pass().Phase(), ThumbnailPass::kPhaseFinished);
+    EXPECT_EQ(library->Pass().CountThumbnailProcesses(), 0);
+
+    // 7 shown cells: 3 rows, the Normal thumb shows with range 2; 2 Event cells: no bar.
+    EXPECT_FALSE(library->View(kGroupNormal).BarWidget()->Thumb()->isHidden());
+    EXPECT_EQ(library->View(kGroupNormal).Bar().maxValue, 2);
+    EXPECT_TRUE(library->View(kGroupEvent).BarWidget()->Thumb()->isHidden());
+    EXPECT_EQ(library->View(kGroupEvent).Bar().maxValue, 0);
+    EXPECT_EQ(library->View(kGroupNormal).Bar().position, 0);
+
+    EXPECT_EQ(Report(), QByteArray("Path : ") + QFile::encodeName(d) +
+                            "\r\nTotal : 10\r\nNormal File : 7\r\nBad Normal File : 1\r\nEvent File : 2\r\n"
+                            "Bad Event File : 0\r\n----------Bad Normal File --------------\r\n" +
+                            StampName(3).toLatin1() + "\r\n\r\n");
+    EXPECT_EQ(host.processFinish, 1);
+    EXPECT_EQ(host.menus, QList<bool>{true});
+    EXPECT_TRUE(host.notices.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(c.currentGroup, kGroupNormal);
+    // Nothing but the recordings in the recording folder.
+    EXPECT_EQ(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), 10);
+}
+
+TEST_F(ThumbnailPassTest, MoreThan240RecordingsShow240AndTheNotice)
+{
+    const QString d = root.path();
+    QStringList names;
+    for (int i = 0; i < 241; ++i)
+        names << StampName(i);
+    ASSERT_TRUE(CopyRecordings(d, names));
+    RunPass(d, 240000);
+    const RecordingCatalogue& c = library->Catalogue();
+    EXPECT_EQ(c.normalShown.size(), 240);
+    EXPECT_EQ(c.normalShown.last(), StampName(239));
+    EXPECT_TRUE(c.normalMissing.isEmpty());
+    ASSERT_EQ(host.notices.size(), 1);
+    EXPECT_EQ(host.notices[0], LibraryText("Main.Info.OverMaxFile.Caption") + "|" +
+                                   LibraryText("Main.Info.Over240MaxFile.Caption"));
+    ExpectShownCellsComplete(kGroupNormal);
+    EXPECT_EQ(library->View(kGroupNormal).Bar().maxValue, 79);
+    EXPECT_TRUE(Report().startsWith(QByteArray("Path : ") + QFile::encodeName(d) + "\r\nTotal : 240\r\n"));
+}
+
+TEST_F(ThumbnailPassTest, EmptyFolderEndsAtOnceWithAZeroReport)
+{
+    RunPass(root.path(), 5000);
+    EXPECT_EQ(Report(), QByteArray("Path : ") + QFile::encodeName(root.path()) +
+                            "\r\nTotal : 0\r\nNormal File : 0\r\nBad Normal File : 0\r\nEvent File : 0\r\n"
+                            "Bad Event File : 0\r\n");
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(library->Catalogue().currentGroup, kGroupNormal);
+}
+
+TEST_F(ThumbnailPassTest, PathWithSpacesAndShellCharacters)
+{
+    const QString d = root.path() + "/my card; $(touch pwned) & 'x' \"y\" `z` *";
+    ASSERT_TRUE(QDir().mkpath(d));
+    const QStringList names{StampName(0), StampName(1, "G")};
+    ASSERT_TRUE(CopyRecordings(d, names));
+    RunPass(d);
+    EXPECT_EQ(library->Catalogue().normalShown, QStringList{StampName(0)});
+    EXPECT_EQ(library->Catalogue().eventShown, QStringList{StampName(1, "G")});
+    ExpectShownCellsComplete(kGroupNormal);
+    // No tool copy, no batch file, nothing a shell would have made.
+    EXPECT_EQ(QDir(d).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+    EXPECT_FALSE(QFile::exists(root.path() + "/pwned"));
+    EXPECT_FALSE(QFile::exists(QDir::currentPath() + "/pwned"));
+}
+
+TEST_F(ThumbnailPassTest, OnlyEventRecordingsSelectTheEventGridAtTheEnd)
+{
+    ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0, "G")}));
+    RunPass(root.path());
+    EXPECT_EQ(library->Catalogue().currentGroup, kGroupEvent);
+    EXPECT_TRUE(library->View(kGroupNormal).ScrollBox()->isHidden());
+    EXPECT_FALSE(library->View(kGroupEvent).ScrollBox()->isHidden());
+}
+
+TEST_F(ThumbnailPassTest, MissingToolShowsError6003OncePerGroup)
+{
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(root.path() + "/no-tools-here"));
+    ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0), StampName(1), StampName(2, "G")}));
+    RunPass(root.path(), 10000);
+    qputenv("PATH", path);
+    EXPECT_EQ(messages.texts, (QStringList{"ERROR 0x6003", "ERROR 0x6003"}));
+    EXPECT_EQ(messages.captions, (QStringList{"GoogleMap", "GoogleMap"}));
+    const RecordingCatalogue& c = library->Catalogue();
+    EXPECT_TRUE(c.normalShown.isEmpty());
+    EXPECT_TRUE(c.normalMissing.isEmpty());  // not counted as missing
+    EXPECT_TRUE(Report().contains("Total : 0\r\n"));
+}
+
+TEST_F(ThumbnailPassTest, ExistingThumbnailsAreNotMadeAgain)
+{
+    ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0)}));
+    // A picture already in the working folder (any readable image) is used as it is.
+    QImage red(80, 60, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString bmp = ThumbnailPath(library->Catalogue().workingFolder, StampName(0));
+    ASSERT_TRUE(red.save(bmp, "BMP"));
+    const auto before = QFileInfo(bmp).lastModified();
+    RunPass(root.path());
+    EXPECT_EQ(library->Catalogue().normalShown, QStringList{StampName(0)});
+    EXPECT_EQ(QFileInfo(bmp).lastModified(), before);
+}

@@ -29,5 +29,6 @@ inline constexpr int ExitUsage = 64;    // wrong arguments
 
 int RunTelemetry(const std::vector<std::string>& args);
 int RunGpx(const std::vector<std::string>& args);
+int RunScan(const std::vector<std::string>& args);
 
 }  // namespace korvane::cli

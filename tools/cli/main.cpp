@@ -13,6 +13,7 @@ using korvane::cli::CliCommand;
 const CliCommand kCommands[] = {
     {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
+    {"scan", "FOLDER", korvane::cli::RunScan},
 };
 
 void PrintUsage(FILE* out) {
