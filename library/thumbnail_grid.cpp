@@ -58,6 +58,8 @@ void BuildThumbnailGrid(ThumbnailGrid& grid, int group, int rows, double scale)
         grid.cells_.append(cell);
     }
     grid.SetDisplayScale(scale);
+    // A new grid holds no recording: its cells start empty, as after ClearGrid.
+    ClearGrid(grid);
 }
 
 void ClearGrid(ThumbnailGrid& grid)

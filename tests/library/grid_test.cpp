@@ -1,1 +1,311 @@
-// grid tests follow
+// The grids, their bars and the cell operations on the offscreen platform.
+#include "kernel/playback_channel.h"
+#include "library/library_texts.h"
+#include "library/recording_library.h"
+#include "test_host.h"
+#include "test_recordings.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+class GridTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetKernelExecutable("/bin/true");
+        SetMessageSink(&messages);
+        library = std::make_unique<RecordingLibrary>(host, 1.0, &host.window);
+        library->SetFolders(root.path(), root.path());
+        ASSERT_TRUE(library->PrepareWorkingFolder(cache.path()));
+        library->Catalogue().recordingFolder = root.path();
+        library->Pane()->resize(library->Pane()->PreferredSize());
+        host.window.resize(800, 600);
+        host.window.show();
+    }
+    void TearDown() override
+    {
+        library.reset();
+        SetMessageSink(nullptr);
+    }
+
+    // Shows `count` recordings of a group as the thumbnail pass would, with a real picture.
+    void Fill(int group, int count, bool makeFiles = true)
+    {
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QStringList& shown = library->Catalogue().Shown(group);
+        for (int i = 0; i < count; ++i) {
+            const QString name = StampName(i, group == kGroupEvent ? "G" : "");
+            const QString bmp = ThumbnailPath(library->Catalogue().workingFolder, name);
+            ASSERT_TRUE(picture.save(bmp, "BMP"));
+            if (makeFiles) {
+                QFile f(root.path() + "/" + name);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            }
+            library->Catalogue().Files(group).append(name);
+            shown.append(name);
+            ShowThumbnail(library->Grid(group), shown, bmp);
+            library->View(group).UpdateForShownCount(int(shown.size()));
+        }
+    }
+
+    ThumbnailCell* Cell(int group, int i) { return library->Grid(group).Cell(i); }
+    int ScrollValue(int group) { return library->View(group).ScrollBox()->verticalScrollBar()->value(); }
+
+    void SendWheel(QWidget* target, int delta)
+    {
+        QWheelEvent e(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &e);
+    }
+
+    TestHost host;
+    RecordingMessages messages;
+    QTemporaryDir cache, root;
+    std::unique_ptr<RecordingLibrary> library;
+};
+} // namespace
+
+TEST_F(GridTest, BuiltGridsHold240CellsAtTheScaleGeometry)
+{
+    for (int g : {kGroupNormal, kGroupEvent}) {
+        ThumbnailGrid& grid = library->Grid(g);
+        ASSERT_EQ(grid.Cells().size(), 240);
+        EXPECT_EQ(grid.height(), 80 * 100 + 10);
+        EXPECT_EQ(grid.Cell(4)->geometry().top(), 100);
+        EXPECT_EQ(grid.Cell(4)->height(), 100);
+        EXPECT_EQ(grid.Cell(0)->Image()->geometry(), QRect(5, 8, 96, 92));
+        EXPECT_EQ(grid.Cell(0)->Caption()->geometry(), QRect(22, 70, 77, 40));
+        EXPECT_EQ(grid.Cell(0)->Caption()->font().pointSize(), 8);
+    }
+    RecordingsPane scaled(1.75);
+    EXPECT_EQ(scaled.PreferredSize(), QSize(3 * 192 + 10, 2 * 175 + 5));
+    EXPECT_EQ(scaled.Normal().Grid()->height(), 80 * 175 + 10);
+    EXPECT_EQ(scaled.Normal().Grid()->Cell(0)->Image()->geometry(), QRect(9, 14, 168, 161));
+}
+
+TEST_F(GridTest, ShowThumbnailFillsTheLastCellWithPictureAndCaption)
+{
+    Fill(kGroupEvent, 2);
+    ThumbnailCell* c = Cell(kGroupEvent, 1);
+    EXPECT_FALSE(c->IsEmpty());
+    EXPECT_EQ(c->FileName(), StampName(1, "G"));
+    EXPECT_EQ(c->Caption()->text(), "2023.01.01\n12:00:01");
+    EXPECT_EQ(c->CaptionColor(), QColor(Qt::white));
+    // The picture sits inside the frame; the caption band below it is black.
+    const QImage canvas = c->Image()->pixmap().toImage();
+    EXPECT_EQ(canvas.pixelColor(48, 30), QColor(Qt::darkCyan));
+    EXPECT_EQ(canvas.pixelColor(48, 80), QColor(Qt::black));
+    EXPECT_TRUE(Cell(kGroupEvent, 2)->IsEmpty());
+
+    ClearGrid(library->Grid(kGroupEvent));
+    EXPECT_TRUE(c->IsEmpty());
+    EXPECT_TRUE(c->isHidden());
+    EXPECT_EQ(c->cursor().shape(), Qt::BusyCursor);
+}
+
+TEST_F(GridTest, HighlightCellOnAnEmptyCellReturnsFalseAndKeepsTheHighlight)
+{
+    Fill(kGroupNormal, 4);
+    EXPECT_TRUE(library->HighlightCell(Cell(kGroupNormal, 1)->Caption(), false));
+    EXPECT_EQ(Cell(kGroupNormal, 1)->CaptionColor(), QColor(255, 0, 0));
+    EXPECT_FALSE(library->HighlightCell(Cell(kGroupNormal, 7), true));
+    EXPECT_FALSE(library->HighlightCell(&host.window, true));  // not a cell at all
+    EXPECT_EQ(Cell(kGroupNormal, 1)->CaptionColor(), QColor(255, 0, 0));
+    EXPECT_EQ(library->View(kGroupNormal).Bar().position, 0);
+    // Another cell takes the highlight over.
+    EXPECT_TRUE(library->HighlightCell(Cell(kGroupNormal, 3)->Image(), false));
+    EXPECT_EQ(Cell(kGroupNormal, 1)->CaptionColor(), QColor(Qt::white));
+    EXPECT_EQ(Cell(kGroupNormal, 3)->CaptionColor(), QColor(255, 0, 0));
+}
+
+TEST_F(GridTest, HighlightCellScrollsItsRowIntoView)
+{
+    Fill(kGroupNormal, 30);  // 10 rows, range 9
+    Fill(kGroupEvent, 12);   // 4 rows, range 3
+    EXPECT_TRUE(library->HighlightCell(Cell(kGroupNormal, 22), true));
+    EXPECT_EQ(library->View(kGroupNormal).Bar().position, 7);
+    EXPECT_EQ(ScrollValue(kGroupNormal), 700);
+    EXPECT_TRUE(library->HighlightCell(Cell(kGroupEvent, 11), true));
+    EXPECT_EQ(library->View(kGroupEvent).Bar().position, 3);
+    EXPECT_EQ(ScrollValue(kGroupEvent), 300);
+    EXPECT_EQ(Cell(kGroupNormal, 22)->CaptionColor(), QColor(Qt::white));
+}
+
+TEST_F(GridTest, NextCellAndCellPaths)
+{
+    Fill(kGroupNormal, 3);
+    Fill(kGroupEvent, 2);
+    EXPECT_EQ(library->NextCell(Cell(kGroupNormal, 0)), Cell(kGroupNormal, 1));
+    EXPECT_EQ(library->NextCell(Cell(kGroupNormal, 2)), nullptr);  // last shown cell
+    EXPECT_EQ(library->NextCell(Cell(kGroupEvent, 0)), Cell(kGroupEvent, 1));
+    EXPECT_EQ(library->NextCell(Cell(kGroupEvent, 1)), nullptr);
+    EXPECT_EQ(library->NextCell(Cell(kGroupEvent, 5)), nullptr);
+
+    ThumbnailCell* cell = nullptr;
+    QString mp4, gps;
+    for (QWidget* control : {static_cast<QWidget*>(Cell(kGroupEvent, 1)), static_cast<QWidget*>(Cell(kGroupEvent, 1)->Image()),
+                             static_cast<QWidget*>(Cell(kGroupEvent, 1)->Caption())}) {
+        ASSERT_TRUE(library->CellPaths(control, &cell, &mp4, &gps));
+        EXPECT_EQ(cell, Cell(kGroupEvent, 1));
+        EXPECT_EQ(mp4, root.path() + "/" + StampName(1, "G"));
+        EXPECT_EQ(gps, library->Catalogue().workingFolder + "/" + RecordingStem(StampName(1, "G")) + ".GPS");
+    }
+    EXPECT_FALSE(library->CellPaths(Cell(kGroupEvent, 2), &cell, &mp4, &gps));
+    EXPECT_FALSE(library->CellPaths(library->Pane(), &cell, &mp4, &gps));
+}
+
+TEST_F(GridTest, WheelMovesOneRowPerMessageOverTheGrid)
+{
+    Fill(kGroupNormal, 33);  // 11 rows: range 10
+    FileGroupView& v = library->View(kGroupNormal);
+    ASSERT_EQ(v.Bar().maxValue, 10);
+    v.SetPositionAndScroll(4);
+    // Wheel messages reach the grid's scroll box (a real wheel over a cell propagates there).
+    SendWheel(v.ScrollBox()->viewport(), -120);  // towards the user
+    EXPECT_EQ(v.Bar().position, 5);
+    EXPECT_EQ(ScrollValue(kGroupNormal), 500);
+    SendWheel(v.ScrollBox()->viewport(), -960);  // a big delta is still one row
+    EXPECT_EQ(v.Bar().position, 6);
+    v.SetPositionAndScroll(0);
+    v.ScrollBox()->verticalScrollBar()->setValue(37);
+    SendWheel(v.ScrollBox()->viewport(), 120);  // away from the user at the top
+    EXPECT_EQ(v.Bar().position, 0);
+    EXPECT_EQ(ScrollValue(kGroupNormal), 0);
+}
+
+TEST_F(GridTest, HoldOnTheTrackRepeatsAndThumbDragScrolls)
+{
+    Fill(kGroupNormal, 63);  // 21 rows: range 20; container 205 high: thumb 25
+    FileGroupView& v = library->View(kGroupNormal);
+    ASSERT_EQ(v.Bar().maxValue, 20);
+    ASSERT_EQ(v.BarWidget()->Thumb()->height(), 25);
+    v.tbFileBackMouseDown(200);
+    EXPECT_TRUE(WaitFor([&] { return !v.TrackTimer().isActive(); }, 5000));
+    EXPECT_EQ(v.Bar().position, 20);
+    EXPECT_EQ(ScrollValue(kGroupNormal), qMin(2000, v.ScrollBox()->verticalScrollBar()->maximum()));
+    v.tbFileBackMouseUp();
+
+    v.SetPositionAndScroll(0);
+    v.tbFileThumbMouseDown(10);
+    v.tbFileThumbMouseMove(10 + 90);  // thumb top 90 of span 180: 10 rows
+    v.tbFileThumbMouseUp();
+    EXPECT_EQ(v.Bar().position, 10);
+    EXPECT_EQ(v.BarWidget()->Thumb()->y(), 90);
+    v.tbFileThumbMouseMove(150);  // released: no drag
+    EXPECT_EQ(v.Bar().position, 10);
+}
+
+TEST_F(GridTest, SelectGroupAndTheSelectors)
+{
+    library->SelectGroup(kGroupEvent);
+    EXPECT_EQ(library->Catalogue().currentGroup, kGroupEvent);
+    EXPECT_TRUE(library->View(kGroupNormal).ScrollBox()->isHidden());
+    EXPECT_FALSE(library->View(kGroupEvent).ScrollBox()->isHidden());
+    EXPECT_FALSE(library->View(kGroupEvent).BarWidget()->isHidden());
+    EXPECT_EQ(host.selectors.last(), kGroupEvent);
+    host.idle = false;
+    library->GroupWordClicked(kGroupNormal);  // words only act while idle
+    EXPECT_EQ(library->Catalogue().currentGroup, kGroupEvent);
+    library->GroupPictureClicked(kGroupNormal);  // pictures always
+    EXPECT_EQ(library->Catalogue().currentGroup, kGroupNormal);
+    library->SelectGroup(5);  // only stored
+    EXPECT_EQ(library->Catalogue().currentGroup, 5);
+    EXPECT_FALSE(library->View(kGroupNormal).ScrollBox()->isHidden());
+}
+
+TEST_F(GridTest, DoubleClickOpensAfterFiveTicksOnceAndPlaysALoadedCell)
+{
+    Fill(kGroupNormal, 3);
+    library->CellDoubleClicked(Cell(kGroupNormal, 0));
+    library->CellDoubleClicked(Cell(kGroupNormal, 1));  // within half a second: loads once, the latest
+    EXPECT_EQ(Cell(kGroupNormal, 1)->CaptionColor(), QColor(255, 0, 0));
+    EXPECT_EQ(host.selected, Cell(kGroupNormal, 1));
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_EQ(host.videoResets, 1);
+    EXPECT_EQ(host.telemetryResets, QList<bool>{false});
+    ASSERT_TRUE(WaitFor([&] { return host.waitReady > 0; }, 3000));
+    EXPECT_EQ(host.waitReady, 1);
+    EXPECT_FALSE(host.idle);
+    EXPECT_EQ(host.channelA.cell, Cell(kGroupNormal, 1));
+    EXPECT_EQ(host.channelA.mediaPath, root.path() + "/" + StampName(1));
+    EXPECT_FALSE(Cell(kGroupNormal, 0)->IsReady());  // grids busy while loading
+
+    // The player has started it and the viewer is idle again: a double click on it plays.
+    host.idle = true;
+    library->SetGridsReady(true);
+    library->CellDoubleClicked(Cell(kGroupNormal, 1));
+    EXPECT_EQ(host.plays, 1);
+    EXPECT_FALSE(library->FileRunTimer().isActive());
+
+    // Not idle: a double click does nothing beyond halting the player's tick.
+    host.idle = false;
+    const int halts = host.halts;
+    library->CellDoubleClicked(Cell(kGroupNormal, 2));
+    EXPECT_EQ(host.halts, halts + 1);
+    EXPECT_FALSE(library->FileRunTimer().isActive());
+    EXPECT_NE(host.selected, Cell(kGroupNormal, 2));
+}
+
+TEST_F(GridTest, VanishedRecordingShowsFileNotFoundAndReturnsToIdle)
+{
+    Fill(kGroupNormal, 2);
+    ASSERT_TRUE(QFile::remove(root.path() + "/" + StampName(1)));
+    library->CellDoubleClicked(Cell(kGroupNormal, 1));
+    ASSERT_TRUE(WaitFor([&] { return !library->FileRunTimer().isActive(); }, 3000));
+    EXPECT_EQ(messages.texts, QStringList{"ファイルが見つかりません!"});
+    EXPECT_EQ(messages.captions, QStringList{"Korvane"});
+    EXPECT_EQ(host.processFinish, 1);
+    EXPECT_EQ(host.waitReady, 0);
+    EXPECT_TRUE(host.idle);
+    EXPECT_TRUE(Cell(kGroupNormal, 0)->IsReady());
+    EXPECT_FALSE(library->OpenRecordingFromCell(Cell(kGroupNormal, 5)));  // empty cell
+    EXPECT_EQ(host.processFinish, 2);
+}
+
+TEST_F(GridTest, TelemetryThatCannotBeReadStillPlaysWithoutTelemetry)
+{
+    Fill(kGroupNormal, 1);
+    ASSERT_TRUE(CopyRecordings(root.path(), {"20230101130000.MP4"}));
+    QFile::remove(root.path() + "/" + StampName(0));
+    ASSERT_TRUE(QFile::copy(root.path() + "/20230101130000.MP4", root.path() + "/" + StampName(0)));
+    // A side-car the loader cannot open (a directory in its place) makes the load raise.
+    ASSERT_TRUE(QDir().mkpath(SidecarPath(library->Catalogue().workingFolder, StampName(0))));
+    host.channelA.lines = {"left over from the last recording"};
+    host.channelA.track.sampleCount = 5;
+    EXPECT_TRUE(library->OpenRecordingFromCell(Cell(kGroupNormal, 0)->Caption()));
+    EXPECT_TRUE(host.channelA.lines.empty());
+    EXPECT_EQ(host.channelA.track.sampleCount, 0);
+    EXPECT_EQ(host.waitReady, 1);
+    EXPECT_EQ(host.channelA.cell, Cell(kGroupNormal, 0));
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(GridTest, OpenChosenFolderEmptiesTheWorkingFolderAndRestarts)
+{
+    Fill(kGroupNormal, 2);
+    const QString other = root.path() + "/other";
+    ASSERT_TRUE(QDir().mkpath(other));
+    library->OpenChosenFolder(other);
+    EXPECT_EQ(host.menus, QList<bool>{false});
+    EXPECT_EQ(host.mapPreparations, 1);
+    EXPECT_FALSE(host.idle);
+    EXPECT_TRUE(QDir(library->Catalogue().workingFolder).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(library->Catalogue().recordingFolder, other);
+    EXPECT_TRUE(library->Catalogue().normalShown.isEmpty());
+    EXPECT_TRUE(Cell(kGroupNormal, 0)->IsEmpty());
+    ASSERT_TRUE(WaitFor([&] { return host.menus.size() == 2; }, 5000));
+    EXPECT_EQ(host.menus.last(), true);
+    EXPECT_EQ(host.processFinish, 1);
+}
