@@ -1,0 +1,58 @@
+// korvane-cli scan FOLDER as a user runs it.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+struct CliRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+CliRun RunScan(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KORVANE_CLI), QStringList{"scan"} + args);
+    CliRun r;
+    if (!p.waitForFinished(30000))
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+} // namespace
+
+TEST(CliScan, ListsBothGroupsInOrderWithTotals)
+{
+    QTemporaryDir dir;
+    const struct { const char* name; int size; } files[] = {
+        {"20230101120100.MP4", 10}, {"PH20230101120000.MP4", 20}, {"G20230101120100.MP4", 5},
+        {"G20230101120000.mp4", 7}, {"notes.txt", 3}, {".20230101120200.MP4", 4},
+    };
+    for (const auto& f : files) {
+        QFile file(dir.path() + "/" + f.name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(f.size, 'x'));
+    }
+    const CliRun r = RunScan({dir.path()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "# normal=2 normal_bytes=30 event=2 event_bytes=12\n"
+                     "N PH20230101120000.MP4\nN 20230101120100.MP4\n"
+                     "E G20230101120000.mp4\nE G20230101120100.MP4\n");
+}
+
+TEST(CliScan, EmptyFolderAndUnlistableFolder)
+{
+    QTemporaryDir dir;
+    CliRun r = RunScan({dir.path()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "# normal=0 normal_bytes=0 event=0 event_bytes=0\n");
+
+    r = RunScan({dir.path() + "/missing"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("cannot list folder")) << r.err.toStdString();
+}
