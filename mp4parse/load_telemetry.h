@@ -4,7 +4,8 @@
 // The viewer keeps its lines and track in its playback channel; it calls
 //   LoadTelemetry(channel.mediaPath, channel.sidecarPath, parser, channel.lines, channel.track,
 //                 gpsSeen)
-// (or the LoadChannelTelemetry template below, for a channel type with those members).
+// with QString paths given as QFile::encodeName(path).toStdString() (or the LoadChannelTelemetry
+// template below, for a channel whose paths are std::string).
 #pragma once
 
 #include <string>
