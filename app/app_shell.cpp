@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include "app/keyboard_hook.h"
+#include "app/viewer.h"
+#include "kernel/control_block.h"
 #include "platform/language_id.h"
 #include "ui/close_dialog.h"
 #include "ui/main_layout.h"
@@ -92,6 +94,11 @@ void AppShell::StartViewer()
     window_.captionOnPaint = true;
     window_.setWindowTitle(QStringLiteral("Korvane"));
 
+    viewer_ = new Viewer(window_, flags, *tmProcessFinish, scale.displayScale);
+    viewer_->OpenSlots();
+    pauseIfPlaying = [this] { viewer_->PauseIfPlaying(); };
+    closeChannels = [this] { viewer_->CloseChannels(); };
+
     flags.viewerIdle = true;
     flags.closeBusy = false;
     flags.quitConfirmed = false;
@@ -105,6 +112,8 @@ void AppShell::StartViewer()
     if (!QFileInfo::exists(iniPath))
         iniPath.clear();
 
+    viewer_->SetUpChannels(programFolder);
+
     frmClose_ = new TfrmClose(&window_);
     frmClose_->isViewerIdle = [this] { return flags.viewerIdle; };
 
@@ -113,8 +122,9 @@ void AppShell::StartViewer()
     window_.miBackup->setEnabled(false);
     connect(window_.miClose, &QAction::triggered, &window_, &QWidget::close);
     window_.onResize = [this] { ApplyLayout(); };
-    window_.resizeEnabled = true;
     ApplyLayout();
+    viewer_->OpenStartFolder(programFolder);
+    window_.resizeEnabled = true;
 }
 
 void AppShell::SizeAndCentre()
@@ -150,6 +160,8 @@ void AppShell::ApplyLayout()
     window_.tbVCR->setGeometry(l.tbVCR);
     for (QLabel* image : {window_.imgVCR1, window_.imgVCR2})
         image->setGeometry(0, 0, l.videoPanel.width(), l.videoPanel.height());
+    if (viewer_)
+        viewer_->Layout();
 }
 
 bool AppShell::FormClose()
@@ -181,6 +193,9 @@ void AppShell::FormDestroy()
 {
     if (role_.isKernelRole || flags.quitNow)
         return;
+    if (viewer_)
+        viewer_->Shutdown();
+    CloseControlBlock();
     if (keyboardHook_)
         qApp->removeEventFilter(keyboardHook_);
     instanceLock_.Release();

@@ -16,6 +16,7 @@ class QTimer;
 namespace korvane {
 
 class KeyboardHook;
+class Viewer;
 class TfrmClose;
 class TfrmMain;
 
@@ -58,6 +59,8 @@ public:
     QTimer* tmCleanData = nullptr;
 
     TfrmClose* frmClose() const { return frmClose_; }
+    // The viewer role's subsystems; null in the kernel role and in a second viewer.
+    Viewer* viewer() const { return viewer_; }
 
     // Subsystem hooks not owned by the shell yet: each runs when set.
     std::function<void()> pauseIfPlaying;   // close while playing pauses first
@@ -81,6 +84,7 @@ private:
     KeyboardHook* keyboardHook_ = nullptr;
     TfrmClose* frmClose_ = nullptr;
     QObject* kernelRuntime_ = nullptr;
+    Viewer* viewer_ = nullptr;
 };
 
 // The display percentage of the primary screen.

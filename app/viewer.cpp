@@ -1,0 +1,221 @@
+#include "app/viewer.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/app_shell.h"
+#include "kernel/control_block.h"
+#include "kernel/playback_channel.h"
+#include "library/recording_library.h"
+#include "library/skin_scroll_bar_widget.h"
+#include "library/thumbnail_cell.h"
+#include "platform/message_box.h"
+#include "player/playback_controller.h"
+#include "player/seek_bar.h"
+#include "player/transport_bar.h"
+#include "ui/main_window.h"
+
+namespace korvane {
+
+Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double displayScale)
+    : QObject(&window), window_(window), flags_(flags), tmProcessFinish_(tmProcessFinish)
+{
+    buttons_ = new TransportBar(window_.tbVCR);
+    player_ = new PlaybackController(*this, *buttons_, this);
+    seekWidget_ = new SkinScrollBarWidget(false, true, window_.plVCRControl);
+    seekWidget_->setObjectName(QStringLiteral("tbVCR_Back"));
+    seekWidget_->SetDisplayScale(displayScale);
+    seekWidget_->SetTrackColor(QColor(0, 0, 0));
+    seekWidget_->SetFillColor(QColor(0, 160, 212));
+    seekBar_ = new SeekBar(*seekWidget_, *player_, this);
+    seekBar_->viewerIdle = [this] { return flags_.viewerIdle; };
+    player_->SetSeekBar(seekBar_);
+
+    plTime_ = new QLabel(window_.plVCRBackGround);
+    plTime_->setObjectName(QStringLiteral("plTime"));
+    plTime_->setAutoFillBackground(true);
+    QPalette pal = plTime_->palette();
+    pal.setColor(QPalette::Window, QColor(160, 160, 164));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    plTime_->setPalette(pal);
+    plTime_->setFont(QFont(QStringLiteral("Arial"), 12));
+    plTime_->hide();
+    player_->SetTimePanel(plTime_, window_.miTime);
+    window_.miTime->setChecked(true);
+
+    library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
+
+    connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
+    connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
+    connect(window_.miOpen, &QAction::triggered, library_, &RecordingLibrary::OpenFolderCommand);
+
+    // Until a recording plays the seek parts do not take presses.
+    seekBar_->SetPartsEnabled(false);
+    player_->SetControls(TransportSituation::NothingLoaded);
+}
+
+Viewer::~Viewer() = default;
+
+void Viewer::OpenSlots()
+{
+    OpenViewerSlots(slotA_, slotB_);
+}
+
+void Viewer::SetUpChannels(const QString& programFolder)
+{
+    SetUpChannel(player_->channelA, 0, window_.plVCR1, window_.imgVCR1, slotA_);
+    SetUpChannel(player_->channelB, 1, window_.plVCR2, window_.imgVCR2, slotB_);
+    for (PlaybackChannel* c : {&player_->channelA, &player_->channelB}) {
+        c->launchFolder = programFolder;
+        c->callerName = QStringLiteral("Korvane");
+    }
+    player_->channelA.partner = &player_->channelB;
+    player_->channelB.partner = &player_->channelA;
+    player_->currentChannel = &player_->channelA;
+    window_.plVCR2->hide();
+}
+
+void Viewer::OpenStartFolder(const QString& folder)
+{
+    library_->SetFolders(folder, folder);
+    library_->PrepareWorkingFolder();
+    library_->OpenRecordingFolder(folder);
+    KillStaleEngines(*player_->currentChannel);
+}
+
+void Viewer::Layout()
+{
+    library_->Pane()->setGeometry(0, 0, window_.plFile->width(), window_.plFile->height());
+    const QRect control = window_.plVCRControl->rect();
+    seekWidget_->setGeometry(0, 0, control.width(), control.height());
+    seekWidget_->Relayout();
+    buttons_->move(0, 0);
+    window_.tbVCR->setFixedSize(buttons_->size());
+    plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10,
+                         static_cast<int>(180 * seekWidget_->Bar().scale), 24);
+    for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
+        if (c->slot && c->slot->ready.load())
+            RequestFitVideo(*c);
+}
+
+void Viewer::CloseChannels()
+{
+    CloseChannel(player_->channelA);
+    CloseChannel(player_->channelB);
+}
+
+void Viewer::PauseIfPlaying()
+{
+    if (player_->playState == 2)
+        player_->tbPauseClick();
+}
+
+void Viewer::Shutdown()
+{
+    library_->Shutdown();
+    ReleaseChannel(player_->channelA);
+    ReleaseChannel(player_->channelB);
+    EndLaunchedKernels(1500);
+}
+
+// LibraryHost
+
+QWidget* Viewer::MainWindow() { return &window_; }
+PlaybackChannel& Viewer::CurrentChannel() { return *player_->currentChannel; }
+bool Viewer::ViewerIdle() const { return flags_.viewerIdle; }
+void Viewer::SetViewerIdle(bool idle) { flags_.viewerIdle = idle; }
+void Viewer::StartProcessFinish() { tmProcessFinish_.start(); }
+void Viewer::StopPlayback() { player_->tbStopClick(); }
+void Viewer::StartPlayback() { player_->tbPlayClick(); }
+void Viewer::StartWaitReady() { player_->StartWaitReady(); }
+void Viewer::SetSelectedCell(ThumbnailCell* cell) { player_->selectedCell = cell; }
+
+void Viewer::HaltPlayerForOpen()
+{
+    player_->tmSystem.stop();
+    player_->SetSeekEnabled(false);
+}
+
+void Viewer::ShowTimePanelPerMenu() { plTime_->setVisible(window_.miTime->isChecked()); }
+
+void Viewer::ResetVideo()
+{
+    window_.imgVCR1->hide();
+    window_.imgVCR2->hide();
+    window_.plVCRBackGround->show();
+    ReleaseChannel(player_->channelA);
+    ReleaseChannel(player_->channelB);
+    plTime_->hide();
+}
+
+void Viewer::ResetTelemetry(bool followMap)
+{
+    parser_.Reset();
+    PlaybackChannel& c = *player_->currentChannel;
+    ClearChannelTelemetry(c);
+    c.duration = 0;
+    c.durationSeconds = 0;
+    player_->ShowTelemetryAt(0, true, true, true, followMap);
+    ShowNoFix();
+}
+
+void Viewer::ResetButtons() { player_->SetControls(TransportSituation::NothingLoaded); }
+
+void Viewer::ShowGroupSelectors(int) {}
+void Viewer::PrepareMapsForNewFolder() {}
+
+void Viewer::SetDataMenusEnabled(bool enabled)
+{
+    window_.miClean->setEnabled(enabled);
+    window_.miBackup->setEnabled(enabled);
+}
+
+void Viewer::ShowInformation2(const QString& first, const QString& second)
+{
+    ShowMessageBox(QStringLiteral("情報"), first + QLatin1Char('\n') + second, BoxIcon::Information);
+}
+
+// PlayerHost
+
+bool Viewer::QuitConfirmed() const { return flags_.quitConfirmed; }
+void Viewer::HighlightCell(ThumbnailCell* cell, bool scroll) { library_->HighlightCell(cell, scroll); }
+void Viewer::ClearHighlight() { library_->ClearHighlight(); }
+ThumbnailCell* Viewer::NextCell(ThumbnailCell* cell) { return library_->NextCell(cell); }
+void Viewer::SetCellsReady(bool ready) { library_->SetGridsReady(ready); }
+void Viewer::SetFileBarsToTop() { library_->SetFileBarsToTop(); }
+bool Viewer::OpenRecordingFromCell(ThumbnailCell* cell) { return library_->OpenRecordingFromCell(cell); }
+
+void Viewer::ClearChannelTelemetry(PlaybackChannel& channel)
+{
+    channel.track.Clear();
+    channel.lines.clear();
+    channel.currentSample = TelemetrySample{};
+}
+
+void Viewer::DrawChart(const PlaybackChannel&) {}
+
+void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool)
+{
+    // The clock overlay shows the camera's date and time of the moment, when the recording
+    // carries it.
+    const PlaybackChannel& c = *player_->currentChannel;
+    QString text;
+    if (tenths >= 0 && tenths < static_cast<std::int64_t>(c.track.samples.size()))
+        text = QString::fromStdString(c.track.samples[static_cast<size_t>(tenths)].dateTime);
+    plTime_->setText(text.isEmpty() ? QString() : QStringLiteral(" ") + text);
+}
+
+void Viewer::ShowNoFix() {}
+void Viewer::StartRouteMap() {}
+void Viewer::SetChartEnabled(bool) {}
+
+void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
+{
+    ShowMessageBox(QStringLiteral("Korvane"),
+                   QStringLiteral("The recording could not be played:\n%1").arg(QFileInfo(channel.mediaPath).fileName()),
+                   BoxIcon::Warning);
+}
+
+} // namespace korvane

@@ -1,0 +1,188 @@
+#include "player/seek_bar.h"
+
+#include <QMouseEvent>
+
+#include "player/play_time.h"
+#include "player/playback_controller.h"
+
+namespace korvane {
+
+SeekBar::SeekBar(SkinScrollBarWidget& bar, PlaybackController& player, QObject* parent)
+    : QObject(parent), bar_(bar), player_(player)
+{
+    tmMouseMove.setInterval(1);
+    tmMouseUp.setInterval(50);
+    tmMouseUp.setSingleShot(true);
+    connect(&tmMouseMove, &QTimer::timeout, this, &SeekBar::tmMouseMoveTimer);
+    connect(&tmMouseUp, &QTimer::timeout, this, &SeekBar::tmMouseUpTimer);
+    // Our filter runs before the widget's own, so the surfaces report to the seek logic.
+    for (QWidget* part : {static_cast<QWidget*>(bar_.Thumb()), static_cast<QWidget*>(bar_.Fill()),
+                          static_cast<QWidget*>(bar_.Track())})
+        if (part)
+            part->installEventFilter(this);
+    bar_.Bar().maxValue = 10;
+    player_.seekReleasing = [this] { return tmMouseUp.isActive(); };
+}
+
+void SeekBar::SetMaxValue(int durationTenths)
+{
+    bar_.Bar().maxValue = durationTenths;
+    bar_.Relayout();
+}
+
+void SeekBar::SetPartsEnabled(bool enabled)
+{
+    for (QWidget* part : {static_cast<QWidget*>(bar_.Thumb()), static_cast<QWidget*>(bar_.Fill()),
+                          static_cast<QWidget*>(bar_.Track())})
+        if (part)
+            part->setEnabled(enabled);
+}
+
+int SeekBar::ChartPositionOf(int x) const
+{
+    const int width = chartWidth ? chartWidth() : 0;
+    const int samples = chartSamples ? chartSamples() : 0;
+    return ChartPosition(x, width, samples, player_.durationTenths);
+}
+
+void SeekBar::RequestSeekToBar()
+{
+    if (bar_.Bar().position >= 0)
+        RequestSeek(*player_.currentChannel, SeekTarget(bar_.Bar().position));
+}
+
+bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
+{
+    const bool idle = !viewerIdle || viewerIdle();
+    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->cell || !idle ||
+        tmMouseUp.isActive())
+        return false;
+    if (seekDragging)
+        return true;
+    player_.tmSystem.stop();
+    seekDragging = true;
+    tmMouseUp.stop();
+    SkinScrollBar& b = bar_.Bar();
+    switch (surface) {
+    case SeekThumb:
+        b.dragging = true;
+        b.backward = false;
+        b.grabOffset = x;
+        bar_.DragTo(x);
+        break;
+    case SeekFill:
+    case SeekTrack:
+        b.dragging = true;
+        b.backward = false;
+        b.grabOffset = b.thumb.left();
+        bar_.DragTo(x);
+        b.grabOffset = x;
+        break;
+    case SeekChart:
+        bar_.SetPosition(ChartPositionOf(x) + 1);
+        break;
+    case SeekNone:
+        break;
+    }
+    RequestPause(*player_.currentChannel);
+    player_.ShowTelemetryAt(b.position, true, true, true, true);
+    seekMoveTicks = 0;
+    tmMouseMove.start();
+    seekSource = surface;
+    return true;
+}
+
+void SeekBar::tmMouseMoveTimer()
+{
+    const int taken = seekMoveTicks++;
+    if (taken <= 0)
+        return;
+    tmMouseMove.stop();
+    RequestSeekToBar();
+    RequestPause(*player_.currentChannel);
+}
+
+bool SeekBar::SeekMove(Qt::MouseButtons buttons, int x)
+{
+    if (!seekDragging || !(buttons & Qt::LeftButton) || tmMouseUp.isActive())
+        return false;
+    tmMouseMove.stop();
+    SkinScrollBar& b = bar_.Bar();
+    switch (seekSource) {
+    case SeekFill:
+    case SeekTrack:
+        b.grabOffset = b.thumb.left();
+        bar_.DragTo(x);
+        b.grabOffset = x;
+        player_.ShowTelemetryAt(b.position, false, true, true, true);
+        break;
+    case SeekThumb:
+        b.backward = true;
+        bar_.DragTo(x);
+        player_.ShowTelemetryAt(b.position, false, true, true, true);
+        break;
+    case SeekChart:
+        bar_.SetPosition(ChartPositionOf(x));
+        player_.ShowTelemetryAt(b.position, true, true, true, true);
+        break;
+    default:
+        break;
+    }
+    RequestSeekToBar();
+    return true;
+}
+
+void SeekBar::tmMouseUpTimer()
+{
+    tmMouseUp.stop();
+    tmMouseMove.stop();
+    seekSource = SeekNone;
+    seekDragging = false;
+    bar_.Bar().dragging = false;
+    if (hideTimeThumb)
+        hideTimeThumb();
+    switch (player_.playState) {
+    case 2:
+        RequestPlay(*player_.currentChannel);
+        player_.tmSystem.start();
+        break;
+    case 1:
+        RequestPause(*player_.currentChannel);
+        break;
+    default:
+        break;
+    }
+}
+
+bool SeekBar::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return QObject::eventFilter(watched, event);
+    auto* me = static_cast<QMouseEvent*>(event);
+    auto* part = static_cast<QWidget*>(watched);
+    const QPoint local = me->position().toPoint();
+    SeekSurface surface = watched == bar_.Thumb() ? SeekThumb : watched == bar_.Fill() ? SeekFill : SeekTrack;
+    // The thumb reports x inside itself; the track and the fill in the bar's own coordinates.
+    const int x = surface == SeekThumb ? local.x() : part->mapToParent(local).x();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        SeekPress(surface, me->buttons(), x);
+        break;
+    case QEvent::MouseMove:
+        SeekMove(me->buttons(), x);
+        break;
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (surface == SeekThumb)
+            bar_.Bar().dragging = false;
+        tmMouseUp.start();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+} // namespace korvane
