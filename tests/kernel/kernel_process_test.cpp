@@ -7,6 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -144,12 +148,25 @@ TEST_F(KernelProcessTest, ASeekEqualToThePausedPositionStaysPendingUntilThePosit
     EXPECT_LT(ReadPosition(channelA), here + 5000000);  // went back to it rather than running on
 }
 
-TEST_F(KernelProcessTest, FitVideoCommandIsTakenAndCleared)
+TEST_F(KernelProcessTest, AfterAResizeAndFitVideoThePlayingVideoFillsThePanel)
 {
     LaunchReady(SampleRecording());
-    window->panel()->resize(480, 270);
+    window->panel()->window()->resize(960, 540);
+    window->panel()->resize(960, 540);
+    WaitFor([] { return false; }, 200);
     RequestFitVideo(channelA);
     EXPECT_TRUE(WaitFor([&] { return slot().command.load() == -1; }, 2000));
+    ASSERT_TRUE(RequestPlay(channelA));
+    WaitFor([] { return false; }, 600);
+    // The lower right quarter lies outside the old 640x360 picture.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QImage quarter = screen->grabWindow(channelA.renderWindow, 700, 400, 240, 120).toImage();
+    ASSERT_FALSE(quarter.isNull());
+    int bright = 0;
+    for (int y = 0; y < quarter.height(); y += 4)
+        for (int x = 0; x < quarter.width(); x += 4)
+            bright += qRed(quarter.pixel(x, y)) + qGreen(quarter.pixel(x, y)) + qBlue(quarter.pixel(x, y)) > 60;
+    EXPECT_GT(bright, (quarter.width() / 4) * (quarter.height() / 4) / 2);
     EXPECT_NE(slot().kernelWindow.load(), 0u);  // still running
 }
 

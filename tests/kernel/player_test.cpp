@@ -86,6 +86,7 @@ TEST_F(PlayerTest, DurationAgreesWithTheFileWithinOneFrame)
 
 TEST_F(PlayerTest, FirstFrameIsDrawnStoppedAtZero)
 {
+    EXPECT_LT(NonBlackFraction(window->panelId()), 0.3);  // nothing drawn yet
     OpenActive(SampleRecording());
     EXPECT_EQ(Position(), 0);
     EXPECT_EQ(State(), 0);

@@ -126,7 +126,9 @@ struct Viewer {
         SetUpChannel(channel, 0, panel, nullptr, a);
         channel.callerName = QStringLiteral("Korvane");
         channel.launchFolder = QDir::currentPath();
-        SetKernelExecutable(QCoreApplication::applicationFilePath());
+        // BENCH_KERNEL_EXE names another kernel executable (e.g. the korvane program).
+        const QString other = qEnvironmentVariable("BENCH_KERNEL_EXE");
+        SetKernelExecutable(other.isEmpty() ? QCoreApplication::applicationFilePath() : other);
     }
     ~Viewer()
     {

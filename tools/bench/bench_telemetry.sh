@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Telemetry extraction benchmark, run on demand:
+#   tools/bench/bench_telemetry.sh [BUILD_DIR] [RUNS]
+# On a 60-second 1920x1080 sample recording with a timed-text telemetry track it prints the
+# median time of LoadTelemetry in process (warm cache), and of whole processes:
+# korvane-cli telemetry, ffmpeg's subtitle dump (-map 0:s:0 -f srt -) and exiftool -ee.
+# exiftool comes from the Debian package libimage-exiftool-perl, needed only here.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$top/build}
+runs=${2:-21}
+cd "$top"
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target korvane-cli bench_load_telemetry make_samples >/dev/null
+folder="$build/samples-long"
+"$build/tools/make_samples/make_samples" --long "$folder"
+
+# The first recording whose telemetry is the timed-text track.
+name=$(awk -F, '!/^#/ && $11 == "subtitle" { print $1; exit }' "$folder/expected/manifest.csv")
+rec="$folder/$name"
+echo "recording: $rec ($(( $(stat -c %s "$rec") / 1000000 )) MB)"
+cat "$rec" >/dev/null  # warm the cache
+
+"$build/tools/bench_telemetry/bench_load_telemetry" "$rec" 500
+
+# Median wall time of a command over $runs runs, in milliseconds.
+median_ms() {
+  local times=()
+  for _ in $(seq "$runs"); do
+    local t0 t1
+    t0=$(date +%s%N)
+    "$@" >/dev/null 2>&1
+    t1=$(date +%s%N)
+    times+=($(( (t1 - t0) / 1000 )))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { printf "%.2f", a[int((NR + 1) / 2)] / 1000 }'
+}
+
+cli=$(median_ms "$build/tools/cli/korvane-cli" telemetry "$rec")
+ff=$(median_ms ffmpeg -v error -i "$rec" -map 0:s:0 -f srt -)
+echo "korvane-cli telemetry   median $cli ms"
+echo "ffmpeg srt dump         median $ff ms   ($(awk -v a="$ff" -v b="$cli" 'BEGIN { printf "%.1f", a / b }')x the CLI)"
+if command -v exiftool >/dev/null; then
+  ex=$(median_ms exiftool -ee "$rec")
+  echo "exiftool -ee            median $ex ms   ($(awk -v a="$ex" -v b="$cli" 'BEGIN { printf "%.1f", a / b }')x the CLI)"
+else
+  echo "exiftool not installed (Debian libimage-exiftool-perl); skipped"
+fi

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# The recordings library's benchmarks: the thumbnail pass for 240 sample recordings beside
+# `xargs -P 2` running the same ffmpeg command, and ScanRecordings on 5000 entries.
+#   tools/bench/run_library_bench.sh [BUILD_DIR]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$top/build}
+cmake --build "$build" --target bench_library make_samples >/dev/null
+cards="$build/bench-card-240"
+[ -d "$cards" ] || "$build/tools/make_samples/make_samples" --count 240 "$cards"
+"$build/tools/bench/bench_library" thumbnails "$cards" 3
+"$build/tools/bench/bench_library" scan 5000 20
