@@ -84,6 +84,7 @@ VideoWindow::VideoWindow(int width, int height)
     panel_->setAttribute(Qt::WA_NoSystemBackground);
     panel_->setUpdatesEnabled(false);
     window_->show();
+    window_->raise();
     WaitFor([this] { return window_->isVisible(); }, 2000);
     QCoreApplication::processEvents();
 }
