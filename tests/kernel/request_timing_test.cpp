@@ -24,21 +24,26 @@ struct SlotFixture : ::testing::Test {
     }
 };
 
-// Answers a state request `delay` after it first sees it, resetting the request like a kernel.
+// Plays the kernel's part: takes every state request (resets it to -1, counting the writes it
+// saw) and answers once the request has been pending for `delay` and at least `minWrites`
+// writes were seen. Counting writes keeps the tests independent of how late sleeps wake up.
 class StandInKernel {
 public:
-    StandInKernel(KernelSlot& slot, milliseconds delay)
-        : thread_([this, &slot, delay] {
-              steady_clock::time_point seen{};
+    StandInKernel(KernelSlot& slot, milliseconds delay, int minWrites)
+        : thread_([this, &slot, delay, minWrites] {
+              steady_clock::time_point first{};
+              int32_t pending = -1;
               while (!stop_) {
-                  const int32_t request = slot.requestedState.load();
+                  const int32_t request = slot.requestedState.exchange(-1);
                   if (request >= 0 && request <= 2) {
-                      if (seen == steady_clock::time_point{})
-                          seen = steady_clock::now();
-                      if (steady_clock::now() - seen >= delay) {
-                          slot.graphState.store(request);
-                          slot.requestedState.store(-1);
-                      }
+                      if (pending < 0)
+                          first = steady_clock::now();
+                      pending = request;
+                      ++writesSeen;
+                  }
+                  if (pending >= 0 && steady_clock::now() - first >= delay && writesSeen >= minWrites) {
+                      slot.graphState.store(pending);
+                      pending = -1;
                   }
                   std::this_thread::sleep_for(milliseconds(1));
               }
@@ -50,6 +55,7 @@ public:
         stop_ = true;
         thread_.join();
     }
+    std::atomic<int> writesSeen{0};
 
 private:
     std::atomic<bool> stop_{false};
@@ -62,7 +68,7 @@ TEST_F(SlotFixture, AKernelAnsweringAfter100msConfirmsAfterTheSecondOrThirdSleep
     slot->ready.store(1);
     slot->graphState.store(0);
     slot->requestedState.store(-1);
-    StandInKernel kernel(*slot, milliseconds(100));
+    StandInKernel kernel(*slot, milliseconds(100), 2);
     int writes = 0;
     EXPECT_TRUE(RequestPlay(channel, &writes));
     EXPECT_GE(writes, 2);
@@ -89,17 +95,9 @@ TEST_F(SlotFixture, AnAnswerAfterTheLastWriteIsNotReadAnyMore)
     // The 22nd write is followed by a sleep and no read: a kernel answering only then is too late.
     slot->ready.store(1);
     slot->graphState.store(2);
-    std::atomic<bool> stop{false};
-    std::thread late([&] {
-        std::this_thread::sleep_for(milliseconds(21 * 59 + 20));
-        slot->graphState.store(0);
-        while (!stop)
-            std::this_thread::sleep_for(milliseconds(1));
-    });
+    StandInKernel kernel(*slot, milliseconds(0), 22);
     int writes = 0;
     EXPECT_FALSE(RequestStop(channel, &writes));
-    stop = true;
-    late.join();
     EXPECT_EQ(writes, 22);
 }
 
