@@ -103,6 +103,9 @@ bool MediaGraphPlayer::FailBuild(int code)
 
 bool MediaGraphPlayer::Build(const QString& path)
 {
+    // A graph left from an earlier build that was never activated would keep its threads and
+    // keep drawing into the same window: it goes first.
+    Release();
     lastBuildError_ = 0;
     {
         std::lock_guard lock(padMutex_);

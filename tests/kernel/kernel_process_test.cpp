@@ -85,7 +85,16 @@ protected:
 
 TEST_F(KernelProcessTest, LaunchPublishesTheDurationAndTheFirstPassStopsAndRewinds)
 {
-    LaunchReady(SampleRecording());
+    ASSERT_TRUE(LaunchKernel(channelA, SampleRecording(), nullptr));
+    // Whenever ready reads 1, everything published before it is already there.
+    const auto deadline = steady_clock::now() + milliseconds(kReadyTimeoutMs);
+    while (slot().ready.load() == 0 && steady_clock::now() < deadline) {
+    }
+    ASSERT_EQ(slot().ready.load(), 1);
+    EXPECT_EQ(slot().alive.load(), 1);
+    EXPECT_NE(slot().kernelWindow.load(), 0u);
+    EXPECT_GT(slot().duration.load(), 0);
+    ASSERT_TRUE(ReadDuration(channelA));
     // The kernel's duration is the file's, and the kernel process is the one launched.
     EXPECT_EQ(slot().processId.load(), static_cast<uint32_t>(channelA.kernelPid));
     EXPECT_EQ(slot().alive.load(), 1);
@@ -168,6 +177,32 @@ TEST_F(KernelProcessTest, AfterAResizeAndFitVideoThePlayingVideoFillsThePanel)
             bright += qRed(quarter.pixel(x, y)) + qGreen(quarter.pixel(x, y)) + qBlue(quarter.pixel(x, y)) > 60;
     EXPECT_GT(bright, (quarter.width() / 4) * (quarter.height() / 4) / 2);
     EXPECT_NE(slot().kernelWindow.load(), 0u);  // still running
+}
+
+TEST_F(KernelProcessTest, ARunRequestWhileRunningIsTakenAgainAndCleared)
+{
+    LaunchReady(SampleRecording());
+    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(WaitFor([&] { return slot().requestedState.load() == -1; }, 1000));
+    slot().requestedState.store(2);
+    EXPECT_TRUE(WaitFor([&] { return slot().requestedState.load() == -1; }, 1000));
+    EXPECT_EQ(slot().graphState.load(), 2);
+}
+
+TEST_F(KernelProcessTest, CloseCommandAndQuitRequestEndTheKernel)
+{
+    for (int variant = 0; variant < 2; ++variant) {
+        SCOPED_TRACE(variant);
+        LaunchReady(Fixture("h264_aac"));
+        const pid_t pid = channelA.kernelPid;
+        if (variant == 0)
+            slot().command.store(1);
+        else
+            slot().requestedState.store(10);
+        EXPECT_TRUE(WaitFor([&] { return variant == 0 ? slot().command.load() == -1
+                                                      : slot().requestedState.load() == -1; }, 1000));
+        EXPECT_TRUE(platform::WaitChildEnded(pid, 3000));
+    }
 }
 
 TEST_F(KernelProcessTest, AKilledKernelLeavesTheViewerResponsive)

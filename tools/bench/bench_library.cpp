@@ -1,5 +1,5 @@
 // Benchmarks of the recordings library; run on demand, they print figures.
-//   bench_library thumbnails FOLDER [runs]   whole thumbnail pass over FOLDER's recordings (grids
+//   bench_library thumbnails FOLDER [runs] [tools at once]   whole thumbnail pass over FOLDER's recordings (grids
 //                                            included, offscreen), beside `xargs -P 2` running the
 //                                            same ffmpeg command on the same files
 //   bench_library scan [entries] [runs]      ScanRecordings (both groups) on a folder of `entries`
@@ -61,7 +61,7 @@ double Median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-int Thumbnails(const QString& folder, int runs)
+int Thumbnails(const QString& folder, int runs, int concurrent)
 {
     QStringList normal, event;
     std::uint64_t nb = 0, eb = 0;
@@ -72,33 +72,50 @@ int Thumbnails(const QString& folder, int runs)
                 static_cast<long long>(normal.size()), static_cast<long long>(event.size()));
     std::vector<double> pass, xargs;
     for (int run = 0; run < runs; ++run) {
-        QTemporaryDir cache;
-        BenchHost host;
-        RecordingLibrary library(host, 1.0, &host.window);
-        library.SetFolders(folder, folder);
-        library.PrepareWorkingFolder(cache.path());
-        QElapsedTimer t;
-        t.start();
-        library.OpenRecordingFolder(folder);
-        while (!host.finished)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        pass.push_back(t.elapsed() / 1000.0);
-        const auto shown = library.Catalogue().normalShown.size() + library.Catalogue().eventShown.size();
-
-        QTemporaryDir out;
-        QProcess p;
-        p.setProgram("sh");
-        p.setArguments({"-c",
-                        "cd \"$1\" && ls | grep -i '\\.mp4$' | xargs -P 2 -I{} sh -c "
-                        "'ffmpeg -i \"$0\" -s 80x60 -r 1 -frames:v 1 \"$1/${0%.*}.bmp\" </dev/null >/dev/null 2>&1' {} \"$2\"",
-                        "sh", folder, out.path()});
-        t.restart();
-        p.start();
-        p.waitForFinished(-1);
-        xargs.push_back(t.elapsed() / 1000.0);
-        const auto made = QDir(out.path()).entryList({"*.bmp"}, QDir::Files).size();
-        std::printf("run %d: pass %.2f s (%lld shown), xargs -P 2 %.2f s (%lld pictures)\n", run + 1, pass.back(),
-                    static_cast<long long>(shown), xargs.back(), static_cast<long long>(made));
+        double passSeconds = 0, xargsSeconds = 0;
+        long long shown = 0, made = 0;
+        auto runPass = [&] {
+            QTemporaryDir cache;
+            BenchHost host;
+            RecordingLibrary library(host, 1.0, &host.window);
+            library.SetFolders(folder, folder);
+            library.PrepareWorkingFolder(cache.path());
+            library.Pass().SetMaxConcurrentTools(concurrent);
+            QElapsedTimer t;
+            t.start();
+            library.OpenRecordingFolder(folder);
+            while (!host.finished)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            passSeconds = t.elapsed() / 1000.0;
+            shown = library.Catalogue().normalShown.size() + library.Catalogue().eventShown.size();
+        };
+        auto runXargs = [&] {
+            QTemporaryDir out;
+            QProcess p;
+            p.setProgram("sh");
+            p.setArguments({"-c",
+                            "cd \"$1\" && ls | grep -i '\\.mp4$' | xargs -P 2 -I{} sh -c "
+                            "'ffmpeg -i \"$0\" -s 80x60 -r 1 -frames:v 1 \"$1/${0%.*}.bmp\" </dev/null >/dev/null 2>&1' {} \"$2\"",
+                            "sh", folder, out.path()});
+            QElapsedTimer t;
+            t.start();
+            p.start();
+            p.waitForFinished(-1);
+            xargsSeconds = t.elapsed() / 1000.0;
+            made = QDir(out.path()).entryList({"*.bmp"}, QDir::Files).size();
+        };
+        // Alternate the order so that neither side always runs on a warmer machine.
+        if (run % 2 == 0) {
+            runPass();
+            runXargs();
+        } else {
+            runXargs();
+            runPass();
+        }
+        pass.push_back(passSeconds);
+        xargs.push_back(xargsSeconds);
+        std::printf("run %d: pass %.2f s (%lld shown), xargs -P 2 %.2f s (%lld pictures)\n", run + 1, passSeconds,
+                    shown, xargsSeconds, made);
     }
     const double mp = Median(pass), mx = Median(xargs);
     std::printf("median: thumbnail pass %.2f s, xargs -P 2 %.2f s, ratio %.2f (goal <= 1.30); %d files\n", mp, mx,
@@ -147,7 +164,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() >= 2 && args[0] == "thumbnails")
-        return Thumbnails(QDir(args[1]).absolutePath(), args.size() > 2 ? args[2].toInt() : 3);
+        return Thumbnails(QDir(args[1]).absolutePath(), args.size() > 2 ? args[2].toInt() : 3,
+                          args.size() > 3 ? args[3].toInt() : -1);
     if (!args.isEmpty() && args[0] == "scan")
         return Scan(args.size() > 1 ? args[1].toInt() : 5000, args.size() > 2 ? args[2].toInt() : 20);
     std::fprintf(stderr, "usage: bench_library thumbnails FOLDER [runs] | bench_library scan [entries] [runs]\n");
