@@ -69,7 +69,8 @@ void SetUpChannel(PlaybackChannel& channel, int32_t id, QWidget* panel, QLabel* 
     channel.image = image;
     channel.slot = slot;
     if (panel && image) {
-        image->setParent(panel);
+        if (image->parentWidget() != panel)
+            image->setParent(panel);
         image->setGeometry(panel->rect());
         image->setScaledContents(true);
     }

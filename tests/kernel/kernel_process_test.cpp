@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -177,6 +178,26 @@ TEST_F(KernelProcessTest, AfterAResizeAndFitVideoThePlayingVideoFillsThePanel)
             bright += qRed(quarter.pixel(x, y)) + qGreen(quarter.pixel(x, y)) + qBlue(quarter.pixel(x, y)) > 60;
     EXPECT_GT(bright, (quarter.width() / 4) * (quarter.height() / 4) / 2);
     EXPECT_NE(slot().kernelWindow.load(), 0u);  // still running
+}
+
+TEST_F(KernelProcessTest, FitVideoRedrawsAPausedFrameThePanelPaintedOver)
+{
+    LaunchReady(SampleRecording());
+    ASSERT_TRUE(RequestPause(channelA));
+    ASSERT_GT(NonBlackFraction(channelA.renderWindow), 0.3);
+    // The viewer paints its panel black, as a panel with a filled background does on a repaint.
+    QWidget* panel = window->panel();
+    panel->setUpdatesEnabled(true);
+    panel->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    panel->setAttribute(Qt::WA_NoSystemBackground, false);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    panel->setPalette(palette);
+    panel->setAutoFillBackground(true);
+    panel->repaint();
+    ASSERT_TRUE(WaitFor([&] { return NonBlackFraction(channelA.renderWindow) < 0.1; }, 2000));
+    RequestFitVideo(channelA);
+    EXPECT_TRUE(WaitFor([&] { return NonBlackFraction(channelA.renderWindow) > 0.3; }, 2000));
 }
 
 TEST_F(KernelProcessTest, ARunRequestWhileRunningIsTakenAgainAndCleared)
