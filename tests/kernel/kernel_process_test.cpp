@@ -71,6 +71,18 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return ReadDuration(channelA); }, kReadyTimeoutMs));
     }
     KernelSlot& slot() { return *channelA.slot; }
+    // The position once two readings a few passes apart agree (the graph has settled).
+    int64_t SettledPosition()
+    {
+        int64_t settled = -1;
+        WaitFor([&] {
+            const int64_t a = ReadPosition(channelA);
+            WaitFor([] { return false; }, 160);
+            settled = ReadPosition(channelA);
+            return a == settled;
+        }, 5000);
+        return settled;
+    }
     bool PositionNear(int64_t target)
     {
         return std::llabs(ReadPosition(channelA) - target) <= kFrame;
@@ -117,8 +129,8 @@ TEST_F(KernelProcessTest, PlayPauseStopSeekAndReleaseThroughTheSlot)
     EXPECT_TRUE(WaitFor([&] { return ReadPosition(channelA) > 3000000; }, 3000));
 
     ASSERT_TRUE(RequestPause(channelA));
-    WaitFor([] { return false; }, 150);  // one more pass publishes the held position
-    const int64_t held = ReadPosition(channelA);
+    const int64_t held = SettledPosition();
+    EXPECT_GT(held, 3000000);
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(ReadPosition(channelA), held);
     EXPECT_EQ(slot().graphState.load(), 1);
@@ -148,8 +160,7 @@ TEST_F(KernelProcessTest, ASeekEqualToThePausedPositionStaysPendingUntilThePosit
     ASSERT_TRUE(RequestPause(channelA));
     ASSERT_TRUE(RequestSeek(channelA, 30000000));
     ASSERT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1 && PositionNear(30000000); }, 3000));
-    WaitFor([] { return false; }, 150);
-    const int64_t here = ReadPosition(channelA);
+    const int64_t here = SettledPosition();
     ASSERT_TRUE(RequestSeek(channelA, here));
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(slot().seekRequest.load(), here);  // equal to the position: left in place
