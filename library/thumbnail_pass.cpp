@@ -30,10 +30,13 @@ void ThumbnailPass::KillThumbnailProcesses()
 {
     const auto running = processes_;
     processes_.clear();
+    pending_.clear();
     for (QProcess* p : running) {
         p->disconnect(this);
-        p->kill();
-        p->waitForFinished(1000);
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(1000);
+        }
         p->deleteLater();
     }
 }
@@ -64,7 +67,9 @@ void ThumbnailPass::ProcessEnded(QProcess* process)
 {
     if (!processes_.removeOne(process))
         return;
+    pending_.removeOne(process);
     process->deleteLater();
+    LaunchPending();
     // The batch is done: go on at once instead of waiting for the next poll.
     if (processes_.isEmpty() && waiting_ && !inStep_) {
         waiting_ = false;
@@ -95,10 +100,21 @@ int ThumbnailPass::StartThumbnails(const QStringList& files, int generationIndex
                 ProcessEnded(p);
         });
         processes_.append(p);
-        p->start();
+        pending_.append(p);
         ++started;
     }
+    LaunchPending();
     return started;
+}
+
+void ThumbnailPass::LaunchPending()
+{
+    // The batch's tools run at most maxRunning_ at a time; the rest wait their turn.
+    const int limit = maxRunning_ > 0 ? maxRunning_ : kBatchSize;
+    while (!pending_.isEmpty() && int(processes_.size() - pending_.size()) < limit) {
+        QProcess* p = pending_.takeFirst();
+        p->start();
+    }
 }
 
 bool ThumbnailPass::ThumbnailStep(int group)

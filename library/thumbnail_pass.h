@@ -62,6 +62,10 @@ public:
     // Kills the pass's own tool processes and reaps them.
     void KillThumbnailProcesses();
 
+    // How many tool processes of a batch run at once (the others of the batch wait for a free
+    // place); 0 means the whole batch at once.
+    void SetMaxConcurrentTools(int count) { maxRunning_ = count; }
+
     // For tests: the tool to use instead of the program folder's or PATH's ffmpeg.
     void SetToolOverride(const QString& path) { toolOverride_ = path; }
 
@@ -74,13 +78,16 @@ private slots:
 private:
     int StartThumbnails(const QStringList& files, int generationIndex, const QString& tool);
     void ProcessEnded(QProcess* process);
+    void LaunchPending();
     void ArmNextTick(bool immediate);
     void Finish();
 
     RecordingCatalogue& catalogue_;
     ThumbnailPassSink& sink_;
     QTimer timer_;
-    QList<QProcess*> processes_;
+    QList<QProcess*> processes_;  // the batch's processes, running or waiting to start
+    QList<QProcess*> pending_;
+    int maxRunning_ = 0;
     QString toolOverride_;
     int phase_ = kPhaseFinished;
     int generationIndex_ = 0;
