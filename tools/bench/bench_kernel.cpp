@@ -49,6 +49,12 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+double Median(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    return ms.size() % 2 ? ms[ms.size() / 2] : (ms[ms.size() / 2 - 1] + ms[ms.size() / 2]) / 2;
+}
+
 void PrintStats(const char* what, std::vector<double> ms)
 {
     if (ms.empty()) {
@@ -56,7 +62,7 @@ void PrintStats(const char* what, std::vector<double> ms)
         return;
     }
     std::sort(ms.begin(), ms.end());
-    const double median = ms.size() % 2 ? ms[ms.size() / 2] : (ms[ms.size() / 2 - 1] + ms[ms.size() / 2]) / 2;
+    const double median = Median(ms);
     std::printf("%-44s median %7.1f ms  min %7.1f  max %7.1f  (n=%zu)\n", what, median, ms.front(), ms.back(),
                 ms.size());
 }
@@ -175,11 +181,8 @@ int Preroll(const QString& file, int runs)
     }
     PrintStats("process start -> first frame (kernel graph)", ours);
     PrintStats("process start -> first frame (gst-launch-1.0)", reference);
-    if (!ours.empty() && !reference.empty()) {
-        std::sort(ours.begin(), ours.end());
-        std::sort(reference.begin(), reference.end());
-        std::printf("ratio of medians (kernel / gst-launch): %.2f\n", ours[ours.size() / 2] / reference[reference.size() / 2]);
-    }
+    if (!ours.empty() && !reference.empty())
+        std::printf("ratio of medians (kernel / gst-launch): %.2f\n", Median(ours) / Median(reference));
     return 0;
 }
 
