@@ -35,6 +35,9 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
 
     plTime_ = new QLabel(window_.plVCRBackGround);
     plTime_->setObjectName(QStringLiteral("plTime"));
+    // The video panels are native windows; the overlay must be one too to stay above them.
+    plTime_->setAttribute(Qt::WA_NativeWindow);
+    plTime_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     plTime_->setAutoFillBackground(true);
     QPalette pal = plTime_->palette();
     pal.setColor(QPalette::Window, QColor(160, 160, 164));
@@ -90,11 +93,21 @@ void Viewer::Layout()
     library_->Pane()->setGeometry(0, 0, window_.plFile->width(), window_.plFile->height());
     const QRect control = window_.plVCRControl->rect();
     seekWidget_->setGeometry(0, 0, control.width(), control.height());
+    SkinScrollBar& bar = seekWidget_->Bar();
+    const int trackHeight = static_cast<int>(15 * bar.scale);
+    if (!seekInitialised_) {
+        seekWidget_->Init();
+        seekInitialised_ = true;
+    }
+    bar.track.setHeight(trackHeight);
+    bar.fill.setHeight(trackHeight);
+    bar.thumb.setWidth(static_cast<int>(28 * bar.scale));
+    bar.thumb.setHeight(trackHeight);
     seekWidget_->Relayout();
     buttons_->move(0, 0);
     window_.tbVCR->setFixedSize(buttons_->size());
-    plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10,
-                         static_cast<int>(180 * seekWidget_->Bar().scale), 24);
+    plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10, static_cast<int>(180 * bar.scale), 24);
+    plTime_->raise();
     for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
         if (c->slot && c->slot->ready.load())
             RequestFitVideo(*c);

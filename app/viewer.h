@@ -97,6 +97,7 @@ private:
     SeekBar* seekBar_ = nullptr;
     RecordingLibrary* library_ = nullptr;
     QLabel* plTime_ = nullptr;
+    bool seekInitialised_ = false;
 };
 
 } // namespace korvane

@@ -14,6 +14,10 @@
 #include "player/transport_bar.h"
 
 namespace korvane {
+namespace {
+// How long a new panel keeps the previous recording's last frame over its own first pictures.
+constexpr int kFrozenFrameHoldMs = 250;
+} // namespace
 
 PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, QObject* parent)
     : QObject(parent), host_(host), buttons_(buttons)
@@ -47,6 +51,7 @@ void PlaybackController::SetSeekEnabled(bool enabled)
 void PlaybackController::StartWaitReady()
 {
     waitStartedMs_ = QDateTime::currentMSecsSinceEpoch();
+    ++openCount;
     tmWaitReady.start();
 }
 
@@ -87,14 +92,30 @@ void PlaybackController::StartPlayback()
 {
     PlaybackChannel& current = *currentChannel;
     RequestPlay(current);
-    if (current.image)
-        current.image->hide();
+    // The new panel goes up over the old one, which still shows the frozen last frame; the
+    // new panel keeps those pixels until its kernel draws.
+    // During a switch the new panel first shows the frozen frame too, in its own image over the
+    // kernel's drawing, until the kernel has drawn its first pictures.
+    QLabel* frozen = current.partner->image;
+    const bool switching = frozen && frozen->isVisibleTo(frozen->parentWidget()) && current.image;
+    if (current.image) {
+        if (switching) {
+            current.image->setPixmap(frozen->pixmap());
+            current.image->setGeometry(frozen->geometry());
+            current.image->show();
+            QTimer::singleShot(kFrozenFrameHoldMs, current.image, [image = current.image] { image->hide(); });
+        } else {
+            current.image->hide();
+        }
+    }
     if (current.panel) {
         current.panel->show();
         current.panel->raise();
     }
     if (current.partner->panel)
         current.partner->panel->hide();
+    if (plTime_)
+        plTime_->raise();
     SetGridsReady(true);
     durationTenths = DurationTenths(current.durationSeconds);
     if (seekBar_)

@@ -40,6 +40,9 @@ public:
     QTimer tmWaitReady;   // 1 ms, while a kernel starts
     QTimer tmSystem;      // 50 ms, the playback tick
 
+    // Recordings opened so far (each open waits for its kernel once).
+    int openCount = 0;
+
     // How long a kernel may take to become ready before the viewer gives up.
     int waitReadyLimitMs = 10000;
 

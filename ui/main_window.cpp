@@ -15,6 +15,16 @@ const QColor kGrey(93, 93, 93);
 const QColor kBlack(0, 0, 0);
 } // namespace
 
+VideoPanel::VideoPanel(QWidget* parent) : QFrame(parent)
+{
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_DontCreateNativeAncestors);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+}
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -28,18 +38,17 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 
     plTitle = MakePanel(central, "plTitle", kBlack);
     plVCRBackGround = MakePanel(central, "plVCRBackGround", kBlack);
-    plVCR1 = MakePanel(plVCRBackGround, "plVCR1", kBlack);
-    plVCR2 = MakePanel(plVCRBackGround, "plVCR2", kBlack);
-    for (QFrame* panel : {plVCR1, plVCR2}) {
-        // The kernels draw into these X windows by id.
-        panel->setAttribute(Qt::WA_NativeWindow);
-        panel->setAttribute(Qt::WA_DontCreateNativeAncestors);
-    }
+    plVCR1 = new VideoPanel(plVCRBackGround);
+    plVCR1->setObjectName(QStringLiteral("plVCR1"));
+    plVCR2 = new VideoPanel(plVCRBackGround);
+    plVCR2->setObjectName(QStringLiteral("plVCR2"));
     imgVCR1 = new QLabel(plVCR1);
     imgVCR1->setObjectName(QStringLiteral("imgVCR1"));
     imgVCR2 = new QLabel(plVCR2);
     imgVCR2->setObjectName(QStringLiteral("imgVCR2"));
     for (QLabel* image : {imgVCR1, imgVCR2}) {
+        // A child window of the video panel covers the kernel's drawing while it is shown.
+        image->setAttribute(Qt::WA_NativeWindow);
         image->setScaledContents(true);
         image->hide();
     }

@@ -2,6 +2,7 @@
 // The main window: the panels the subsystems draw into, the menus, and the hooks through which
 // the application shell decides close requests and lays the window out. Both process roles
 // build it; the kernel keeps it hidden.
+#include <QFrame>
 #include <QMainWindow>
 #include <functional>
 
@@ -13,6 +14,19 @@ class QPlainTextEdit;
 class QStatusBar;
 
 namespace korvane {
+
+// A panel a kernel draws its video into. Qt never paints it, and its window has no background
+// of its own: whatever was last on screen there (the previous recording's frozen last frame)
+// stays until the kernel draws over it, so a channel switch never flashes black.
+class VideoPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit VideoPanel(QWidget* parent);
+    QPaintEngine* paintEngine() const override { return nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -29,9 +43,9 @@ public:
     // Panels, named as the skin names them.
     QFrame* plTitle = nullptr;
     QFrame* plVCRBackGround = nullptr;
-    QFrame* plVCR1 = nullptr;   // native child windows the kernels draw into
-    QFrame* plVCR2 = nullptr;
-    QLabel* imgVCR1 = nullptr;  // freeze-frame images filling the panels
+    VideoPanel* plVCR1 = nullptr;   // native child windows the kernels draw into
+    VideoPanel* plVCR2 = nullptr;
+    QLabel* imgVCR1 = nullptr;      // freeze-frame images: native windows filling the panels
     QLabel* imgVCR2 = nullptr;
     QFrame* plVCRControl = nullptr;
     QFrame* plCurve = nullptr;

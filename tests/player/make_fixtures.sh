@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# A short card for the player tests: three Normal recordings of 3 seconds whose stamps are one
+# minute apart, and a card whose only recording is damaged.
+set -euo pipefail
+out=$1
+mkdir -p "$out/card" "$out/damaged"
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+i=0
+for stamp in 20250301100000 20250301100100 20250301100200; do
+  f="$out/card/$stamp.MP4"
+  hue=$((i * 120))
+  [ -s "$f" ] || ff -f lavfi -i "testsrc2=size=640x360:rate=30:duration=3,hue=h=$hue" \
+      -f lavfi -i "sine=frequency=$((440 + i * 110)):sample_rate=48000:duration=3" \
+      -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
+  i=$((i + 1))
+done
+# Its picture is fine (so it has a thumbnail), but its sound is of a kind no decoder knows:
+# the kernel cannot build its graph and never gets ready.
+f="$out/damaged/20250301110000.MP4"
+if [ ! -s "$f" ]; then
+  cp "$out/card/20250301100000.MP4" "$f"
+  python3 - "$f" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, 'rb').read())
+pos = data.find(b'mp4a', data.find(b'stsd'))
+while pos > 0 and data[pos - 4:pos] == b'\0\0\0\0':
+    pos = data.find(b'mp4a', pos + 4)
+assert pos > 0
+data[pos:pos + 4] = b'qqa1'
+open(path, 'wb').write(data)
+PY
+fi
+touch "$out/stamp"

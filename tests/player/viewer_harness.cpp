@@ -1,0 +1,76 @@
+#include "viewer_harness.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "kernel/playback_channel.h"
+#include "library/recording_library.h"
+#include "library/thumbnail_cell.h"
+#include "player/playback_controller.h"
+#include "ui/main_window.h"
+#include "ui/show_centered.h"
+
+#include <unistd.h>
+
+namespace korvane {
+
+ViewerHarness::ViewerHarness(const QString& folder)
+{
+    qputenv("XDG_CACHE_HOME", (runtime_.path() + QStringLiteral("/cache")).toUtf8());
+    qputenv("KORVANE_CONTROL_BLOCK", QByteArray("KorvanePlayerTest") + QByteArray::number(getpid()));
+    SetKernelExecutable(QStringLiteral(KORVANE_BINARY));
+    SetMessageSink(this);
+    SetDialogRunner([](QDialog&) { return 1; });
+    previousDir_ = QDir::currentPath();
+    QDir::setCurrent(folder);
+
+    window_ = std::make_unique<TfrmMain>();
+    shell_ = new AppShell(ProcessRole{}, *window_);
+    shell_->lockPath = (runtime_.path() + QStringLiteral("/korvane.lock")).toStdString();
+    shell_->StartViewer();
+    window_->show();
+    (void)QTest::qWaitForWindowExposed(window_.get());
+}
+
+ViewerHarness::~ViewerHarness()
+{
+    shell_->FormDestroy();
+    window_.reset();
+    SetDialogRunner(nullptr);
+    SetMessageSink(nullptr);
+    QDir::setCurrent(previousDir_);
+}
+
+int ViewerHarness::Show(const QString&, const QString& text, BoxIcon, BoxButtons)
+{
+    messages << text;
+    return kResultOk;
+}
+
+Viewer& ViewerHarness::viewer() { return *shell_->viewer(); }
+PlaybackController& ViewerHarness::player() { return shell_->viewer()->Player(); }
+
+ThumbnailCell* ViewerHarness::NormalCell(int index) const
+{
+    return shell_->viewer()->Library().Grid(1).Cell(index);
+}
+
+bool ViewerHarness::WaitForThumbnails(int timeoutMs)
+{
+    // The pass has ended and its idle timer has fired.
+    return QTest::qWaitFor([this] {
+        return !shell_->viewer()->Library().Pass().Running() && !shell_->tmProcessFinish->isActive() &&
+               shell_->flags.viewerIdle && NormalCell(0) && !NormalCell(0)->IsEmpty();
+    }, timeoutMs);
+}
+
+void ViewerHarness::DoubleClick(ThumbnailCell* cell)
+{
+    const QPoint centre = cell->Image()->rect().center();
+    QTest::mouseDClick(cell->Image(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+} // namespace korvane

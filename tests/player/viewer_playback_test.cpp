@@ -1,0 +1,223 @@
+// The real viewer: double clicks, continuous play, seeking and a kernel that never gets ready,
+// with real kernels playing short real recordings into the window on the test display.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "kernel/playback_channel.h"
+#include "library/recording_library.h"
+#include "library/skin_scroll_bar_widget.h"
+#include "library/thumbnail_cell.h"
+#include "player/play_time.h"
+#include "player/playback_controller.h"
+#include "player/seek_bar.h"
+#include "ui/main_window.h"
+#include "viewer_harness.h"
+
+using namespace korvane;
+
+namespace {
+const QString kCard = QStringLiteral(KORVANE_PLAYER_FIXTURES "/card");
+const QString kDamaged = QStringLiteral(KORVANE_PLAYER_FIXTURES "/damaged");
+
+bool NeedsDisplay()
+{
+    return QGuiApplication::platformName() != QLatin1String("xcb");
+}
+
+bool IsRed(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(Qt::red); }
+
+// Mean brightness of the video area as it shows on screen right now.
+double VideoAreaBrightness(TfrmMain& window)
+{
+    QWidget* area = window.plVCRBackGround;
+    const QPoint topLeft = area->mapToGlobal(QPoint(0, 0));
+    QImage shot = QGuiApplication::primaryScreen()
+                      ->grabWindow(0, topLeft.x(), topLeft.y(), area->width(), area->height())
+                      .toImage()
+                      .scaled(64, 36);
+    double sum = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            sum += qGray(shot.pixel(x, y));
+    return sum / (shot.width() * shot.height());
+}
+} // namespace
+
+class ViewerPlayback : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (NeedsDisplay())
+            GTEST_SKIP() << "needs the X display of the test script";
+    }
+};
+
+TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    ThumbnailCell* first = v.NormalCell(0);
+
+    v.DoubleClick(first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    EXPECT_TRUE(IsRed(first));
+    EXPECT_EQ(p.currentChannel->cell, first);
+    const qint64 before = ReadPosition(*p.currentChannel);
+    QTest::qWait(600);
+    EXPECT_GT(ReadPosition(*p.currentChannel), before);
+
+    // Paused, a double click on the loaded cell plays it again without a new kernel.
+    p.tbPauseClick();
+    EXPECT_EQ(p.playState, 1);
+    const pid_t kernel = p.currentChannel->kernelPid;
+    const int opens = p.openCount;
+    v.DoubleClick(first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2; }, 3000));
+    EXPECT_EQ(p.currentChannel->kernelPid, kernel);
+    EXPECT_EQ(p.openCount, opens);
+}
+
+TEST_F(ViewerPlayback, TwoQuickDoubleClicksOnAnotherCellLoadItOnce)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    const int opens = p.openCount;
+
+    ThumbnailCell* second = v.NormalCell(1);
+    v.DoubleClick(second);
+    QTest::qWait(150);
+    v.DoubleClick(second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.currentChannel->cell == second && p.playState == 2 &&
+                                             v.shell().flags.viewerIdle; }, 8000));
+    QTest::qWait(700);
+    EXPECT_EQ(p.openCount, opens + 1);
+    EXPECT_TRUE(IsRed(second));
+    EXPECT_FALSE(IsRed(v.NormalCell(0)));
+}
+
+TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    std::vector<int> channels;
+    std::vector<ThumbnailCell*> cells;
+    QObject::connect(&p, &PlaybackController::playbackStarted, [&](int id) {
+        channels.push_back(id);
+        cells.push_back(p.currentChannel->cell);
+    });
+
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2; }, 8000));
+    QTest::qWait(800);   // the first pictures are on screen
+
+    // Sample the video area through both switches, until the last recording has ended.
+    double darkest = 255;
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        if (channels.size() < 3 || p.playState == 2) {
+            const double b = VideoAreaBrightness(v.window());
+            if (b < 20 && qEnvironmentVariableIsSet("KORVANE_DEBUG_FRAMES"))
+                fprintf(stderr, "dark %.1f at %lld ms, starts %zu state %d idle %d\n", b, clock.elapsed(),
+                        channels.size(), p.playState, int(v.shell().flags.viewerIdle));
+            darkest = std::min(darkest, b);
+        }
+        return channels.size() == 3 && p.playState == 0;
+    }, 20000));
+
+    EXPECT_EQ(channels, (std::vector<int>{0, 1, 0}));
+    ASSERT_EQ(cells.size(), 3u);
+    EXPECT_EQ(cells[0], v.NormalCell(0));
+    EXPECT_EQ(cells[1], v.NormalCell(1));
+    EXPECT_EQ(cells[2], v.NormalCell(2));
+    // The end of the last recording stops the player and clears the highlight.
+    EXPECT_FALSE(IsRed(v.NormalCell(2)));
+    EXPECT_EQ(p.selectedCell, nullptr);
+    EXPECT_GT(darkest, 20.0) << "the video area went black during a switch";
+}
+
+TEST_F(ViewerPlayback, WithContinuousPlayOffThePlayerStopsAfterTheFirst)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    v.window().miContinue->trigger();
+    EXPECT_FALSE(p.continuousPlay);
+    int starts = 0;
+    QObject::connect(&p, &PlaybackController::playbackStarted, [&] { ++starts; });
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 0; }, 8000));
+    QTest::qWait(500);
+    EXPECT_EQ(starts, 1);
+    EXPECT_TRUE(IsRed(v.NormalCell(0)));
+    EXPECT_EQ(ReadPosition(*p.currentChannel), 0);
+}
+
+TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    v.window().miContinue->trigger();   // stay on this recording
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+
+    SkinScrollBarWidget& bar = v.viewer().Seek().Widget();
+    QWidget* track = bar.Track();
+    const int x = track->width() * 3 / 4;
+    QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, QPoint(x, track->height() / 2));
+    EXPECT_TRUE(v.viewer().Seek().seekDragging);
+    QTest::qWait(200);
+    EXPECT_EQ(p.currentChannel->slot->graphState.load(), 1);
+    const int target = bar.Bar().position;
+    EXPECT_GT(target, 15);
+    QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, QPoint(x, track->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.currentChannel->slot->graphState.load() == 2; }, 3000));
+    EXPECT_EQ(p.playState, 2);
+    EXPECT_TRUE(p.tmSystem.isActive() || !v.viewer().Seek().seekDragging);
+    EXPECT_GE(PositionTenths(ReadPosition(*p.currentChannel)), target - 1);
+
+    // Stopped: the kernel shows the new position paused, and the player stays stopped.
+    p.tbStopClick();
+    ASSERT_EQ(p.playState, 0);
+    const int x2 = track->width() / 2;
+    QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, QPoint(x2, track->height() / 2));
+    const int target2 = bar.Bar().position;
+    QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, QPoint(x2, track->height() / 2));
+    QTest::qWait(400);
+    EXPECT_EQ(p.playState, 0);
+    EXPECT_EQ(p.currentChannel->slot->graphState.load(), 1);
+    EXPECT_NEAR(PositionTenths(ReadPosition(*p.currentChannel)), target2, 1);
+}
+
+TEST_F(ViewerPlayback, AKernelThatNeverGetsReadyReturnsTheViewerToIdleWithAMessage)
+{
+    ViewerHarness v(kDamaged);
+    PlaybackController& p = v.player();
+    p.waitReadyLimitMs = 1500;
+    ASSERT_TRUE(v.WaitForThumbnails());
+    ThumbnailCell* cell = v.NormalCell(0);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_FALSE(cell->FileName().isEmpty());
+    v.messages.clear();
+    v.viewer().Library().OpenRecordingFromCell(cell);
+    EXPECT_FALSE(v.shell().flags.viewerIdle);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle; }, 6000));
+    EXPECT_EQ(p.playState, 0);
+    ASSERT_EQ(v.messages.size(), 1);
+    EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
+    EXPECT_EQ(p.currentChannel->cell, nullptr);
+}
