@@ -115,6 +115,7 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
     // graph is still being built is noticed.
     mapped->processId.store(static_cast<uint32_t>(ownPid_));
     slot = mapped;
+    claimedSlot_ = mapped;
     // 5.
     if (mainWindow_)
         mainWindow_->setWindowTitle(QStringLiteral("VCR Kern"));
@@ -190,7 +191,8 @@ void KernelRuntime::GuardThread()
         }
         if (published_)
             return;
-        if (ViewerGone() || (slot && Released())) {
+        KernelSlot* claimed = claimedSlot_.load();
+        if (ViewerGone() || (claimed && claimed->processId.load() != static_cast<uint32_t>(ownPid_))) {
             StartCloseTimer();
             SleepMs(kCloseGraceMs);
             std::lock_guard lock(mutex_);
@@ -213,7 +215,9 @@ bool KernelRuntime::Released() const
 
 void KernelRuntime::StartCloseTimer()
 {
-    if (!tmClose_)
+    // Under the lock, so that nothing is posted to the timer once the runtime is going away.
+    std::lock_guard lock(mutex_);
+    if (!tmClose_ || stopping_)
         return;
     QTimer* timer = tmClose_;
     QMetaObject::invokeMethod(timer, [timer] { timer->start(); }, Qt::QueuedConnection);

@@ -57,6 +57,7 @@ private:
     std::condition_variable wake_;
     bool resumed_ = false;
     bool stopping_ = false;
+    std::atomic<KernelSlot*> claimedSlot_{nullptr};  // the slot as the guard thread sees it
     std::atomic<bool> published_{false};
     std::atomic<bool> suspended_{false};
 };
