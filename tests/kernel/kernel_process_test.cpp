@@ -151,6 +151,7 @@ TEST_F(KernelProcessTest, PlayPauseStopSeekAndReleaseThroughTheSlot)
     EXPECT_TRUE(platform::WaitChildEnded(pid, 3000));
     const auto took = duration_cast<milliseconds>(steady_clock::now() - released).count();
     EXPECT_GE(took, 400);  // the kernel closes through its 500 ms close timer
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(pid)));  // reaped, no zombie
     EXPECT_TRUE(RequestStop(channelA));  // a released slot answers at once
 }
 
@@ -316,6 +317,30 @@ TEST_F(KernelProcessTest, AnUnparsableCommandLineEndsTheKernel)
     }
     // Nothing was written into any slot.
     EXPECT_EQ(slot().processId.load(), 0u);
+}
+
+TEST_F(KernelProcessTest, AKernelWithoutBlockOrSlotReportsItAndEnds)
+{
+    const QString boxLog = workFolder.filePath(QStringLiteral("boxes.txt"));
+    setenv("KORVANE_BOX_LOG", boxLog.toLocal8Bit().constData(), 1);
+    struct Case { const char* block; const char* args; const char* box; };
+    const QByteArray ownBlock = block->name().toLocal8Bit();
+    const Case cases[] = {
+        {"no/such/block", "/CALLER:Korvane/ID:0", "VCRError3"},
+        {ownBlock.constData(), "/CALLER:Korvane/ID:3", "VCRError2"},  // slot 3 lies outside the block
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        QFile::remove(boxLog);
+        setenv("KORVANE_CONTROL_BLOCK", c.block, 1);
+        const pid_t pid = platform::SpawnChild(KORVANE_KERNEL_HOST, {c.args}, workFolder.path().toStdString());
+        setenv("KORVANE_CONTROL_BLOCK", ownBlock.constData(), 1);
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(platform::WaitChildEnded(pid, 5000));
+        QFile f(boxLog);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().trimmed().endsWith(QByteArray("|") + c.box));
+    }
 }
 
 TEST_F(KernelProcessTest, AKilledViewerLeavesNoKernelRunning)
