@@ -128,15 +128,18 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
         return;  // ready stays 0; the guard ends the kernel once it is let go
     player.ShowFirstFrameStopped();
     slot->duration.store(player.duration);
-    if (Released() || ViewerGone())
-        return;
     // 8. The command thread waits until it is resumed.
     commandThread_ = std::thread([this] { CommandThread(); });
-    // 9. Publish; ready last.
+    // 9. Publish; ready last. A slot released or taken over meanwhile is left alone (the guard
+    //    then ends this kernel).
     slot->alive.store(1);
     player.active = 1;
-    slot->processId.store(static_cast<uint32_t>(ownPid_));
+    uint32_t own = static_cast<uint32_t>(ownPid_);
+    if (ViewerGone() || !slot->processId.compare_exchange_strong(own, own))
+        return;
     slot->kernelWindow.store(mainWindow_ ? static_cast<uint32_t>(mainWindow_->winId()) : 1u);
+    if (Released())
+        return;
     slot->ready.store(1);
     published_ = true;
     // 10. Resume.
