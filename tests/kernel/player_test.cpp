@@ -191,3 +191,25 @@ TEST_F(PlayerTest, OpenKeeps259CharactersOfALongPath)
     ASSERT_TRUE(player.Open(longPath, 0));
     EXPECT_EQ(player.mediaPath, longPath.left(259));
 }
+
+TEST_F(PlayerTest, AtTheEndTheGraphHoldsThePositionAndStopRewindsForAnotherRun)
+{
+    OpenActive(Fixture("h264_aac"));
+    ASSERT_TRUE(player.Pause());
+    ASSERT_TRUE(player.SetPosition(player.duration - 3000000));
+    ASSERT_TRUE(player.Run());
+    // Played out: the position stays at (about) the end while the graph keeps reporting running.
+    ASSERT_TRUE(WaitFor([&] {
+        int64_t p = 0;
+        return player.CurrentPosition(p) && p >= player.duration - kFrame;
+    }, 3000));
+    EXPECT_EQ(State(), 2);
+    ASSERT_TRUE(player.StopAndRewind());
+    EXPECT_EQ(Position(), 0);
+    EXPECT_EQ(State(), 0);
+    ASSERT_TRUE(player.Run());
+    EXPECT_TRUE(WaitFor([&] {
+        int64_t p = 0;
+        return player.CurrentPosition(p) && p > 2000000 && p < player.duration / 2;
+    }, 3000));
+}
