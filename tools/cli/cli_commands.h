@@ -6,7 +6,10 @@
 //     to stderr prefixed with "korvane-cli: ", return the exit status);
 //  2. declare it below;
 //  3. add a row to kCommands in main.cpp;
-//  4. when it needs another library, add it to target_link_libraries in CMakeLists.txt.
+//  4. when it needs Qt (or another large library), list the file in qt_commands in CMakeLists.txt,
+//     add a helper executable korvane-cli-<name> like korvane-cli-scan, and give the row
+//     run = nullptr: korvane-cli then starts the helper in its place (same arguments, output and
+//     exit status), so the other subcommands keep starting without loading Qt.
 #pragma once
 
 #include <string>
@@ -19,13 +22,14 @@ using CommandFn = int (*)(const std::vector<std::string>& args);
 struct CliCommand {
   const char* name;
   const char* usage;  // the arguments, e.g. "[--sidecar FILE] RECORDING"
-  CommandFn run;
+  CommandFn run;      // nullptr: run by the helper executable korvane-cli-<name>
 };
 
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitBadData = 1;   // the recording's telemetry cannot be decoded
 inline constexpr int ExitNoFile = 2;    // a file is missing or cannot be opened
 inline constexpr int ExitUsage = 64;    // wrong arguments
+inline constexpr int ExitNoHelper = 70; // a helper executable could not be started
 
 int RunTelemetry(const std::vector<std::string>& args);
 int RunGpx(const std::vector<std::string>& args);

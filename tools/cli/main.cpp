@@ -1,7 +1,12 @@
 // korvane-cli SUBCOMMAND ARGS...
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "tools/cli/cli_commands.h"
@@ -13,12 +18,25 @@ using korvane::cli::CliCommand;
 const CliCommand kCommands[] = {
     {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
-    {"scan", "FOLDER", korvane::cli::RunScan},
+    {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
 };
 
 void PrintUsage(FILE* out) {
   std::fprintf(out, "usage:\n");
   for (const CliCommand& c : kCommands) std::fprintf(out, "  korvane-cli %s %s\n", c.name, c.usage);
+}
+
+// Replaces this process by the helper executable beside it; returns only on failure.
+int RunHelper(const char* name, int argc, char** argv) {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const std::string helper = (self.parent_path() / (std::string("korvane-cli-") + name)).string();
+  std::vector<char*> args = {const_cast<char*>(helper.c_str())};
+  for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
+  args.push_back(nullptr);
+  execv(helper.c_str(), args.data());
+  std::fprintf(stderr, "korvane-cli: cannot start %s: %s\n", helper.c_str(), std::strerror(errno));
+  return korvane::cli::ExitNoHelper;
 }
 
 }  // namespace
@@ -33,7 +51,9 @@ int main(int argc, char** argv) {
     return korvane::cli::ExitOk;
   }
   for (const CliCommand& c : kCommands) {
-    if (std::strcmp(argv[1], c.name) == 0) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    if (std::strcmp(argv[1], c.name) != 0) continue;
+    if (!c.run) return RunHelper(c.name, argc, argv);
+    return c.run(std::vector<std::string>(argv + 2, argv + argc));
   }
   std::fprintf(stderr, "korvane-cli: unknown subcommand '%s'\n", argv[1]);
   PrintUsage(stderr);
