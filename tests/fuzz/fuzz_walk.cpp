@@ -10,6 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/korvane-fuzz-walk-" + std::to_string(getpid()) + ".MP4";
+  // A fresh file each time: truncating an existing one makes ext4 flush it to disk.
+  std::remove(path.c_str());
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
