@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -8,6 +9,8 @@
 #include <QTimer>
 
 #include "app/app_shell.h"
+#include "app/viewer.h"
+#include "library/recording_library.h"
 #include "ui/close_dialog.h"
 #include "ui/main_window.h"
 #include "ui/show_centered.h"
@@ -24,19 +27,33 @@ void EnsureApp()
         new QApplication(argc, argv);
 }
 
+// A viewer started in an empty folder, once its (empty) thumbnail pass has ended.
 struct ViewerFixture {
     QTemporaryDir dir;
+    QString previousDir = QDir::currentPath();
     TfrmMain window;
     AppShell shell{ProcessRole{}, window};
     int dialogs = 0;
     ViewerFixture()
     {
+        qputenv("XDG_CACHE_HOME", (dir.path() + QStringLiteral("/cache")).toUtf8());
+        qputenv("KORVANE_CONTROL_BLOCK", QByteArray("KorvaneShellTest") + QByteArray::number(QCoreApplication::applicationPid()));
+        QDir(dir.path()).mkdir(QStringLiteral("card"));
+        QDir::setCurrent(dir.path() + QStringLiteral("/card"));
         shell.lockPath = (dir.path() + QStringLiteral("/korvane.lock")).toStdString();
         shell.StartViewer();
         window.show();
         SetDialogRunner([this](QDialog&) { ++dialogs; return 1; });
+        EXPECT_TRUE(QTest::qWaitFor([this] {
+            return !shell.viewer()->Library().Pass().Running() && !shell.tmProcessFinish->isActive();
+        }, 5000));
     }
-    ~ViewerFixture() { SetDialogRunner(nullptr); }
+    ~ViewerFixture()
+    {
+        SetDialogRunner(nullptr);
+        shell.FormDestroy();
+        QDir::setCurrent(previousDir);
+    }
 };
 } // namespace
 

@@ -95,6 +95,9 @@ TEST_F(SlotFixture, AnAnswerAfterTheLastWriteIsNotReadAnyMore)
     // The 22nd write is followed by a sleep and no read: a kernel answering only then is too late.
     slot->ready.store(1);
     slot->graphState.store(2);
+    // No request pending before the first write (a zeroed slot reads as a stop request, which
+    // the stand-in would count as a write).
+    slot->requestedState.store(-1);
     StandInKernel kernel(*slot, milliseconds(0), 22);
     int writes = 0;
     EXPECT_FALSE(RequestStop(channel, &writes));
