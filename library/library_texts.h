@@ -14,6 +14,9 @@ QString LibraryText(const QString& key);
 using LibraryTextSource = std::function<QString(const QString& key)>;
 void SetLibraryTextSource(LibraryTextSource source);
 
+// Keys of texts the catalogue does not have yet fall back on these too:
+// "Library.PathTooLong" (a recording whose path the kernel cannot take whole).
+
 // Texts that are the same in every language.
 inline QString FileNotFoundText() { return QStringLiteral("ファイルが見つかりません!"); }
 inline QString CannotMakeThumbnailsText() { return QStringLiteral("サムネイルを作成できません!"); }

@@ -117,6 +117,12 @@ bool RecordingLibrary::CellPaths(QWidget* control, ThumbnailCell** cellOut, QStr
     return true;
 }
 
+QString RecordingLibrary::WindowCaption() const
+{
+    QWidget* w = host_.MainWindow();
+    return w && !w->windowTitle().isEmpty() ? w->windowTitle() : QStringLiteral("Korvane");
+}
+
 bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
 {
     host_.SetViewerIdle(false);
@@ -130,8 +136,7 @@ bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
         return false;
     }
     if (!QFileInfo(mp4).isFile()) {
-        const QString caption = host_.MainWindow() ? host_.MainWindow()->windowTitle() : QStringLiteral("Korvane");
-        ShowMessageBox(caption, FileNotFoundText(), BoxIcon::Warning);
+        ShowMessageBox(WindowCaption(), FileNotFoundText(), BoxIcon::Warning);
         host_.StartProcessFinish();
         return false;
     }
@@ -141,12 +146,15 @@ bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
     try {
         LoadTelemetry(QFile::encodeName(mp4).toStdString(), QFile::encodeName(sidecar).toStdString(),
                       host_.TelemetryParser(), channel.lines, channel.track, host_.GpsSeen());
-    } catch (const std::exception&) {
+    } catch (...) {
         // A recording whose telemetry cannot be read still plays, without telemetry.
         channel.lines.clear();
         channel.track.Clear();
     }
     if (!LaunchKernel(channel, mp4, cell)) {
+        // The kernel refuses a path it would have to cut (it would name another file).
+        channel.cell = nullptr;
+        ShowMessageBox(WindowCaption(), LibraryText(QStringLiteral("Library.PathTooLong")), BoxIcon::Warning);
         host_.StartProcessFinish();
         return false;
     }

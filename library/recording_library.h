@@ -81,6 +81,8 @@ private slots:
     void tmFileRunTimer();
 
 private:
+    QString WindowCaption() const;
+
     // ThumbnailPassSink
     void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) override;
     void UpdateFileBar(int group, int shownCount) override;

@@ -10,6 +10,8 @@ FileGroupView::FileGroupView(int group, QWidget* pane, int& sharedRepeatCounter,
       grid_(new ThumbnailGrid), bar_(new SkinScrollBarWidget(true, false, pane))
 {
     scrollBox_->setFrameShape(QFrame::NoFrame);
+    // Rows move only through the bar and the wheel; no key scrolls the box by pixels.
+    scrollBox_->setFocusPolicy(Qt::NoFocus);
     scrollBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollBox_->setWidgetResizable(true);

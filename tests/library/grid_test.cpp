@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -308,4 +310,85 @@ TEST_F(GridTest, OpenChosenFolderEmptiesTheWorkingFolderAndRestarts)
     ASSERT_TRUE(WaitFor([&] { return host.menus.size() == 2; }, 5000));
     EXPECT_EQ(host.menus.last(), true);
     EXPECT_EQ(host.processFinish, 1);
+}
+
+namespace {
+// Answers the next modal file dialog: picks `file`, or cancels when it is empty.
+class DialogAnswer : public QObject {
+public:
+    explicit DialogAnswer(const QString& file) : file_(file)
+    {
+        timer_.setInterval(20);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            timer_.stop();
+            filters = d->nameFilters();
+            if (file_.isEmpty()) {
+                d->reject();
+            } else {
+                d->selectFile(file_);
+                static_cast<QDialog*>(d)->done(QDialog::Accepted);
+            }
+        });
+        timer_.start();
+    }
+    QStringList filters;
+
+private:
+    QString file_;
+    QTimer timer_;
+};
+} // namespace
+
+TEST_F(GridTest, ChooseRecordingFolderGivesTheChosenFilesFolderOrNothingOnCancel)
+{
+    const QString card = root.path() + "/card one";
+    ASSERT_TRUE(QDir().mkpath(card));
+    ASSERT_TRUE(CopyRecordings(card, {StampName(0)}));
+    QString folder = root.path();
+    {
+        DialogAnswer answer(card + "/" + StampName(0));
+        EXPECT_TRUE(RecordingLibrary::ChooseRecordingFolder(&host.window, folder));
+        EXPECT_EQ(answer.filters, QStringList{"Film(mp4) (*.mp4)"});
+    }
+    EXPECT_EQ(folder, card);
+    {
+        DialogAnswer cancel{QString()};
+        EXPECT_FALSE(RecordingLibrary::ChooseRecordingFolder(&host.window, folder));
+    }
+    EXPECT_EQ(folder, card);
+
+    // The command: a cancelled dialog changes nothing but the stopped playback.
+    Fill(kGroupNormal, 2);
+    {
+        DialogAnswer cancel{QString()};
+        library->OpenFolderCommand();
+    }
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_TRUE(host.menus.isEmpty());
+    EXPECT_EQ(library->Catalogue().recordingFolder, root.path());
+    EXPECT_FALSE(Cell(kGroupNormal, 1)->IsEmpty());
+    {
+        DialogAnswer answer(card + "/" + StampName(0));
+        library->OpenFolderCommand();
+    }
+    EXPECT_EQ(library->Catalogue().recordingFolder, card);
+    EXPECT_EQ(library->Catalogue().normalFiles, QStringList{StampName(0)});
+    EXPECT_EQ(host.menus, QList<bool>{false});
+}
+
+TEST_F(GridTest, RecordingWhosePathIsTooLongForTheKernelIsRefusedWithAMessage)
+{
+    const QString deep = root.path() + "/" + QString(120, 'a') + "/" + QString(120, 'b');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    library->Catalogue().recordingFolder = deep;
+    ASSERT_TRUE(CopyRecordings(deep, {StampName(0)}));
+    Fill(kGroupNormal, 1, false);
+    EXPECT_FALSE(library->OpenRecordingFromCell(Cell(kGroupNormal, 0)));
+    EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.PathTooLong")});
+    EXPECT_EQ(host.processFinish, 1);
+    EXPECT_EQ(host.waitReady, 0);
+    EXPECT_EQ(host.channelA.cell, nullptr);
 }
