@@ -16,7 +16,7 @@
 namespace korvane {
 namespace {
 // How long a new panel keeps the previous recording's last frame over its own first pictures.
-constexpr int kFrozenFrameHoldMs = 250;
+constexpr int kFrozenFrameHoldMs = 100;
 } // namespace
 
 PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, QObject* parent)
