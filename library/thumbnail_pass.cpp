@@ -3,6 +3,7 @@
 #include "library/thumbnail_tool.h"
 #include "platform/message_box.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -36,6 +37,8 @@ void ThumbnailPass::KillThumbnailProcesses()
         if (p->state() != QProcess::NotRunning) {
             p->kill();
             p->waitForFinished(1000);
+            // A picture the killed tool may have left half written would count as made.
+            QFile::remove(p->arguments().constLast());
         }
         p->deleteLater();
     }
@@ -126,7 +129,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
     if (count == 0)
         return false;
     if (CountThumbnailProcesses() > 0) {
-        if (processWait_++ < kProcessWaitLimit)
+        if (processWait_++ < processWaitLimit_)
             return true;
         KillThumbnailProcesses();  // a tool that never finishes
     }

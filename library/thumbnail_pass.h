@@ -66,6 +66,9 @@ public:
     // place); 0 means the whole batch at once.
     void SetMaxConcurrentTools(int count) { maxRunning_ = count; }
 
+    // How many ticks the pass waits for a batch's tools before it kills them (100).
+    void SetProcessWaitLimit(int ticks) { processWaitLimit_ = ticks; }
+
     // For tests: the tool to use instead of the program folder's or PATH's ffmpeg.
     void SetToolOverride(const QString& path) { toolOverride_ = path; }
 
@@ -88,6 +91,7 @@ private:
     QList<QProcess*> processes_;  // the batch's processes, running or waiting to start
     QList<QProcess*> pending_;
     int maxRunning_ = 0;
+    int processWaitLimit_ = kProcessWaitLimit;
     QString toolOverride_;
     int phase_ = kPhaseFinished;
     int generationIndex_ = 0;

@@ -212,3 +212,26 @@ TEST_F(ThumbnailPassTest, ExistingThumbnailsAreNotMadeAgain)
     EXPECT_EQ(library->Catalogue().normalShown, QStringList{StampName(0)});
     EXPECT_EQ(QFileInfo(bmp).lastModified(), before);
 }
+
+TEST_F(ThumbnailPassTest, ToolThatNeverFinishesIsKilledAndThePassGoesOn)
+{
+    // A stand-in for a tool that hangs after starting to write its picture: the real ffmpeg
+    // cannot be made to hang on demand.
+    const QString tool = program.path() + "/hanging-tool";
+    QFile script(tool);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nfor last; do :; done\necho partial > \"$last\"\nexec sleep 1000\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    library->Pass().SetToolOverride(tool);
+    library->Pass().SetProcessWaitLimit(3);
+    ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0), StampName(1, "G")}));
+    RunPass(root.path(), 60000);
+    const RecordingCatalogue& c = library->Catalogue();
+    EXPECT_EQ(c.normalMissing, QStringList{StampName(0)});
+    EXPECT_EQ(c.eventMissing, QStringList{StampName(1, "G")});
+    EXPECT_TRUE(c.normalShown.isEmpty());
+    EXPECT_FALSE(QFile::exists(ThumbnailPath(c.workingFolder, StampName(0))));  // no half-made picture
+    EXPECT_EQ(library->Pass().CountThumbnailProcesses(), 0);
+    EXPECT_TRUE(Report().contains("Bad Normal File : 1\r\nEvent File : 0\r\nBad Event File : 1\r\n"));
+}
