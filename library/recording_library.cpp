@@ -65,7 +65,8 @@ bool RecordingLibrary::ChooseRecordingFolder(QWidget* parent, QString& folder)
 {
     QFileDialog dialog(parent);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("Film(mp4) (*.mp4)"));
+    // Camera files are named ".MP4"; file names are case-sensitive here, so both spellings are listed.
+    dialog.setNameFilter(QStringLiteral("Film(mp4) (*.mp4 *.MP4)"));
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
     dialog.selectFile(QStringLiteral("MP4"));

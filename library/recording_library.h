@@ -43,7 +43,7 @@ public:
 
     // Resets the grids and the catalogue, scans both groups and starts the thumbnail pass.
     void OpenRecordingFolder(const QString& folder);
-    // The open dialog ("Film(mp4) (*.mp4)"); false on cancel, else the chosen file's folder.
+    // The open dialog ("Film(mp4)" over *.mp4 and *.MP4); false on cancel, else the chosen file's folder.
     static bool ChooseRecordingFolder(QWidget* parent, QString& folder);
     // File > Open (Ctrl+O).
     void OpenFolderCommand();

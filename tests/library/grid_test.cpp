@@ -351,7 +351,7 @@ TEST_F(GridTest, ChooseRecordingFolderGivesTheChosenFilesFolderOrNothingOnCancel
     {
         DialogAnswer answer(card + "/" + StampName(0));
         EXPECT_TRUE(RecordingLibrary::ChooseRecordingFolder(&host.window, folder));
-        EXPECT_EQ(answer.filters, QStringList{"Film(mp4) (*.mp4)"});
+        EXPECT_EQ(answer.filters, QStringList{"Film(mp4) (*.mp4 *.MP4)"});
     }
     EXPECT_EQ(folder, card);
     {
