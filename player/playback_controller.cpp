@@ -210,7 +210,6 @@ void PlaybackController::tmSystemTimer()
     currentChannel = current.partner;
     PlaybackChannel& incoming = *currentChannel;
     host_.ClearChannelTelemetry(incoming);
-    incoming.cell = next;
     host_.HighlightCell(next, true);
     SetSeekEnabled(false);
     pendingCell = next;
