@@ -161,7 +161,7 @@ void AppShell::ApplyLayout()
     for (QLabel* image : {window_.imgVCR1, window_.imgVCR2})
         image->setGeometry(0, 0, l.videoPanel.width(), l.videoPanel.height());
     if (viewer_)
-        viewer_->Layout();
+        viewer_->Layout(l);
 }
 
 bool AppShell::FormClose()

@@ -8,6 +8,7 @@
 #include "app/app_shell.h"
 #include "kernel/control_block.h"
 #include "kernel/playback_channel.h"
+#include "library/group_selector.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
 #include "library/thumbnail_cell.h"
@@ -15,6 +16,7 @@
 #include "player/playback_controller.h"
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
+#include "ui/main_layout.h"
 #include "ui/main_window.h"
 
 namespace korvane {
@@ -49,6 +51,9 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     window_.miTime->setChecked(true);
 
     library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
+    selectors_ = new GroupSelectors(window_.plInformation);
+    connect(selectors_, &GroupSelectors::pictureClicked, library_, &RecordingLibrary::GroupPictureClicked);
+    connect(selectors_, &GroupSelectors::wordClicked, library_, &RecordingLibrary::GroupWordClicked);
 
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
@@ -88,8 +93,9 @@ void Viewer::OpenStartFolder(const QString& folder)
     KillStaleEngines(*player_->currentChannel);
 }
 
-void Viewer::Layout()
+void Viewer::Layout(const MainLayout& layout)
 {
+    selectors_->Place(layout.btnEvent, layout.btnNormal);
     library_->Pane()->setGeometry(0, 0, window_.plFile->width(), window_.plFile->height());
     const QRect control = window_.plVCRControl->rect();
     seekWidget_->setGeometry(0, 0, control.width(), control.height());
@@ -176,7 +182,7 @@ void Viewer::ResetTelemetry(bool followMap)
 
 void Viewer::ResetButtons() { player_->SetControls(TransportSituation::NothingLoaded); }
 
-void Viewer::ShowGroupSelectors(int) {}
+void Viewer::ShowGroupSelectors(int group) { selectors_->Show(group); }
 void Viewer::PrepareMapsForNewFolder() {}
 
 void Viewer::SetDataMenusEnabled(bool enabled)

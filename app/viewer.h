@@ -13,7 +13,9 @@ class QTimer;
 
 namespace korvane {
 
+class GroupSelectors;
 class PlaybackController;
+struct MainLayout;
 class RecordingLibrary;
 class SeekBar;
 class SkinScrollBarWidget;
@@ -32,7 +34,7 @@ public:
     void OpenSlots();                                  // shared block and both slots
     void SetUpChannels(const QString& programFolder);  // channels A and B
     void OpenStartFolder(const QString& folder);       // first scan, thumbnails, stale kernels
-    void Layout();                                     // places the parts inside their panels
+    void Layout(const MainLayout& layout);             // places the parts inside their panels
     // Quit confirmed: both channels close for good.
     void CloseChannels();
     void PauseIfPlaying();
@@ -97,6 +99,7 @@ private:
     SeekBar* seekBar_ = nullptr;
     RecordingLibrary* library_ = nullptr;
     QLabel* plTime_ = nullptr;
+    GroupSelectors* selectors_ = nullptr;
     bool seekInitialised_ = false;
 };
 

@@ -10,6 +10,7 @@
 
 #include "app/app_shell.h"
 #include "app/viewer.h"
+#include "library/group_selector.h"
 #include "library/recording_library.h"
 #include "ui/close_dialog.h"
 #include "ui/main_window.h"
@@ -137,4 +138,29 @@ TEST(ShellFlags, CleanDataRefusedWhileCloseBusy)
     f.shell.flags.closeBusy = false;
     f.shell.tmCleanData->start();
     QTRY_COMPARE_WITH_TIMEOUT(cleans, 1, 1000);
+}
+
+TEST(GroupSelectors, GreyPicturesSwitchAtAnyTimeWordsOnlyWhenIdle)
+{
+    EnsureApp();
+    ViewerFixture f;
+    RecordingLibrary& library = f.shell.viewer()->Library();
+    GroupSelectors* selectors = f.window.plInformation->findChild<GroupSelectors*>();
+    ASSERT_NE(selectors, nullptr);
+    ASSERT_EQ(library.Catalogue().currentGroup, 1);
+    EXPECT_FALSE(selectors->imgNormalGray->isVisibleTo(selectors->btnNormal));
+    EXPECT_TRUE(selectors->imgEventGray->isVisibleTo(selectors->btnEvent));
+
+    f.shell.flags.viewerIdle = false;
+    QTest::mouseClick(selectors->imgEventGray, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(library.Catalogue().currentGroup, 0);
+    EXPECT_TRUE(selectors->imgNormalGray->isVisibleTo(selectors->btnNormal));
+    EXPECT_FALSE(selectors->imgEventGray->isVisibleTo(selectors->btnEvent));
+
+    // The word acts only while the viewer is idle.
+    QTest::mouseClick(selectors->plWordNormal, Qt::LeftButton);
+    EXPECT_EQ(library.Catalogue().currentGroup, 0);
+    f.shell.flags.viewerIdle = true;
+    QTest::mouseClick(selectors->plWordNormal, Qt::LeftButton);
+    EXPECT_EQ(library.Catalogue().currentGroup, 1);
 }
