@@ -105,11 +105,14 @@ void AppShell::StartViewer()
     window_.miContinue->setChecked(true);
     window_.miRouteContinue->setChecked(false);
 
-    programFolder = QDir::currentPath().left(519);
+    // The start directory is kept whole: a cut path would name another folder.
+    programFolder = QDir::currentPath();
 
     languageSection = QStringLiteral("0x%1").arg(UserLanguageId(), 0, 16).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
-    iniPath = QDir(programFolder).filePath(QStringLiteral("Korvane.ini")).left(255);
-    if (!QFileInfo::exists(iniPath))
+    // A settings path longer than 255 characters cannot be held; it counts as absent rather
+    // than being cut into the name of another file.
+    iniPath = QDir(programFolder).filePath(QStringLiteral("Korvane.ini"));
+    if (iniPath.size() > 255 || !QFileInfo::exists(iniPath))
         iniPath.clear();
 
     viewer_->SetUpChannels(programFolder);
