@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -163,4 +164,31 @@ TEST(GroupSelectors, GreyPicturesSwitchAtAnyTimeWordsOnlyWhenIdle)
     f.shell.flags.viewerIdle = true;
     QTest::mouseClick(selectors->plWordNormal, Qt::LeftButton);
     EXPECT_EQ(library.Catalogue().currentGroup, 1);
+}
+
+TEST(ShellStart, ALongStartDirectoryIsKeptWholeAndItsSettingsPathCountsAsAbsent)
+{
+    EnsureApp();
+    QTemporaryDir dir;
+    QString deep = dir.path();
+    while (deep.size() < 560)
+        deep += QStringLiteral("/") + QString(60, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    QFile ini(deep + QStringLiteral("/Korvane.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.close();
+    const QString previous = QDir::currentPath();
+    qputenv("XDG_CACHE_HOME", (dir.path() + QStringLiteral("/cache")).toUtf8());
+    QDir::setCurrent(deep);
+    {
+        TfrmMain window;
+        AppShell shell{ProcessRole{}, window};
+        shell.lockPath = (dir.path() + QStringLiteral("/korvane.lock")).toStdString();
+        shell.StartViewer();
+        EXPECT_EQ(shell.programFolder, QDir::currentPath());
+        EXPECT_GT(shell.programFolder.size(), 519);
+        EXPECT_TRUE(shell.iniPath.isEmpty());
+        shell.FormDestroy();
+    }
+    QDir::setCurrent(previous);
 }
