@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
@@ -73,6 +74,14 @@ TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
     const qint64 before = ReadPosition(*p.currentChannel);
     QTest::qWait(600);
     EXPECT_GT(ReadPosition(*p.currentChannel), before);
+
+    // Setup > Time hides and shows the date-time overlay over the playing video.
+    QLabel* overlay = v.viewer().plTime();
+    EXPECT_TRUE(overlay->isVisible());
+    v.window().miTime->trigger();
+    EXPECT_FALSE(overlay->isVisible());
+    v.window().miTime->trigger();
+    EXPECT_TRUE(overlay->isVisible());
 
     // Paused, a double click on the loaded cell plays it again without a new kernel.
     p.tbPauseClick();
