@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -229,4 +230,23 @@ TEST_F(ViewerPlayback, AKernelThatNeverGetsReadyReturnsTheViewerToIdleWithAMessa
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
     EXPECT_EQ(p.currentChannel->cell, nullptr);
+}
+
+TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
+{
+    const QString samples = QStringLiteral(KORVANE_SAMPLES_DIR);
+    if (!QFileInfo::exists(samples + QStringLiteral("/20250614080000.MP4")))
+        GTEST_SKIP() << "the sample card is made by the samples target";
+    ViewerHarness v(samples);
+    ASSERT_TRUE(v.WaitForThumbnails(60000));
+    PlaybackController& p = v.player();
+    ThumbnailCell* first = v.NormalCell(0);
+    ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
+    v.DoubleClick(first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    // The recording's timed-text track carries the camera clock, ten samples a second.
+    EXPECT_GT(p.currentChannel->track.sampleCount, 100);
+    QTest::qWait(1500);
+    EXPECT_TRUE(v.viewer().plTime()->text().contains(QStringLiteral("2025/06/14 08:00:0")))
+        << v.viewer().plTime()->text().toStdString();
 }
