@@ -12,15 +12,9 @@ cmake --build build -j"$jobs"
 cmake --build build --target samples
 
 # A display of our own for the tests that draw video into real windows.
-display=""
-for n in $(seq 91 120); do
-  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY="$display"
+unset DISPLAY
+. tools/xvfb.sh
+start_private_display
 export QTWEBENGINE_DISABLE_SANDBOX=1
 
 status=0

@@ -6,9 +6,6 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build}
 command -v mpv >/dev/null || { [ "$(id -u)" -eq 0 ] && s="" || s=sudo; $s apt-get install -y -qq mpv; }
 cmake --build "$build" -j"$(nproc)" --target bench_player player_fixtures
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/tools/bench_player/bench_player" "$build/player_fixtures/card" 2>/dev/null
+. "$top/tools/xvfb.sh"
+start_private_display
+QT_QPA_PLATFORM=xcb "$build/tools/bench_player/bench_player" "$build/player_fixtures/card" 2>/dev/null
