@@ -1,4 +1,5 @@
 #include "kernel/media_graph_player.h"
+#include "kernel/time_units.h"
 
 #include "platform/message_box.h"
 
@@ -166,7 +167,7 @@ bool MediaGraphPlayer::Build(const QString& path)
     gint64 ns = 0;
     if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &ns) && ns > 0)
         duration = ns / 100;
-    durationSeconds = static_cast<float>(duration / 10010000.0);
+    durationSeconds = static_cast<float>(duration / kViewerUnitsPerSecond);
     stopped_ = true;
     // 11. Fit the video into its window.
     FitVideo();

@@ -4,6 +4,7 @@
 // player window makes through the slot (play, pause, stop, seek, position, duration).
 // Every operation runs on the viewer's main thread; the waits below block it by design.
 #include "kernel/kernel_slot.h"
+#include "kernel/time_units.h"
 #include "mp4parse/telemetry_types.h"
 
 #include <QString>
@@ -42,7 +43,6 @@ struct PlaybackChannel {
 };
 
 constexpr int kMediaPathLaunchMax = 259;
-constexpr double kViewerUnitsPerSecond = 10010000.0;
 constexpr int kRequestSleepMs = 59;
 constexpr int kRequestMaxWrites = 22;
 constexpr int kSeekSleepMs = 9;

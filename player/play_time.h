@@ -1,22 +1,21 @@
 #pragma once
-// Playback time arithmetic. Kernels report positions in 100-nanosecond units; the viewer counts
-// 10 010 000 units per second, so one tenth of a second is 1 001 000 units.
+// Playback time arithmetic in the viewer's units (see kernel/time_units.h).
 #include <cstdint>
+
+#include "kernel/time_units.h"
 
 namespace korvane {
 
-constexpr double kUnitsPerSecond = 10010000.0;
-constexpr std::int64_t kUnitsPerTenth = 1001000;
 
 // trunc(position x 10 / 10 010 000).
 inline std::int64_t PositionTenths(std::int64_t position100ns)
 {
-    return static_cast<std::int64_t>(static_cast<double>(position100ns) * 10.0 / kUnitsPerSecond);
+    return static_cast<std::int64_t>(static_cast<double>(position100ns) * 10.0 / kViewerUnitsPerSecond);
 }
 
 inline float DurationSeconds(std::int64_t duration100ns)
 {
-    return static_cast<float>(static_cast<double>(duration100ns) / kUnitsPerSecond);
+    return static_cast<float>(static_cast<double>(duration100ns) / kViewerUnitsPerSecond);
 }
 
 // trunc(durationSeconds x 10).
