@@ -19,6 +19,7 @@ const CliCommand kCommands[] = {
     {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
+    {"repair", "[--reference FILE] [-o OUTPUT] DAMAGED", nullptr},  // korvane-cli-repair (libavcodec)
 };
 
 void PrintUsage(FILE* out) {

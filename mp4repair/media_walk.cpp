@@ -1,0 +1,187 @@
+#include "mp4repair/media_walk.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "mp4repair/audio_probe.h"
+#include "mp4repair/sample_checks.h"
+
+namespace korvane::repair {
+
+namespace {
+
+constexpr uint64_t kWindowBytes = 4u << 20;
+constexpr uint64_t kAudioWindow = 64u << 10;
+
+// A window of the file, refilled when a request falls outside it.
+class Window {
+ public:
+  explicit Window(const InputFile& in) : in_(in) {}
+  const uint8_t* Get(uint64_t pos, uint64_t n, uint64_t end) {
+    if (pos >= begin_ && n <= buffer_.size() && pos - begin_ <= buffer_.size() - n) return buffer_.data() + (pos - begin_);
+    if (pos > end || n > end - pos) return nullptr;
+    const uint64_t want = std::min(std::max(n, kWindowBytes), end - pos);
+    buffer_.resize(want);
+    if (in_.ReadAt(pos, buffer_.data(), want) != want) {
+      buffer_.clear();
+      return nullptr;
+    }
+    begin_ = pos;
+    return buffer_.data();
+  }
+
+ private:
+  const InputFile& in_;
+  Bytes buffer_;
+  uint64_t begin_ = 0;
+};
+
+// Which track the camera writes next, after the reference's chunk order.
+class PatternCursor {
+ public:
+  explicit PatternCursor(const std::vector<ChunkStep>& p) : p_(p) {
+    if (!p_.empty()) left_ = p_[0].samples;
+  }
+  int Expected() const { return p_.empty() ? -1 : p_[index_].track; }
+  void Took(int track) {
+    if (p_.empty()) return;
+    if (p_[index_].track != track) {
+      size_t k = 0;
+      while (k < p_.size() && p_[(index_ + k) % p_.size()].track != track) ++k;
+      if (k == p_.size()) return;
+      index_ = (index_ + k) % p_.size();
+      left_ = p_[index_].samples;
+    }
+    if (left_ > 0) --left_;
+    if (left_ == 0) {
+      index_ = (index_ + 1) % p_.size();
+      left_ = p_[index_].samples;
+    }
+  }
+
+ private:
+  const std::vector<ChunkStep>& p_;
+  size_t index_ = 0;
+  uint32_t left_ = 0;
+};
+
+}  // namespace
+
+size_t WalkResult::Count(TrackKind kind, const Reference& ref) const {
+  size_t n = 0;
+  for (size_t t = 0; t < tracks.size() && t < ref.tracks.size(); ++t)
+    if (ref.tracks[t].kind == kind) n += tracks[t].size();
+  return n;
+}
+
+WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, const Reference& ref, uint64_t limit) {
+  WalkResult result;
+  const size_t trackCount = ref.tracks.size();
+  result.tracks.resize(trackCount);
+  for (const MediaRange& r : media) result.totalBytes += r.dataEnd - r.dataBegin;
+
+  std::vector<VideoRules> rules(trackCount);
+  std::vector<std::unique_ptr<AudioProbe>> probes(trackCount);
+  for (size_t t = 0; t < trackCount; ++t) {
+    const TrackModel& m = ref.tracks[t];
+    rules[t].hevc = m.hevc;
+    rules[t].lengthSize = m.nalLengthSize;
+    rules[t].maxNalBytes = std::clamp<uint64_t>(uint64_t(m.maxSampleSize) * 4, 1u << 20, 64u << 20);
+    if (m.kind == TrackKind::Audio) {
+      if (m.codec != "mp4a") continue;
+      probes[t] = std::make_unique<AudioProbe>();
+      if (!probes[t]->Open(m.audioConfig, m.channels, m.sampleRate)) {
+        result.problem = "the AAC decoder cannot be opened";
+        return result;
+      }
+    }
+  }
+
+  Window window(in);
+  ByteSource src;
+  src.get = [&](uint64_t pos, uint64_t n) { return window.Get(pos, n, src.end); };
+  PatternCursor cursor(ref.pattern);
+  const auto add = [&](int t, uint64_t at, uint64_t size, bool key) {
+    result.tracks[size_t(t)].push_back({at, uint32_t(size), key});
+    result.coveredBytes += size;
+    result.end = at + size;
+    cursor.Took(t);
+  };
+  // A video or text sample starting at `pos`; returns its track (size and key in the outputs) or -1.
+  const auto strict = [&](uint64_t pos, int preferred, uint64_t& size, bool& key) {
+    for (int pass = 0; pass < 2; ++pass) {
+      for (size_t t = 0; t < trackCount; ++t) {
+        if ((pass == 0) != (int(t) == preferred)) continue;
+        const TrackModel& m = ref.tracks[t];
+        if (m.kind == TrackKind::Video && (m.codec.rfind("avc", 0) == 0 || m.hevc)) {
+          const VideoSample v = CheckVideoSample(src, pos, rules[t]);
+          if (v.size) {
+            size = v.size;
+            key = v.keyFrame;
+            return int(t);
+          }
+        } else if (m.kind == TrackKind::Text) {
+          if ((size = CheckTextSample(src, pos)) != 0) {
+            key = true;
+            return int(t);
+          }
+        }
+      }
+    }
+    return -1;
+  };
+
+  uint64_t walked = 0;
+  result.ranThrough = true;
+  for (const MediaRange& range : media) {
+    src.end = range.dataEnd;
+    if (limit && walked >= limit) break;
+    uint64_t pos = range.dataBegin;
+    bool stuck = false;
+    while (pos < range.dataEnd) {
+      if (limit && walked + (pos - range.dataBegin) >= limit) break;
+      const int expected = cursor.Expected();
+      uint64_t size = 0;
+      bool key = false;
+      const int t = strict(pos, expected, size, key);
+      if (t >= 0) {
+        add(t, pos, size, key);
+        pos += size;
+        continue;
+      }
+      // Audio: every frame that decodes, up to the next video or text sample.
+      bool taken = false;
+      for (int pass = 0; pass < 2 && !taken; ++pass) {
+        for (size_t a = 0; a < trackCount && !taken; ++a) {
+          if (!probes[a] || (pass == 0) != (int(a) == expected)) continue;
+          const uint64_t n = std::min(kAudioWindow, range.dataEnd - pos);
+          const uint8_t* p = src.get(pos, n);
+          if (!p) continue;
+          const std::vector<uint32_t> frames = probes[a]->Frames(p, n, 1024);
+          for (size_t i = 0; i < frames.size(); ++i) {
+            uint64_t s2 = 0;
+            bool k2 = false;
+            if (i > 0 && strict(pos, -1, s2, k2) >= 0) break;
+            add(int(a), pos, frames[i], true);
+            pos += frames[i];
+            taken = true;
+          }
+        }
+      }
+      if (!taken) {
+        stuck = true;
+        break;
+      }
+    }
+    walked += pos - range.dataBegin;
+    if (stuck) {
+      result.stoppedAt = pos;
+      result.ranThrough = false;
+      break;
+    }
+    result.stoppedAt = pos;
+  }
+  return result;
+}
+
+}  // namespace korvane::repair

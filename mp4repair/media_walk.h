@@ -1,0 +1,37 @@
+// The walk over the media data of a damaged recording: sample after sample, guided by the
+// reference's chunk order (which track the camera writes next) and checked by the sample checks
+// and the audio decoder. Stops where no track's sample starts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mp4repair/damage.h"
+#include "mp4repair/reference.h"
+
+namespace korvane::repair {
+
+struct FoundSample {
+  uint64_t offset = 0;  // in the damaged file
+  uint32_t size = 0;
+  bool key = false;
+};
+
+struct WalkResult {
+  std::vector<std::vector<FoundSample>> tracks;  // one list per reference track, in file order
+  uint64_t coveredBytes = 0;  // bytes of the recovered samples
+  uint64_t totalBytes = 0;    // bytes of media data the file holds
+  uint64_t end = 0;           // file offset just after the last recovered sample
+  uint64_t stoppedAt = 0;     // where the walk found no sample (== end of data when it ran through)
+  bool ranThrough = false;    // every range walked to its end (no unrecognised bytes left)
+  std::string problem;        // set when the walk could not start (e.g. no audio decoder)
+  size_t Count(TrackKind kind, const Reference& ref) const;
+};
+
+// Walks `media` of the open damaged file. `limit` (when not 0) ends the walk after that many
+// bytes of media data, for a quick test of a reference.
+WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, const Reference& ref,
+                     uint64_t limit = 0);
+
+}  // namespace korvane::repair

@@ -1,0 +1,259 @@
+#include "mp4repair/repair.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "mp4repair/damage.h"
+#include "mp4repair/media_walk.h"
+#include "mp4repair/moov_build.h"
+#include "mp4repair/reference.h"
+
+namespace fs = std::filesystem;
+
+namespace korvane::repair {
+
+namespace {
+
+constexpr uint64_t kProbeBytes = 8u << 20;
+constexpr size_t kMaxCandidates = 16;
+
+bool IsRecordingName(const fs::path& p) {
+  std::string ext = p.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+  return ext == ".MP4";
+}
+
+// How many bytes at the end of the data may be left unrecognised: the sample the cut went through.
+uint64_t Slack(const Reference& ref) {
+  uint64_t slack = 64u << 10;
+  for (const TrackModel& t : ref.tracks) slack = std::max<uint64_t>(slack, uint64_t(t.maxSampleSize) * 4);
+  return slack;
+}
+
+// Whether the reference's tracks explain the start of the damaged data. Bytes no track
+// recognises are allowed only where the file was cut (within a few samples of its end).
+bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt) {
+  const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes);
+  badAt = probe.stoppedAt;
+  if (!probe.problem.empty()) return false;
+  if (probe.ranThrough) return probe.coveredBytes > 0 || probe.totalBytes == 0;
+  const uint64_t dataEnd = check.media.empty() ? 0 : check.media.back().dataEnd;
+  return probe.stoppedAt <= dataEnd && dataEnd - probe.stoppedAt <= Slack(ref);
+}
+
+std::string LayoutMessage(const Reference& ref, uint64_t badAt) {
+  return "the reference " + ref.path + " has another track layout (" + DescribeLayout(ref) +
+         "): the recording's media data at byte " + std::to_string(badAt) + " fits none of its tracks";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+// Copies [from, from+count) of `in` to the end of `out`.
+bool CopyRange(const InputFile& in, uint64_t from, uint64_t count, int out) {
+  loff_t src = loff_t(from);
+  while (count > 0) {
+    const ssize_t n = ::copy_file_range(in.Descriptor(), &src, out, nullptr, count, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    count -= uint64_t(n);
+  }
+  Bytes buffer(1u << 20);
+  while (count > 0) {  // where the kernel cannot copy between these files
+    const uint64_t chunk = std::min<uint64_t>(count, buffer.size());
+    if (in.ReadAt(uint64_t(src), buffer.data(), chunk) != chunk) return false;
+    if (::write(out, buffer.data(), chunk) != ssize_t(chunk)) return false;
+    src += loff_t(chunk);
+    count -= chunk;
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const Bytes& b) {
+  uint64_t done = 0;
+  while (done < b.size()) {
+    const ssize_t n = ::write(fd, b.data() + done, b.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += uint64_t(n);
+  }
+  return true;
+}
+
+Bytes DefaultFtyp() {
+  Bytes p = {'i', 's', 'o', 'm'};
+  Put32(p, 0x200);
+  for (char c : std::string("isomiso2avc1mp41")) p.push_back(uint8_t(c));
+  return MakeBox("ftyp", p);
+}
+
+}  // namespace
+
+std::string RepairedName(const std::string& damagedPath) {
+  return fs::path(damagedPath).stem().string() + "_repaired.MP4";
+}
+
+std::string FindReference(const std::string& damagedPath, std::string& error) {
+  const DamageCheck check = CheckRecording(damagedPath);
+  InputFile in;
+  if (check.state != FileState::Damaged || !in.Open(damagedPath)) {
+    error = "the recording " + damagedPath + " is not a damaged recording";
+    return {};
+  }
+  const fs::path self = fs::absolute(damagedPath);
+  std::vector<fs::path> names;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(self.parent_path(), ec))
+    if (e.is_regular_file(ec) && IsRecordingName(e.path())) names.push_back(e.path());
+  std::sort(names.begin(), names.end());
+  const auto me = std::lower_bound(names.begin(), names.end(), self);
+  const size_t mine = size_t(me - names.begin());
+  // Nearest first: the one before, the one after, two before, ...
+  std::vector<fs::path> order;
+  for (size_t d = 1; order.size() < kMaxCandidates && (d <= mine || mine + d < names.size()); ++d) {
+    if (d <= mine) order.push_back(names[mine - d]);
+    if (mine + d < names.size()) order.push_back(names[mine + d]);
+  }
+  std::string lastProblem;
+  for (const fs::path& candidate : order) {
+    if (candidate == self || SameFile(candidate.string(), damagedPath)) continue;
+    Reference ref;
+    std::string why;
+    if (CheckRecording(candidate.string()).state != FileState::Healthy) continue;
+    if (!LoadReference(candidate.string(), ref, why)) continue;
+    uint64_t badAt = 0;
+    if (Fits(in, check, ref, badAt)) return candidate.string();
+    lastProblem = LayoutMessage(ref, badAt);
+  }
+  error = "no complete recording with the same tracks in the folder of " + damagedPath;
+  if (!lastProblem.empty()) error += " (nearest: " + lastProblem + ")";
+  return {};
+}
+
+RepairResult RepairRecording(const RepairRequest& request) {
+  RepairResult result;
+  const DamageCheck check = CheckRecording(request.damaged);
+  result.totalBytes = 0;
+  for (const MediaRange& r : check.media) result.totalBytes += r.dataEnd - r.dataBegin;
+  switch (check.state) {
+    case FileState::Unreadable:
+      result.status = RepairStatus::Unreadable;
+      result.message = "cannot open " + request.damaged;
+      return result;
+    case FileState::NotMp4:
+      result.message = request.damaged + " is not an MP4 recording";
+      return result;
+    case FileState::Healthy:
+      result.status = RepairStatus::NotDamaged;
+      result.message = request.damaged + " is not damaged: nothing to repair";
+      return result;
+    case FileState::Damaged:
+      break;
+  }
+  if (check.media.empty()) {
+    result.message = request.damaged + " holds no media data";
+    return result;
+  }
+  InputFile in;
+  if (!in.Open(request.damaged)) {
+    result.status = RepairStatus::Unreadable;
+    result.message = "cannot open " + request.damaged;
+    return result;
+  }
+
+  Reference ref;
+  std::string error;
+  result.reference = request.reference;
+  if (result.reference.empty()) {
+    result.reference = FindReference(request.damaged, error);
+    if (result.reference.empty()) {
+      result.status = RepairStatus::NoReference;
+      result.message = error;
+      return result;
+    }
+  } else {
+    InputFile probe;
+    if (!probe.Open(result.reference)) {
+      result.status = RepairStatus::Unreadable;
+      result.message = "cannot open the reference " + result.reference;
+      return result;
+    }
+  }
+  if (!LoadReference(result.reference, ref, error)) {
+    result.status = RepairStatus::NoReference;
+    result.message = error;
+    return result;
+  }
+  uint64_t badAt = 0;
+  if (!Fits(in, check, ref, badAt)) {
+    result.status = RepairStatus::LayoutMismatch;
+    result.message = LayoutMessage(ref, badAt);
+    return result;
+  }
+
+  const WalkResult walk = WalkMedia(in, check.media, ref);
+  if (!walk.problem.empty()) {
+    result.status = RepairStatus::NothingFound;
+    result.message = walk.problem;
+    return result;
+  }
+  result.video = walk.Count(TrackKind::Video, ref);
+  result.audio = walk.Count(TrackKind::Audio, ref);
+  result.text = walk.Count(TrackKind::Text, ref);
+  result.coveredBytes = walk.coveredBytes;
+  if (result.video + result.audio == 0) {
+    result.message = "no video or audio sample recognised in " + request.damaged;
+    return result;
+  }
+  if (!walk.ranThrough && check.media.back().dataEnd - walk.stoppedAt > Slack(ref))
+    result.message = "unrecognised media data from byte " + std::to_string(walk.stoppedAt) + " on was left out";
+
+  result.output = request.output.empty() ? RepairedName(request.damaged) : request.output;
+  if (SameFile(result.output, request.damaged) || SameFile(result.output, result.reference)) {
+    result.status = RepairStatus::WriteFailed;
+    result.message = "the output " + result.output + " would replace an input file";
+    return result;
+  }
+  const Bytes ftyp = check.ftypSize > 0 && check.ftypSize < 4096 ? in.Read(check.ftypOffset, check.ftypSize)
+                     : !ref.ftyp.empty()                        ? ref.ftyp
+                                                                : DefaultFtyp();
+  const uint64_t first = check.media.front().dataBegin;
+  const uint64_t dataBytes = walk.end - first;
+  Bytes mdatHeader;
+  if (dataBytes + 8 <= 0xFFFFFFFFu) {
+    Put32(mdatHeader, uint32_t(dataBytes + 8));
+    for (char c : std::string("mdat")) mdatHeader.push_back(uint8_t(c));
+  } else {
+    Put32(mdatHeader, 1);
+    for (char c : std::string("mdat")) mdatHeader.push_back(uint8_t(c));
+    Put64(mdatHeader, dataBytes + 16);
+  }
+  const int64_t shift = int64_t(ftyp.size() + mdatHeader.size()) - int64_t(first);
+  const Bytes moov = BuildMoov(ref, walk.tracks, shift);
+
+  const std::string part = result.output + ".part";
+  const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  bool written = fd >= 0 && WriteAll(fd, ftyp) && WriteAll(fd, mdatHeader) && CopyRange(in, first, dataBytes, fd) &&
+                 WriteAll(fd, moov);
+  if (fd >= 0 && ::close(fd) != 0) written = false;
+  std::error_code ec;
+  if (written) fs::rename(part, result.output, ec);
+  if (!written || ec) {
+    fs::remove(part, ec);
+    result.status = RepairStatus::WriteFailed;
+    result.message = "cannot write " + result.output;
+    return result;
+  }
+  result.status = RepairStatus::Repaired;
+  return result;
+}
+
+}  // namespace korvane::repair
