@@ -45,11 +45,13 @@ Bytes SampleTables(const Bytes& moov, const BoxHeader& stbl, const TrackModel& m
     const Bytes stss = MakeFullBox("stss", 0, 0, s);
     out.insert(out.end(), stss.begin(), stss.end());
   }
-  // Chunks: runs of samples that follow each other in the file.
+  // Chunks: runs of samples that follow each other in the file. Timed text keeps one sample per
+  // chunk, as the camera writes it (the telemetry reader takes each chunk offset as a sample's).
+  const bool ownChunks = model.kind == TrackKind::Text;
   std::vector<uint64_t> chunkOffsets;
   std::vector<uint32_t> chunkSamples;
   for (size_t i = 0; i < samples.size(); ++i) {
-    if (i == 0 || samples[i].offset != samples[i - 1].offset + samples[i - 1].size) {
+    if (i == 0 || ownChunks || samples[i].offset != samples[i - 1].offset + samples[i - 1].size) {
       chunkOffsets.push_back(uint64_t(int64_t(samples[i].offset) + shift));
       chunkSamples.push_back(0);
     }

@@ -254,6 +254,56 @@ bool LoadReference(const std::string& path, Reference& out, std::string& error) 
   return true;
 }
 
+std::vector<TableSample> ReferenceSamples(const Reference& ref, size_t track) {
+  std::vector<TableSample> out;
+  if (track >= ref.tracks.size()) return out;
+  const Bytes& d = ref.moov;
+  TrackModel model;
+  Tables tables;
+  if (!ReadTrack(d, ref.tracks[track].trak, model, tables)) return out;
+  // Sizes and key frames straight from stsz and stss.
+  const BoxHeader& trak = ref.tracks[track].trak;
+  std::vector<uint32_t> sizes;
+  std::vector<uint32_t> keys;
+  bool haveKeys = false;
+  const auto walk = [&](auto&& self, const BoxHeader& box) -> void {
+    for (const BoxHeader& k : Children(d, box.PayloadOffset(), box.offset + box.size)) {
+      uint64_t at = 0;
+      if (k.type == "mdia" || k.type == "minf" || k.type == "stbl") self(self, k);
+      if (k.type == "stsz" && FullPayload(d, k, 8, at)) {
+        const uint32_t fixed = Be32(d.data() + at), n = Be32(d.data() + at + 4);
+        for (uint32_t i = 0; i < n; ++i) {
+          if (fixed) { sizes.push_back(fixed); continue; }
+          if (at + 12 + 4ull * i > k.offset + k.size) break;
+          sizes.push_back(Be32(d.data() + at + 8 + 4ull * i));
+        }
+      }
+      if (k.type == "stss" && FullPayload(d, k, 4, at)) {
+        haveKeys = true;
+        const uint32_t n = Be32(d.data() + at);
+        for (uint32_t i = 0; i < n && at + 8 + 4ull * i <= k.offset + k.size; ++i)
+          keys.push_back(Be32(d.data() + at + 4 + 4ull * i));
+      }
+    }
+  };
+  walk(walk, trak);
+  size_t s = 0;
+  for (size_t c = 0; c < tables.chunkOffsets.size(); ++c) {
+    uint32_t perChunk = 0;
+    for (const auto& [first, count] : tables.stsc)
+      if (first <= c + 1) perChunk = count;
+    uint64_t at = tables.chunkOffsets[c];
+    for (uint32_t i = 0; i < perChunk && s < sizes.size(); ++i, ++s) {
+      out.push_back({at, sizes[s], !haveKeys});
+      at += sizes[s];
+    }
+  }
+  if (s != sizes.size()) return {};
+  for (uint32_t k : keys)
+    if (k >= 1 && k <= out.size()) out[k - 1].key = true;
+  return out;
+}
+
 std::string DescribeLayout(const Reference& ref) {
   std::string s;
   for (const TrackModel& t : ref.tracks) s += (s.empty() ? "" : "+") + t.codec;

@@ -51,6 +51,15 @@ struct Reference {
 // Reads the reference at `path`. On failure returns false and a message in `error`.
 bool LoadReference(const std::string& path, Reference& out, std::string& error);
 
+// Every sample of track `track` of the reference as its tables describe it (offset, size, key
+// frame), in decode order. Empty when the tables do not agree.
+struct TableSample {
+  uint64_t offset = 0;
+  uint32_t size = 0;
+  bool key = true;
+};
+std::vector<TableSample> ReferenceSamples(const Reference& ref, size_t track);
+
 // A short description of the layout: "avc1+mp4a+tx3g".
 std::string DescribeLayout(const Reference& ref);
 
