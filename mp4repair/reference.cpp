@@ -148,7 +148,8 @@ bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tab
     std::map<uint32_t, uint64_t> votes;
     for (uint32_t i = 0; i < n && at + 12 + 8ull * i <= stts->offset + stts->size; ++i) {
       const uint32_t count = Be32(d.data() + at + 4 + 8ull * i);
-      votes[Be32(d.data() + at + 8 + 8ull * i)] += count;
+      const uint32_t delta = Be32(d.data() + at + 8 + 8ull * i);
+      if (delta != 0) votes[delta] += count;  // zero-length samples tell nothing of the rate
       t.sampleCount += count;
     }
     uint64_t best = 0;
