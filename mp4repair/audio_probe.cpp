@@ -106,7 +106,7 @@ std::vector<uint32_t> AudioProbe::Frames(const uint8_t* data, uint64_t size, siz
     // The decoder tells, with each frame, how many bytes of the packet were left when it began.
     const uint64_t left = uint64_t(s.frame->pkt_size);
     av_frame_unref(s.frame);
-    if (!ok || left > size) break;
+    if (!ok || left == 0 || left > size) break;
     const uint64_t start = size - left;
     if (!starts.empty() && start <= starts.back()) break;
     starts.push_back(start);

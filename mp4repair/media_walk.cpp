@@ -161,7 +161,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
           for (size_t i = 0; i < frames.size(); ++i) {
             uint64_t s2 = 0;
             bool k2 = false;
-            if (i > 0 && strict(pos, -1, s2, k2) >= 0) break;
+            if (frames[i] == 0 || (i > 0 && strict(pos, -1, s2, k2) >= 0)) break;
             add(int(a), pos, frames[i], true);
             pos += frames[i];
             taken = true;

@@ -1,0 +1,166 @@
+// The reference a repair is rebuilt after, and the refusals of korvane-cli repair: a reference with
+// its moov first, the nearest fitting recording of the folder found by default, a reference of
+// another layout, random bytes, missing files, a healthy file, an output naming the input.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "mp4repair/repair.h"
+#include "repair_support.h"
+#include "run_process.h"
+#include "tools/bench_repair/camera_layout.h"
+
+namespace korvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RepairReference : public testing::Test {
+ protected:
+  void SetUp() override {
+    samples_ = SamplesFolder();
+    if (samples_.empty()) GTEST_SKIP() << "no sample folder (build the samples target)";
+    if (!HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+  }
+  // The text-track sample laid out as the camera writes it and cut at half its media data.
+  std::string Damaged(const std::string& name) {
+    camera::CameraRecording rec;
+    std::string error;
+    const std::string whole = dir_.Path("whole.MP4");
+    EXPECT_TRUE(camera::WriteCameraRecording(samples_ + "/20250614080000.MP4", whole, 1, 1.0, rec, error)) << error;
+    const std::string out = dir_.Path(name);
+    const uint64_t end = rec.samples.back().offset + rec.samples.back().size;
+    EXPECT_TRUE(camera::CutAsPowerLoss(whole, out, rec.mdatBegin + (end - rec.mdatBegin) / 2, error)) << error;
+    fs::remove(whole);
+    return out;
+  }
+  void ExpectPlays(const std::string& path) {
+    const ProcessResult decode = RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
+    EXPECT_EQ(decode.status, 0);
+    EXPECT_EQ(decode.err, "");
+  }
+  std::string samples_;
+  TempDir dir_;
+};
+
+TEST_F(RepairReference, ReferenceWithMoovFirst) {
+  const std::string reference = dir_.Path("faststart.MP4");
+  const ProcessResult remux = RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", samples_ + "/20250614080100.MP4",
+                                          "-map", "0", "-c", "copy", "-movflags", "+faststart", reference});
+  ASSERT_EQ(remux.status, 0) << remux.err;
+  const std::string damaged = Damaged("cut.MP4");
+  const std::string output = dir_.Path("out.MP4");
+  const ProcessResult r = RunCli({"repair", "--reference", reference, "-o", output, damaged});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  ASSERT_TRUE(line.parsed) << r.out;
+  EXPECT_GT(line.video, 0u);
+  EXPECT_GT(line.text, 0u);
+  ExpectPlays(output);
+  EXPECT_EQ(TelemetryLines(output).size(), line.text);
+}
+
+TEST_F(RepairReference, NearestFittingRecordingOfTheFolderByDefault) {
+  // 080300 carries its telemetry in a comment (no text track): nearer by name but of another layout.
+  fs::copy_file(samples_ + "/20250614080300.MP4", dir_.Path("20250614080300.MP4"));
+  fs::copy_file(samples_ + "/20250614080100.MP4", dir_.Path("20250614080100.MP4"));
+  const std::string damaged = Damaged("20250614080330.MP4");
+  std::string error;
+  EXPECT_EQ(repair::FindReference(damaged, error), dir_.Path("20250614080100.MP4")) << error;
+
+  // Without -o the repaired copy goes to the working folder, not beside the damaged file.
+  const std::string cache = dir_.Path("cache");
+  setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  const ProcessResult r = RunCli({"repair", damaged});
+  unsetenv("XDG_CACHE_HOME");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  EXPECT_EQ(line.output, cache + "/KorvaneData/20250614080330_repaired.MP4");
+  EXPECT_TRUE(fs::is_regular_file(line.output));
+  EXPECT_FALSE(fs::exists(dir_.Path("20250614080330_repaired.MP4")));
+  ExpectPlays(line.output);
+}
+
+TEST_F(RepairReference, NoFittingRecordingInTheFolder) {
+  fs::copy_file(samples_ + "/P20250614081000.MP4", dir_.Path("P20250614081000.MP4"));
+  const ProcessResult r = RunCli({"repair", "-o", dir_.Path("out.MP4"), Damaged("20250614080330.MP4")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no complete recording with the same tracks"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir_.Path("out.MP4")));
+}
+
+TEST_F(RepairReference, ReferenceOfAnotherLayoutIsRefused) {
+  const std::string output = dir_.Path("out.MP4");
+  const ProcessResult r =
+      RunCli({"repair", "--reference", samples_ + "/P20250614081000.MP4", "-o", output, Damaged("cut.MP4")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("has another track layout (avc1+mp4a)"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_FALSE(fs::exists(output));
+}
+
+struct Refusal {
+  const char* name;
+  int status;
+  const char* message;
+};
+
+class RepairRefusal : public RepairReference, public testing::WithParamInterface<Refusal> {};
+
+TEST_P(RepairRefusal, ExitStatusAndMessage) {
+  const Refusal c = GetParam();
+  const std::string reference = samples_ + "/20250614080100.MP4";
+  std::string damaged = dir_.Path("input.MP4");
+  std::string ref = reference;
+  std::string output = dir_.Path("out.MP4");
+  const std::string name = c.name;
+  if (name == "RandomBytes") {
+    w::Bytes noise(1 << 16);
+    uint32_t x = 7;
+    for (auto& b : noise) b = uint8_t((x = x * 1664525u + 1013904223u) >> 24);
+    w::WriteFile(damaged, noise);
+  } else if (name == "HealthyRecording") {
+    fs::copy_file(samples_ + "/20250614080200.MP4", damaged);
+  } else if (name == "MissingReference") {
+    damaged = Damaged("input.MP4");
+    ref = dir_.Path("none.MP4");
+  } else if (name == "OutputIsTheInput") {
+    damaged = Damaged("input.MP4");
+    output = damaged;
+  } else if (name == "DamagedReference") {
+    damaged = Damaged("input.MP4");
+    ref = Damaged("other.MP4");
+  }  // MissingFile: nothing written
+  const std::string before = FileBytes(damaged);
+  const ProcessResult r = RunCli({"repair", "--reference", ref, "-o", output, damaged});
+  EXPECT_EQ(r.status, c.status) << r.err;
+  EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(FileBytes(damaged), before);
+  if (output != damaged) {
+    EXPECT_FALSE(fs::exists(output));
+  }
+  EXPECT_FALSE(fs::exists(output + ".part"));
+}
+
+const Refusal kRefusals[] = {
+    {"RandomBytes", 1, "is not an MP4 recording"},
+    {"HealthyRecording", 1, "is not damaged"},
+    {"MissingFile", 2, "cannot open"},
+    {"MissingReference", 2, "cannot open the reference"},
+    {"DamagedReference", 1, "is not a complete recording"},
+    {"OutputIsTheInput", 2, "would replace an input file"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RepairRefusal, testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RepairUsage, WrongArguments) {
+  EXPECT_EQ(RunCli({"repair"}).status, 64);
+  EXPECT_EQ(RunCli({"repair", "--reference"}).status, 64);
+  EXPECT_EQ(RunCli({"repair", "a.MP4", "b.MP4"}).status, 64);
+}
+
+}  // namespace
+}  // namespace korvane::test
