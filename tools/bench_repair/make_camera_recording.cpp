@@ -1,8 +1,9 @@
 // make_camera_recording SOURCE OUTPUT REPEAT [CUT...]: writes SOURCE's samples REPEAT times in the
 // camera's layout to OUTPUT and prints the file size; for each CUT (a fraction of the mdat like
-// 0.5, or a byte count) also writes OUTPUT.cutN with the first bytes kept and the mdat size zeroed,
+// 0.5, a byte count, or vF / tF: half-way into the video / text sample at fraction F) also writes OUTPUT.cutN with the first bytes kept and the mdat size zeroed,
 // and prints "cut=BYTES video=N audio=M text=T" (the samples wholly in the kept bytes).
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -21,9 +22,25 @@ int main(int argc, char** argv) {
   }
   std::printf("size=%llu\n", (unsigned long long)rec.fileSize);
   for (int i = 4; i < argc; ++i) {
-    const double v = std::atof(argv[i]);
+    const std::string arg = argv[i];
     const uint64_t mdatEnd = rec.samples.empty() ? rec.mdatBegin : rec.samples.back().offset + rec.samples.back().size;
-    const uint64_t keep = v <= 1.0 ? rec.mdatBegin + uint64_t(double(mdatEnd - rec.mdatBegin) * v) : uint64_t(v);
+    uint64_t keep = 0;
+    if (arg[0] == 'v' || arg[0] == 't') {
+      // Half-way into the video (v) or text (t) sample found at that fraction of the file.
+      const size_t track = arg[0] == 'v' ? 0 : 2;
+      std::vector<const korvane::camera::PlacedSample*> of;
+      for (const auto& s : rec.samples)
+        if (s.track == track) of.push_back(&s);
+      if (of.empty()) {
+        std::fprintf(stderr, "make_camera_recording: no samples of track %zu\n", track);
+        return 1;
+      }
+      const auto* s = of[std::min(of.size() - 1, size_t(double(of.size()) * std::atof(arg.c_str() + 1)))];
+      keep = s->offset + s->size / 2;
+    } else {
+      const double v = std::atof(arg.c_str());
+      keep = v <= 1.0 ? rec.mdatBegin + uint64_t(double(mdatEnd - rec.mdatBegin) * v) : uint64_t(v);
+    }
     const std::string out = std::string(argv[2]) + ".cut" + std::to_string(i - 3);
     if (!korvane::camera::CutAsPowerLoss(argv[2], out, keep, error)) {
       std::fprintf(stderr, "make_camera_recording: %s\n", error.c_str());
