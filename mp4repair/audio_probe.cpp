@@ -1,5 +1,6 @@
 #include "mp4repair/audio_probe.h"
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -120,7 +121,9 @@ std::vector<uint32_t> AudioProbe::Frames(const uint8_t* data, uint64_t size, siz
     sizes.push_back(uint32_t(size - last));
     return sizes;
   }
-  uint64_t lo = 1, hi = size - last;
+  // A raw AAC frame holds at most 6144 bits per channel.
+  const uint64_t most = 768u * uint64_t(channels_ > 0 ? channels_ : 8);
+  uint64_t lo = 1, hi = std::min<uint64_t>(size - last, most);
   if (!DecodesOne(data + last, hi)) return sizes;
   while (lo < hi) {
     const uint64_t mid = lo + (hi - lo) / 2;

@@ -1,11 +1,8 @@
 #include "mp4repair/repair.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -13,6 +10,7 @@
 #include "mp4repair/media_walk.h"
 #include "mp4repair/moov_build.h"
 #include "mp4repair/reference.h"
+#include "mp4repair/repaired_file.h"
 
 namespace fs = std::filesystem;
 
@@ -55,37 +53,6 @@ std::string LayoutMessage(const Reference& ref, uint64_t badAt) {
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
-}
-
-// Copies [from, from+count) of `in` to the end of `out`.
-bool CopyRange(const InputFile& in, uint64_t from, uint64_t count, int out) {
-  loff_t src = loff_t(from);
-  while (count > 0) {
-    const ssize_t n = ::copy_file_range(in.Descriptor(), &src, out, nullptr, count, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    count -= uint64_t(n);
-  }
-  Bytes buffer(1u << 20);
-  while (count > 0) {  // where the kernel cannot copy between these files
-    const uint64_t chunk = std::min<uint64_t>(count, buffer.size());
-    if (in.ReadAt(uint64_t(src), buffer.data(), chunk) != chunk) return false;
-    if (::write(out, buffer.data(), chunk) != ssize_t(chunk)) return false;
-    src += loff_t(chunk);
-    count -= chunk;
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const Bytes& b) {
-  uint64_t done = 0;
-  while (done < b.size()) {
-    const ssize_t n = ::write(fd, b.data() + done, b.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += uint64_t(n);
-  }
-  return true;
 }
 
 Bytes DefaultFtyp() {
@@ -199,6 +166,23 @@ RepairResult RepairRecording(const RepairRequest& request) {
     return result;
   }
 
+  result.output = request.output.empty() ? RepairedName(request.damaged) : request.output;
+  if (SameFile(result.output, request.damaged) || SameFile(result.output, result.reference)) {
+    result.status = RepairStatus::WriteFailed;
+    result.message = "the output " + result.output + " would replace an input file";
+    return result;
+  }
+  const Bytes ftyp = check.ftypSize > 0 && check.ftypSize < 4096 ? in.Read(check.ftypOffset, check.ftypSize)
+                     : !ref.ftyp.empty()                        ? ref.ftyp
+                                                                : DefaultFtyp();
+  const uint64_t first = check.media.front().dataBegin;
+  RepairedFile file;
+  if (!file.Start(result.output, ftyp, in, first, check.media.back().dataEnd)) {
+    result.status = RepairStatus::WriteFailed;
+    result.message = "cannot write " + result.output;
+    return result;
+  }
+
   const WalkResult walk = WalkMedia(in, check.media, ref);
   if (!walk.problem.empty()) {
     result.status = RepairStatus::NothingFound;
@@ -215,39 +199,7 @@ RepairResult RepairRecording(const RepairRequest& request) {
   }
   if (!walk.ranThrough && check.media.back().dataEnd - walk.stoppedAt > Slack(ref))
     result.message = "unrecognised media data from byte " + std::to_string(walk.stoppedAt) + " on was left out";
-
-  result.output = request.output.empty() ? RepairedName(request.damaged) : request.output;
-  if (SameFile(result.output, request.damaged) || SameFile(result.output, result.reference)) {
-    result.status = RepairStatus::WriteFailed;
-    result.message = "the output " + result.output + " would replace an input file";
-    return result;
-  }
-  const Bytes ftyp = check.ftypSize > 0 && check.ftypSize < 4096 ? in.Read(check.ftypOffset, check.ftypSize)
-                     : !ref.ftyp.empty()                        ? ref.ftyp
-                                                                : DefaultFtyp();
-  const uint64_t first = check.media.front().dataBegin;
-  const uint64_t dataBytes = walk.end - first;
-  Bytes mdatHeader;
-  if (dataBytes + 8 <= 0xFFFFFFFFu) {
-    Put32(mdatHeader, uint32_t(dataBytes + 8));
-    for (char c : std::string("mdat")) mdatHeader.push_back(uint8_t(c));
-  } else {
-    Put32(mdatHeader, 1);
-    for (char c : std::string("mdat")) mdatHeader.push_back(uint8_t(c));
-    Put64(mdatHeader, dataBytes + 16);
-  }
-  const int64_t shift = int64_t(ftyp.size() + mdatHeader.size()) - int64_t(first);
-  const Bytes moov = BuildMoov(ref, walk.tracks, shift);
-
-  const std::string part = result.output + ".part";
-  const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  bool written = fd >= 0 && WriteAll(fd, ftyp) && WriteAll(fd, mdatHeader) && CopyRange(in, first, dataBytes, fd) &&
-                 WriteAll(fd, moov);
-  if (fd >= 0 && ::close(fd) != 0) written = false;
-  std::error_code ec;
-  if (written) fs::rename(part, result.output, ec);
-  if (!written || ec) {
-    fs::remove(part, ec);
+  if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift()))) {
     result.status = RepairStatus::WriteFailed;
     result.message = "cannot write " + result.output;
     return result;

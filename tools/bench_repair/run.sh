@@ -12,26 +12,31 @@ work=${2:-$build/bench_repair}
 repeat=${3:-170}
 cmake --build "$build" --target make_camera_recording korvane-cli korvane-cli-repair samples >/dev/null
 mkdir -p "$work"
-trap 'rm -f "$work"/big.MP4* "$work"/copy.MP4 "$work"/repaired.MP4 "$work"/small.MP4* "$work"/small_rep.MP4' EXIT
+trap 'rm -f "$work"/*.time "$work"/repair.out "$work"/big.MP4* "$work"/copy.MP4 "$work"/repaired.MP4 "$work"/small.MP4* "$work"/small_rep.MP4' EXIT
 make="$build/tools/bench_repair/make_camera_recording"
 cli="$build/tools/cli/korvane-cli"
 src="$build/samples/20250614080000.MP4"
 ref="$build/samples/20250614080100.MP4"
-now() { date +%s.%N; }
 
 echo "== throughput: $repeat x $(basename "$src") in the camera's layout, cut at 80 %"
 "$make" "$src" "$work/big.MP4" "$repeat" 0.8 | tee "$work/big.txt"
 damaged="$work/big.MP4.cut1"
 size=$(stat -c %s "$damaged")
 cat "$damaged" >/dev/null  # the same warm page cache for both
-for round in 1 2; do
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores (wall times suffer from other load; CPU times less)"
+for round in 1 2 3; do
   rm -f "$work/copy.MP4" "$work/repaired.MP4"
-  t0=$(now); cp "$damaged" "$work/copy.MP4"; sync "$work/copy.MP4"; t1=$(now)
-  out=$("$cli" repair --reference "$ref" -o "$work/repaired.MP4" "$damaged"); sync "$work/repaired.MP4"; t2=$(now)
-  awk -v s="$size" -v a="$t0" -v b="$t1" -v c="$t2" -v r="$round" -v o="$(echo "$out" | head -1)" 'BEGIN {
-    printf "round %d: %.0f MB damaged; cp %.2f s (%.0f MB/s); repair %.2f s (%.0f MB/s): %s\n",
-      r, s / 1e6, b - a, s / 1e6 / (b - a), c - b, s / 1e6 / (c - b), o }'
+  sync
+  /usr/bin/time -o "$work/cp.time" -f "%e %U %S" cp "$damaged" "$work/copy.MP4"
+  /usr/bin/time -o "$work/repair.time" -f "%e %U %S" "$cli" repair --reference "$ref" -o "$work/repaired.MP4" "$damaged" > "$work/repair.out"
+  read -r cw cu cs < "$work/cp.time"
+  read -r rw ru rs < "$work/repair.time"
+  awk -v s="$size" -v cw="$cw" -v cu="$cu" -v cs="$cs" -v rw="$rw" -v ru="$ru" -v rs="$rs" -v r="$round" 'BEGIN {
+    cc = cu + cs; rc = ru + rs
+    printf "round %d: %.0f MB damaged; cp %.2f s wall (%.0f MB/s), %.2f s CPU; repair %.2f s wall (%.0f MB/s), %.2f s CPU (%.0f MB/s per CPU second)\n",
+      r, s / 1e6, cw, s / 1e6 / cw, cc, rw, s / 1e6 / rw, rc, s / 1e6 / rc }'
 done
+head -1 "$work/repair.out"
 grep '^cut=' "$work/big.txt" | awk '{print "kept samples: " $2, $3, $4}'
 
 echo "== recovery at several cut points of the 20-s sample (kept = samples wholly in the kept bytes)"

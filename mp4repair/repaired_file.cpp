@@ -1,0 +1,109 @@
+#include "mp4repair/repaired_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+namespace korvane::repair {
+
+namespace {
+
+bool WriteAt(int fd, uint64_t at, const Bytes& b) {
+  uint64_t done = 0;
+  while (done < b.size()) {
+    const ssize_t n = ::pwrite(fd, b.data() + done, b.size() - done, off_t(at + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += uint64_t(n);
+  }
+  return true;
+}
+
+// Copies in[from, from+count) to `out` from offset `to` on.
+bool CopyRange(const InputFile& in, uint64_t from, uint64_t count, int out, uint64_t to) {
+  loff_t src = loff_t(from), dst = loff_t(to);
+  while (count > 0) {
+    const ssize_t n = ::copy_file_range(in.Descriptor(), &src, out, &dst, count, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    count -= uint64_t(n);
+  }
+  Bytes buffer(1u << 20);
+  while (count > 0) {  // where the kernel cannot copy between these files
+    const uint64_t chunk = std::min<uint64_t>(count, buffer.size());
+    buffer.resize(chunk);
+    if (in.ReadAt(uint64_t(src), buffer.data(), chunk) != chunk || !WriteAt(out, uint64_t(dst), buffer)) return false;
+    src += loff_t(chunk);
+    dst += loff_t(chunk);
+    count -= chunk;
+  }
+  return true;
+}
+
+Bytes MdatHeader(uint32_t headerSize, uint64_t dataBytes) {
+  Bytes h;
+  if (headerSize == 8) {
+    Put32(h, uint32_t(dataBytes + 8));
+    h.insert(h.end(), {'m', 'd', 'a', 't'});
+  } else {
+    Put32(h, 1);
+    h.insert(h.end(), {'m', 'd', 'a', 't'});
+    Put64(h, dataBytes + 16);
+  }
+  return h;
+}
+
+}  // namespace
+
+RepairedFile::~RepairedFile() { Abort(); }
+
+bool RepairedFile::Start(const std::string& output, const Bytes& ftyp, const InputFile& in, uint64_t first,
+                         uint64_t last) {
+  output_ = output;
+  part_ = output + ".part";
+  fd_ = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) return false;
+  headerSize_ = last - first + 8 <= 0xFFFFFFFFu ? 8 : 16;
+  dataAt_ = ftyp.size() + headerSize_;
+  shift_ = int64_t(dataAt_) - int64_t(first);
+  if (!WriteAt(fd_, 0, ftyp) || !WriteAt(fd_, ftyp.size(), MdatHeader(headerSize_, 0))) {
+    Abort();
+    return false;
+  }
+  const int fd = fd_;
+  const uint64_t to = dataAt_;
+  copier_ = std::thread([this, &in, first, last, fd, to] { copied_ = CopyRange(in, first, last - first, fd, to); });
+  return true;
+}
+
+bool RepairedFile::Finish(uint64_t dataBytes, const Bytes& moov) {
+  if (fd_ < 0) return false;
+  if (copier_.joinable()) copier_.join();
+  bool ok = copied_ && ::ftruncate(fd_, off_t(dataAt_ + dataBytes)) == 0 &&
+            WriteAt(fd_, dataAt_ - headerSize_, MdatHeader(headerSize_, dataBytes)) &&
+            WriteAt(fd_, dataAt_ + dataBytes, moov);
+  ok = ::close(fd_) == 0 && ok;
+  fd_ = -1;
+  std::error_code ec;
+  if (ok) std::filesystem::rename(part_, output_, ec);
+  if (!ok || ec) {
+    std::filesystem::remove(part_, ec);
+    return false;
+  }
+  part_.clear();
+  return true;
+}
+
+void RepairedFile::Abort() {
+  if (copier_.joinable()) copier_.join();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  std::error_code ec;
+  if (!part_.empty()) std::filesystem::remove(part_, ec);
+  part_.clear();
+}
+
+}  // namespace korvane::repair

@@ -1,0 +1,42 @@
+// Writing the repaired file: ftyp, an mdat with the damaged file's media bytes copied unchanged,
+// and the new moov. The copy runs on its own thread while the walk reads the same bytes, so a
+// repair takes about as long as copying the file. Written under "<output>.part" and renamed into
+// place when complete; removed on failure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "mp4repair/box_io.h"
+
+namespace korvane::repair {
+
+class RepairedFile {
+ public:
+  RepairedFile() = default;
+  ~RepairedFile();  // an unfinished file is removed
+  RepairedFile(const RepairedFile&) = delete;
+  RepairedFile& operator=(const RepairedFile&) = delete;
+
+  // Creates the file and starts copying in[first, last) after `ftyp` and an mdat header.
+  bool Start(const std::string& output, const Bytes& ftyp, const InputFile& in, uint64_t first, uint64_t last);
+  // What to add to an offset in the damaged file to get the offset in the new one.
+  int64_t Shift() const { return shift_; }
+  // Keeps the first `dataBytes` of the copied media data, closes the mdat, appends `moov` and
+  // renames the file into place.
+  bool Finish(uint64_t dataBytes, const Bytes& moov);
+  // Stops and removes the file.
+  void Abort();
+
+ private:
+  std::string output_, part_;
+  int fd_ = -1;
+  std::thread copier_;
+  bool copied_ = false;
+  uint64_t dataAt_ = 0;      // file offset of the first media byte
+  uint32_t headerSize_ = 8;
+  int64_t shift_ = 0;
+};
+
+}  // namespace korvane::repair
