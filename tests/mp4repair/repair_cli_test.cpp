@@ -1,7 +1,7 @@
 // korvane-cli repair on damaged recordings made from the sample recordings: laid out as the camera
 // writes them and cut at several places (inside a video sample, inside a text sample), with and
 // without a telemetry track, and the sample recordings' own layout cut in its text data. The
-// repaired file must decode without one error in ffmpeg and carry the telemetry of the kept part.
+// repaired file must decode without one error in ffmpeg and GStreamer and carry the telemetry of the kept part.
 #include <gtest/gtest.h>
 
 #include "mp4parse/load_telemetry.h"
@@ -100,6 +100,13 @@ TEST_P(RepairCut, RecoversTheKeptSamplesAndPlays) {
   const ProcessResult decode = RunProcess({"ffmpeg", "-nostdin", "-v", "error", "-i", output, "-f", "null", "-"});
   EXPECT_EQ(decode.status, 0);
   EXPECT_EQ(decode.err, "");
+
+  if (HaveProgram("gst-launch-1.0")) {
+    const ProcessResult gst = RunProcess({"gst-launch-1.0", "-q", "filesrc", "location=" + output, "!", "decodebin",
+                                          "name=d", "d.", "!", "queue", "!", "videoconvert", "!", "fakesink", "d.",
+                                          "!", "queue", "!", "audioconvert", "!", "fakesink"});
+    EXPECT_EQ(gst.status, 0) << gst.out << gst.err;
+  }
 
   // The telemetry loads as from the camera: the kept lines, in order.
   Mp4Parser parser;
