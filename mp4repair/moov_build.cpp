@@ -35,6 +35,25 @@ Bytes SampleTables(const Bytes& moov, const BoxHeader& stbl, const TrackModel& m
   Put32(p, model.sampleDelta ? model.sampleDelta : 1);
   const Bytes stts = MakeFullBox("stts", 0, 0, p);
   out.insert(out.end(), stts.begin(), stts.end());
+  if (!model.gopOffsets.empty()) {
+    // Pictures reordered as in the reference: each group of pictures takes the reference's offsets.
+    std::vector<std::pair<uint32_t, int32_t>> runs;
+    size_t inGroup = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+      inGroup = samples[i].key ? 0 : inGroup + 1;
+      const int32_t v = model.gopOffsets[inGroup % model.gopOffsets.size()];
+      if (!runs.empty() && runs.back().second == v) ++runs.back().first;
+      else runs.push_back({1, v});
+    }
+    Bytes c;
+    Put32(c, uint32_t(runs.size()));
+    for (const auto& [count, v] : runs) {
+      Put32(c, count);
+      Put32(c, uint32_t(v));
+    }
+    const Bytes ctts = MakeFullBox("ctts", model.signedOffsets ? 1 : 0, 0, c);
+    out.insert(out.end(), ctts.begin(), ctts.end());
+  }
   if (model.hasSyncTable) {
     Bytes s;
     std::vector<uint32_t> keys;
