@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint64_t kWindowBytes = 4u << 20;
 constexpr uint64_t kAudioWindow = 64u << 10;
+constexpr uint64_t kReportEvery = 16u << 20;
 
 // A window of the file, refilled when a request falls outside it.
 class Window {
@@ -74,7 +75,8 @@ size_t WalkResult::Count(TrackKind kind, const Reference& ref) const {
   return n;
 }
 
-WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, const Reference& ref, uint64_t limit) {
+WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, const Reference& ref, uint64_t limit,
+                     const WalkProgress& progress) {
   WalkResult result;
   const size_t trackCount = ref.tracks.size();
   result.tracks.resize(trackCount);
@@ -132,6 +134,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   };
 
   uint64_t walked = 0;
+  uint64_t nextReport = 0;
   result.ranThrough = true;
   for (const MediaRange& range : media) {
     src.end = range.dataEnd;
@@ -140,6 +143,13 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
     bool stuck = false;
     while (pos < range.dataEnd) {
       if (limit && walked + (pos - range.dataBegin) >= limit) break;
+      if (progress && pos >= nextReport) {
+        nextReport = pos + kReportEvery;
+        if (!progress(walked + (pos - range.dataBegin), result.totalBytes)) {
+          result.cancelled = true;
+          return result;
+        }
+      }
       const int expected = cursor.Expected();
       uint64_t size = 0;
       bool key = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,17 @@ struct WalkResult {
   uint64_t end = 0;           // file offset just after the last recovered sample
   uint64_t stoppedAt = 0;     // where the walk found no sample (== end of data when it ran through)
   bool ranThrough = false;    // every range walked to its end (no unrecognised bytes left)
+  bool cancelled = false;     // the progress callback asked to stop
   std::string problem;        // set when the walk could not start (e.g. no audio decoder)
   size_t Count(TrackKind kind, const Reference& ref) const;
 };
 
+// Called now and then with the media bytes walked and their total; returning false stops the walk.
+using WalkProgress = std::function<bool(uint64_t done, uint64_t total)>;
+
 // Walks `media` of the open damaged file. `limit` (when not 0) ends the walk after that many
 // bytes of media data, for a quick test of a reference.
 WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, const Reference& ref,
-                     uint64_t limit = 0);
+                     uint64_t limit = 0, const WalkProgress& progress = {});
 
 }  // namespace korvane::repair

@@ -183,7 +183,12 @@ RepairResult RepairRecording(const RepairRequest& request) {
     return result;
   }
 
-  const WalkResult walk = WalkMedia(in, check.media, ref);
+  const WalkResult walk = WalkMedia(in, check.media, ref, 0, request.progress);
+  if (walk.cancelled) {
+    result.status = RepairStatus::Cancelled;
+    result.message = "the repair of " + request.damaged + " was cancelled";
+    return result;
+  }
   if (!walk.problem.empty()) {
     result.status = RepairStatus::NothingFound;
     result.message = walk.problem;

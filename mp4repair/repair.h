@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace korvane::repair {
@@ -22,12 +23,16 @@ enum class RepairStatus {
   LayoutMismatch,   // the reference's tracks do not fit the damaged recording's data
   Unreadable,       // the damaged file or the given reference is missing or cannot be opened
   WriteFailed,      // the output could not be written
+  Cancelled,        // the progress callback asked to stop
 };
 
 struct RepairRequest {
   std::string damaged;    // the cut recording
   std::string reference;  // empty: FindReference
   std::string output;     // empty: RepairedName(damaged) in the current folder
+  // Called from the repairing thread every few megabytes with the media bytes walked and their
+  // total; returning false cancels the repair (status Cancelled, nothing left behind).
+  std::function<bool(uint64_t done, uint64_t total)> progress;
 };
 
 struct RepairResult {

@@ -100,6 +100,41 @@ TEST_F(RepairReference, ReferenceOfAnotherLayoutIsRefused) {
   EXPECT_FALSE(fs::exists(output));
 }
 
+TEST_F(RepairReference, InProcessResultAndCancel) {
+  const std::string damaged = Damaged("20250614080330.MP4");
+  repair::RepairRequest request;
+  request.damaged = damaged;
+  request.reference = samples_ + "/20250614080100.MP4";
+  request.output = dir_.Path("api.MP4");
+  uint64_t lastDone = 0, seenTotal = 0;
+  int calls = 0;
+  request.progress = [&](uint64_t done, uint64_t total) {
+    EXPECT_GE(done, lastDone);
+    EXPECT_LE(done, total);
+    lastDone = done;
+    seenTotal = total;
+    ++calls;
+    return true;
+  };
+  const repair::RepairResult done = repair::RepairRecording(request);
+  ASSERT_TRUE(done.ok()) << done.message;
+  EXPECT_GE(calls, 1);
+  EXPECT_EQ(seenTotal, done.totalBytes);
+  EXPECT_EQ(done.output, request.output);
+  EXPECT_EQ(done.reference, request.reference);
+  EXPECT_GT(done.video, 0u);
+  EXPECT_GT(done.audio, 0u);
+  EXPECT_GT(done.text, 0u);
+  EXPECT_LE(done.coveredBytes, done.totalBytes);
+
+  request.output = dir_.Path("cancelled.MP4");
+  request.progress = [](uint64_t, uint64_t) { return false; };
+  const repair::RepairResult cancelled = repair::RepairRecording(request);
+  EXPECT_EQ(int(cancelled.status), int(repair::RepairStatus::Cancelled));
+  EXPECT_FALSE(fs::exists(request.output));
+  EXPECT_FALSE(fs::exists(request.output + ".part"));
+}
+
 struct Refusal {
   const char* name;
   int status;
