@@ -13,6 +13,7 @@ namespace {
 constexpr uint64_t kWindowBytes = 4u << 20;
 constexpr uint64_t kAudioWindow = 64u << 10;
 constexpr uint64_t kReportEvery = 16u << 20;
+constexpr uint64_t kResyncBytes = 64u << 20;  // how far a skip looks for the next key frame
 
 // A window of the file, refilled when a request falls outside it.
 class Window {
@@ -68,6 +69,12 @@ class PatternCursor {
 
 }  // namespace
 
+uint64_t CutSlack(const Reference& ref) {
+  uint64_t slack = 64u << 10;
+  for (const TrackModel& t : ref.tracks) slack = std::max<uint64_t>(slack, uint64_t(t.maxSampleSize) * 4);
+  return slack;
+}
+
 size_t WalkResult::Count(TrackKind kind, const Reference& ref) const {
   size_t n = 0;
   for (size_t t = 0; t < tracks.size() && t < ref.tracks.size(); ++t)
@@ -104,6 +111,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   src.get = [&](uint64_t pos, uint64_t n) { return window.Get(pos, n, src.end); };
   PatternCursor cursor(ref.pattern);
   const auto add = [&](int t, uint64_t at, uint64_t size, bool key) {
+    if (result.coveredBytes == 0) result.firstSample = at;
     result.tracks[size_t(t)].push_back({at, uint32_t(size), key});
     result.coveredBytes += size;
     result.end = at + size;
@@ -133,9 +141,32 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
     return -1;
   };
 
+  // The next key frame after `pos` whose access unit is followed by another sample; 0 when none.
+  const uint64_t slack = CutSlack(ref);
+  const auto resync = [&](uint64_t pos, uint64_t end) -> uint64_t {
+    if (end - pos <= slack) return 0;  // the sample the cut went through
+    const uint64_t stop = std::min(end, pos + kResyncBytes);
+    for (uint64_t p = pos + 1; p < stop; ++p) {
+      for (size_t t = 0; t < trackCount; ++t) {
+        if (ref.tracks[t].kind != TrackKind::Video) continue;
+        const VideoSample v = CheckVideoSample(src, p, rules[t]);
+        if (!v.size || !v.keyFrame) continue;
+        uint64_t size = 0;
+        bool key = false;
+        if (p + v.size == end || strict(p + v.size, -1, size, key) >= 0) return p;
+        for (size_t a = 0; a < trackCount; ++a) {
+          if (!probes[a]) continue;
+          const uint64_t n = std::min(kAudioWindow, end - (p + v.size));
+          const uint8_t* bytes = src.get(p + v.size, n);
+          if (bytes && !probes[a]->Frames(bytes, n, 2).empty()) return p;
+        }
+      }
+    }
+    return 0;
+  };
+
   uint64_t walked = 0;
   uint64_t nextReport = 0;
-  result.ranThrough = true;
   for (const MediaRange& range : media) {
     src.end = range.dataEnd;
     if (limit && walked >= limit) break;
@@ -179,14 +210,19 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
         }
       }
       if (!taken) {
-        stuck = true;
-        break;
+        const uint64_t next = resync(pos, range.dataEnd);
+        if (next == 0) {
+          stuck = true;
+          break;
+        }
+        result.skipped.push_back({pos, next - pos});
+        pos = next;
       }
     }
     walked += pos - range.dataBegin;
     if (stuck) {
       result.stoppedAt = pos;
-      result.ranThrough = false;
+      result.stuck = true;
       break;
     }
     result.stoppedAt = pos;

@@ -20,6 +20,7 @@ namespace {
 
 constexpr uint64_t kProbeBytes = 8u << 20;
 constexpr size_t kMaxCandidates = 16;
+constexpr size_t kMostSkips = 2;  // unrecognised stretches allowed in the probed start
 
 bool IsRecordingName(const fs::path& p) {
   std::string ext = p.extension().string();
@@ -27,22 +28,23 @@ bool IsRecordingName(const fs::path& p) {
   return ext == ".MP4";
 }
 
-// How many bytes at the end of the data may be left unrecognised: the sample the cut went through.
-uint64_t Slack(const Reference& ref) {
-  uint64_t slack = 64u << 10;
-  for (const TrackModel& t : ref.tracks) slack = std::max<uint64_t>(slack, uint64_t(t.maxSampleSize) * 4);
-  return slack;
-}
-
-// Whether the reference's tracks explain the start of the damaged data. Bytes no track
-// recognises are allowed only where the file was cut (within a few samples of its end).
+// Whether the reference's tracks explain the start of the damaged data: its first sample is
+// recognised, nearly all of it belongs to recognised samples (a missing or different track leaves
+// a gap in every chunk), and bytes no track recognises are left only where the file was cut.
 bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt) {
   const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes);
-  badAt = probe.stoppedAt;
-  if (!probe.problem.empty()) return false;
-  if (probe.ranThrough) return probe.coveredBytes > 0 || probe.totalBytes == 0;
-  const uint64_t dataEnd = check.media.empty() ? 0 : check.media.back().dataEnd;
-  return probe.stoppedAt <= dataEnd && dataEnd - probe.stoppedAt <= Slack(ref);
+  if (!probe.problem.empty() || check.media.empty()) return false;
+  badAt = probe.skipped.empty() ? probe.stoppedAt : probe.skipped.front().first;
+  if (probe.coveredBytes == 0) {
+    badAt = check.media.front().dataBegin;
+    return probe.totalBytes == 0;
+  }
+  if (probe.firstSample != check.media.front().dataBegin) return false;
+  uint64_t skipped = 0;
+  for (const auto& s : probe.skipped) skipped += s.second;
+  if (probe.skipped.size() > kMostSkips || skipped * 4 > probe.coveredBytes) return false;
+  const uint64_t dataEnd = check.media.back().dataEnd;
+  return !probe.stuck || (probe.stoppedAt <= dataEnd && dataEnd - probe.stoppedAt <= CutSlack(ref));
 }
 
 std::string LayoutMessage(const Reference& ref, uint64_t badAt) {
@@ -202,8 +204,12 @@ RepairResult RepairRecording(const RepairRequest& request) {
     result.message = "no video or audio sample recognised in " + request.damaged;
     return result;
   }
-  if (!walk.ranThrough && check.media.back().dataEnd - walk.stoppedAt > Slack(ref))
-    result.message = "unrecognised media data from byte " + std::to_string(walk.stoppedAt) + " on was left out";
+  for (const auto& [at, bytes] : walk.skipped)
+    result.message += (result.message.empty() ? "" : "; ") + std::to_string(bytes) +
+                      " unrecognised bytes skipped at byte " + std::to_string(at);
+  if (walk.stuck && check.media.back().dataEnd - walk.stoppedAt > CutSlack(ref))
+    result.message += (result.message.empty() ? "" : "; ") + std::string("unrecognised media data from byte ") +
+                      std::to_string(walk.stoppedAt) + " on was left out";
   if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift()))) {
     result.status = RepairStatus::WriteFailed;
     result.message = "cannot write " + result.output;

@@ -135,6 +135,39 @@ TEST_F(RepairReference, InProcessResultAndCancel) {
   EXPECT_FALSE(fs::exists(request.output + ".part"));
 }
 
+TEST_F(RepairReference, UnrecognisedStretchIsSkippedToTheNextKeyFrame) {
+  camera::CameraRecording rec;
+  std::string error;
+  const std::string whole = dir_.Path("whole.MP4");
+  ASSERT_TRUE(camera::WriteCameraRecording(samples_ + "/20250614080000.MP4", whole, 1, 1.0, rec, error)) << error;
+  const SampleSpan audio = SampleAt(whole, 1, SampleCount(whole, 1) * 2 / 5);
+  const uint64_t keep = rec.mdatBegin + (rec.fileSize - rec.mdatBegin) * 4 / 5;
+  const std::vector<size_t> kept = SamplesKept(whole, keep);
+  ASSERT_TRUE(camera::CutAsPowerLoss(whole, dir_.Path("cut.MP4"), keep, error)) << error;
+  // 5000 bytes of noise where an audio chunk began.
+  std::string bytes = FileBytes(dir_.Path("cut.MP4"));
+  std::string noise(5000, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = char((i * 37 + 11) & 0xFF);
+  bytes.insert(audio.offset, noise);
+  const std::string damaged = dir_.Path("noisy.MP4");
+  w::WriteFile(damaged, w::Bytes(bytes.begin(), bytes.end()));
+
+  const std::string output = dir_.Path("out.MP4");
+  const ProcessResult r =
+      RunCli({"repair", "--reference", samples_ + "/20250614080100.MP4", "-o", output, damaged});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("unrecognised bytes skipped at byte " + std::to_string(audio.offset)), std::string::npos)
+      << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  ASSERT_TRUE(line.parsed) << r.out;
+  // At most the samples up to the next key frame (a second) are lost.
+  EXPECT_GE(double(line.video), 0.9 * double(kept[0]));
+  EXPECT_GE(double(line.audio), 0.9 * double(kept[1]));
+  EXPECT_GE(double(line.text), 0.9 * double(kept[2]));
+  ExpectPlays(output);
+  EXPECT_EQ(TelemetryLines(output).size(), line.text);
+}
+
 struct Refusal {
   const char* name;
   int status;
