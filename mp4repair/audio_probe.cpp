@@ -1,3 +1,4 @@
+// AAC frame delimiting by decoding (libavcodec).
 #include "mp4repair/audio_probe.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Positioned reads of the damaged file and box headers checked against the bytes present.
 #include "mp4repair/box_io.h"
 
 #include <fcntl.h>

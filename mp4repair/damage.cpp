@@ -1,3 +1,4 @@
+// The top-level box walk that tells a recording cut by power loss from a healthy one.
 #include "mp4repair/damage.h"
 
 #include "mp4repair/box_io.h"

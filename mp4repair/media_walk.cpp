@@ -1,3 +1,4 @@
+// The sample-by-sample walk over the damaged media data.
 #include "mp4repair/media_walk.h"
 
 #include <algorithm>

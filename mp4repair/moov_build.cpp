@@ -1,3 +1,4 @@
+// The repaired recording's moov: the reference's boxes with new sample tables and durations.
 #include "mp4repair/moov_build.h"
 
 #include <algorithm>

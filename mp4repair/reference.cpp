@@ -1,3 +1,4 @@
+// Reading the reference recording: its moov, track models, chunk order and sample tables.
 #include "mp4repair/reference.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The repair as a whole: checks, reference choice, walk and the new file.
 #include "mp4repair/repair.h"
 
 #include <sys/stat.h>

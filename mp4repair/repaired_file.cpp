@@ -1,3 +1,4 @@
+// Writing the repaired file while the walk runs.
 #include "mp4repair/repaired_file.h"
 
 #include <fcntl.h>

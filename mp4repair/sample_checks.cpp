@@ -1,3 +1,4 @@
+// NAL unit and timed-text checks used by the walk over the damaged media data.
 #include "mp4repair/sample_checks.h"
 
 #include "mp4repair/box_io.h"

@@ -1,3 +1,4 @@
+// Helpers of the repair tests: the sample folder, kept samples, the repair line.
 #include "repair_support.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Camera-layout recordings and power-loss cuts for the repair tests and benchmark.
 #include "tools/bench_repair/camera_layout.h"
 
 #include <algorithm>
