@@ -29,6 +29,7 @@ DamageCheck CheckRecording(const std::string& path) {
   check.fileSize = in.Size();
   uint64_t at = 0;
   int boxes = 0;
+  bool afterMdat = false;
   std::string damage;
   while (at < check.fileSize) {
     BoxHeader h;
@@ -37,10 +38,20 @@ DamageCheck CheckRecording(const std::string& path) {
       if (boxes > 0 && damage.empty()) damage = "the file ends inside a box header";
       break;
     }
-    if (!PlausibleType(h.type) || r == HeaderResult::Malformed) {
-      if (boxes > 0 && damage.empty()) damage = "a malformed box follows the media data";
+    if (h.type == "mdat" && r == HeaderResult::Malformed && h.headerSize == 16) {
+      // Size 1 and a large size of 0: the camera never came back to write it.
+      check.media.push_back({h.offset + 16, check.fileSize});
+      damage = "the media data box has size 1 without a large size";
+      ++boxes;
       break;
     }
+    if (!PlausibleType(h.type) || r == HeaderResult::Malformed) {
+      if (boxes > 0 && damage.empty()) damage = "a malformed box follows the media data";
+      // Media data written after an mdat size the camera updated last: the mdat runs on.
+      if (afterMdat) check.media.back().dataEnd = check.fileSize;
+      break;
+    }
+    afterMdat = h.type == "mdat";
     ++boxes;
     if (h.type == "mdat") {
       MediaRange range;

@@ -110,11 +110,12 @@ uint64_t CheckTextSample(const ByteSource& src, uint64_t pos) {
   if (len < kMinLine || len > kMaxLine || len > src.end - pos - 2) return 0;
   const uint8_t* t = src.get(pos + 2, len);
   if (!t) return 0;
-  for (uint64_t i = 0; i < len; ++i) {
-    const uint8_t c = t[i];
-    const bool printable = (c >= 0x20 && c != 0x7F) || c == '\t' || c == '\r' || c == '\n';
-    if (!printable) return 0;
-  }
+  uint64_t line = 0;  // printable bytes before any terminating NULs
+  while (line < len && ((t[line] >= 0x20 && t[line] != 0x7F) || t[line] == '\t' || t[line] == '\r' || t[line] == '\n'))
+    ++line;
+  if (line < kMinLine) return 0;
+  for (uint64_t i = line; i < len; ++i)
+    if (t[i] != 0) return 0;
   return 2 + len;
 }
 

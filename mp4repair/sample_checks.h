@@ -33,7 +33,8 @@ struct VideoSample {
 VideoSample CheckVideoSample(const ByteSource& src, uint64_t pos, const VideoRules& rules,
                              uint64_t stopAt = 0);
 
-// The length of the timed-text sample at `pos` (2-byte length and that many printable bytes), or 0.
+// The length of the timed-text sample at `pos` (2-byte length and that many printable bytes, the
+// last ones may be NULs), or 0.
 uint64_t CheckTextSample(const ByteSource& src, uint64_t pos);
 
 }  // namespace korvane::repair

@@ -44,6 +44,20 @@ w::Bytes SizeOneWithoutLargeSize() {
   w::Append(f, {0, 0, 0});
   return f;
 }
+w::Bytes SizeOneWithZeroLargeSize() {
+  w::Bytes f = w::Ftyp();
+  w::Append(f, w::LargeBoxHeader("mdat", 0));
+  w::Append(f, w::Zeros(100));
+  return f;
+}
+// The camera last wrote an mdat size of 64 bytes; more media data followed before the cut.
+w::Bytes StaleMdatSize() {
+  w::Bytes f = w::Ftyp();
+  w::Append(f, w::BoxHeader("mdat", 72));
+  w::Append(f, w::Zeros(64));
+  w::Append(f, w::Bytes(100, 0xC7));
+  return f;
+}
 w::Bytes LargeSizePastEnd() {
   w::Bytes f = w::Ftyp();
   w::Append(f, w::LargeBoxHeader("mdat", 1ull << 33));
@@ -79,6 +93,8 @@ const DetectCase kCases[] = {
     {"CutWithSizeKept", FileState::Damaged, "past the end", CutWithSizeKept},
     {"SizeOneWithoutLargeSize", FileState::Damaged, "size 1", SizeOneWithoutLargeSize},
     {"LargeSizePastEnd", FileState::Damaged, "past the end", LargeSizePastEnd},
+    {"SizeOneWithZeroLargeSize", FileState::Damaged, "size 1", SizeOneWithZeroLargeSize},
+    {"StaleMdatSize", FileState::Damaged, "malformed box follows", StaleMdatSize},
     {"NoMoov", FileState::Damaged, "moov", NoMoov},
     {"MoovCut", FileState::Damaged, "moov box runs past", MoovCut},
     {"RandomBytes", FileState::NotMp4, "", RandomBytes},
@@ -108,6 +124,20 @@ TEST(DetectMissing, MissingFileAndFolderAreUnreadable) {
   TempDir dir;
   EXPECT_EQ(int(CheckRecording(dir.Path("none.MP4")).state), int(FileState::Unreadable));
   EXPECT_EQ(int(CheckRecording(dir.dir()).state), int(FileState::Unreadable));
+}
+
+TEST(DetectRanges, MediaDataAfterAStaleSizeBelongsToTheMdat) {
+  TempDir dir;
+  const w::Bytes f = StaleMdatSize();
+  w::WriteFile(dir.Path("s.MP4"), f);
+  const repair::DamageCheck c = CheckRecording(dir.Path("s.MP4"));
+  ASSERT_EQ(c.media.size(), 1u);
+  EXPECT_EQ(c.media[0].dataEnd, f.size());
+  w::WriteFile(dir.Path("z.MP4"), SizeOneWithZeroLargeSize());
+  const repair::DamageCheck z = CheckRecording(dir.Path("z.MP4"));
+  ASSERT_EQ(z.media.size(), 1u);
+  EXPECT_EQ(z.media[0].dataBegin, w::Ftyp().size() + 16);
+  EXPECT_EQ(z.media[0].dataEnd, z.fileSize);
 }
 
 TEST(DetectRanges, CutMediaDataEndsAtTheEndOfTheFile) {

@@ -123,6 +123,8 @@ TEST(TextSample, PrintableLinesOnly) {
   const std::vector<TextCase> cases = {
       {"Line", Join({Text(line), kSlice}), 2 + line.size()},
       {"Binary", Join({Text("ab\x01" "cd")}), 0},
+      {"NulTerminated", Text(std::string("abcdef\0\0", 8)), 10},
+      {"NulInside", Text(std::string("ab\0cdef", 7)), 0},
       {"TooShort", Text("abc"), 0},
       {"LengthPastTheEnd", Bytes{0x00, 0x40, 'a', 'b', 'c', 'd', 'e'}, 0},
       {"VideoLengthPrefix", kSlice, 0},
