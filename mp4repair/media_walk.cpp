@@ -112,7 +112,6 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   src.get = [&](uint64_t pos, uint64_t n) { return window.Get(pos, n, src.end); };
   PatternCursor cursor(ref.pattern);
   const auto add = [&](int t, uint64_t at, uint64_t size, bool key) {
-    if (result.coveredBytes == 0) result.firstSample = at;
     result.tracks[size_t(t)].push_back({at, uint32_t(size), key});
     result.coveredBytes += size;
     result.end = at + size;

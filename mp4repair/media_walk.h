@@ -26,7 +26,6 @@ struct WalkResult {
   uint64_t end = 0;           // file offset just after the last recovered sample
   uint64_t stoppedAt = 0;     // where the walk ended
   bool stuck = false;         // it ended where no sample starts and no key frame follows
-  uint64_t firstSample = 0;   // offset of the first sample found (0: none)
   bool cancelled = false;     // the progress callback asked to stop
   // Stretches no track recognised, skipped up to the next key frame (offset, bytes).
   std::vector<std::pair<uint64_t, uint64_t>> skipped;

@@ -29,8 +29,8 @@ bool IsRecordingName(const fs::path& p) {
   return ext == ".MP4";
 }
 
-// Whether the reference's tracks explain the start of the damaged data: its first sample is
-// recognised, nearly all of it belongs to recognised samples (a missing or different track leaves
+// Whether the reference's tracks explain the start of the damaged data: its video is recognised,
+// nearly all of it belongs to recognised samples (a missing or different track leaves
 // a gap in every chunk), and bytes no track recognises are left only where the file was cut.
 bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt) {
   const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes);
@@ -40,7 +40,9 @@ bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, u
     badAt = check.media.front().dataBegin;
     return probe.totalBytes == 0;
   }
-  if (probe.firstSample != check.media.front().dataBegin) return false;
+  bool hasVideo = false;
+  for (const TrackModel& t : ref.tracks) hasVideo = hasVideo || t.kind == TrackKind::Video;
+  if (hasVideo && probe.Count(TrackKind::Video, ref) == 0) return false;
   uint64_t skipped = 0;
   for (const auto& s : probe.skipped) skipped += s.second;
   if (probe.skipped.size() > kMostSkips || skipped * 4 > probe.coveredBytes) return false;
