@@ -1,6 +1,8 @@
 // The top-level box walk that tells a recording cut by power loss from a healthy one.
 #include "mp4repair/damage.h"
 
+#include <algorithm>
+
 #include "mp4repair/box_io.h"
 
 namespace korvane::repair {
@@ -46,9 +48,13 @@ DamageCheck CheckRecording(const std::string& path) {
       break;
     }
     if (!PlausibleType(h.type) || r == HeaderResult::Malformed) {
-      if (boxes > 0 && damage.empty()) damage = "a malformed box follows the media data";
-      // Media data written after an mdat size the camera updated last: the mdat runs on.
+      // Bytes after a complete moov (padding) do not harm playback.
+      if (boxes > 0 && damage.empty() && check.moovSize == 0) damage = "a malformed box follows the media data";
+      // Media data written after an mdat size the camera updated last: the mdat runs on. A
+      // damaged header where the media data should begin: the data is taken to follow it.
       if (afterMdat) check.media.back().dataEnd = check.fileSize;
+      if (check.media.empty() && check.moovSize == 0 && boxes > 0 && r != HeaderResult::End)
+        check.media.push_back({std::min(at + 8, check.fileSize), check.fileSize});
       break;
     }
     afterMdat = h.type == "mdat";

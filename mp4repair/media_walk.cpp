@@ -142,9 +142,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   };
 
   // The next key frame after `pos` whose access unit is followed by another sample; 0 when none.
-  const uint64_t slack = CutSlack(ref);
   const auto resync = [&](uint64_t pos, uint64_t end) -> uint64_t {
-    if (end - pos <= slack) return 0;  // the sample the cut went through
     const uint64_t stop = std::min(end, pos + kResyncBytes);
     for (uint64_t p = pos + 1; p < stop; ++p) {
       for (size_t t = 0; t < trackCount; ++t) {
@@ -153,7 +151,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
         if (!v.size || !v.keyFrame) continue;
         uint64_t size = 0;
         bool key = false;
-        if (p + v.size == end || strict(p + v.size, -1, size, key) >= 0) return p;
+        if (strict(p + v.size, -1, size, key) >= 0) return p;
         for (size_t a = 0; a < trackCount; ++a) {
           if (!probes[a]) continue;
           const uint64_t n = std::min(kAudioWindow, end - (p + v.size));

@@ -78,6 +78,14 @@ w::Bytes MoovFirst() {
   spec.moovFirst = true;
   return w::BuildFile(spec);
 }
+w::Bytes TrailingPadding() { return w::Cat({Healthy(), w::Zeros(3), w::Bytes(40, 0xFF)}); }
+// The mdat header itself overwritten: the media data is taken to follow it.
+w::Bytes DamagedMdatHeader() {
+  w::Bytes f = CutWithSizeZero();
+  const size_t mdat = MdatAt(f);
+  for (size_t i = mdat; i < mdat + 8; ++i) f[i] = 0xE5;
+  return f;
+}
 w::Bytes RandomBytes() {
   w::Bytes f(4096);
   uint32_t x = 12345;
@@ -97,6 +105,8 @@ const DetectCase kCases[] = {
     {"StaleMdatSize", FileState::Damaged, "malformed box follows", StaleMdatSize},
     {"NoMoov", FileState::Damaged, "moov", NoMoov},
     {"MoovCut", FileState::Damaged, "moov box runs past", MoovCut},
+    {"TrailingPadding", FileState::Healthy, "", TrailingPadding},
+    {"DamagedMdatHeader", FileState::Damaged, "malformed box", DamagedMdatHeader},
     {"RandomBytes", FileState::NotMp4, "", RandomBytes},
     {"Empty", FileState::NotMp4, "", Empty},
 };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "mp4repair/damage.h"
 #include "mp4repair/repair.h"
 #include "repair_support.h"
 #include "run_process.h"
@@ -166,6 +167,34 @@ TEST_F(RepairReference, UnrecognisedStretchIsSkippedToTheNextKeyFrame) {
   EXPECT_GE(double(line.text), 0.9 * double(kept[2]));
   ExpectPlays(output);
   EXPECT_EQ(TelemetryLines(output).size(), line.text);
+}
+
+TEST_F(RepairReference, CorruptedBytesNeverBreakTheRepair) {
+  const std::string damaged = Damaged("cut.MP4");
+  const std::string clean = FileBytes(damaged);
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    // Runs of random bytes at random places, sizes and box headers included.
+    std::string bytes = clean;
+    uint32_t x = seed * 2654435761u;
+    const auto next = [&x] { return x = x * 1664525u + 1013904223u; };
+    for (int k = 0; k < 12; ++k) {
+      const size_t at = next() % bytes.size();
+      const size_t run = 1 + next() % 64;
+      for (size_t i = at; i < at + run && i < bytes.size(); ++i) bytes[i] = char(next() >> 24);
+    }
+    if (seed % 2) for (int i = 32; i < 40; ++i) bytes[size_t(i)] = char(next() >> 24);  // the mdat header
+    const std::string path = dir_.Path("noise" + std::to_string(seed) + ".MP4");
+    w::WriteFile(path, w::Bytes(bytes.begin(), bytes.end()));
+    repair::RepairRequest request{path, samples_ + "/20250614080100.MP4", dir_.Path("out.MP4"), {}};
+    const repair::RepairResult r = repair::RepairRecording(request);
+    if (r.ok()) {
+      EXPECT_EQ(int(repair::CheckRecording(r.output).state), int(repair::FileState::Healthy)) << seed;
+      EXPECT_LE(r.coveredBytes, r.totalBytes);
+    } else {
+      EXPECT_FALSE(r.message.empty()) << seed;
+    }
+    EXPECT_FALSE(fs::exists(dir_.Path("out.MP4.part")));
+  }
 }
 
 struct Refusal {
