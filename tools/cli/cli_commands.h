@@ -34,5 +34,6 @@ inline constexpr int ExitNoHelper = 70; // a helper executable could not be star
 int RunTelemetry(const std::vector<std::string>& args);
 int RunGpx(const std::vector<std::string>& args);
 int RunScan(const std::vector<std::string>& args);
+int RunBackup(const std::vector<std::string>& args);  // its own exit statuses, see cmd_backup.cpp
 
 }  // namespace korvane::cli

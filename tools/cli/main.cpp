@@ -19,6 +19,7 @@ const CliCommand kCommands[] = {
     {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
+    {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
 };
 
 void PrintUsage(FILE* out) {
