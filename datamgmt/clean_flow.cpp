@@ -36,7 +36,10 @@ void DataManagement::RunClean()
 
         host_.ShowPositionMap();
         host_.KillStaleEngines();
-        Wait(cleanSettleMs_);  // the engines let go of their files; the window stays live
+        // The engines let go of their files. The window stays live meanwhile, so the viewer is
+        // marked busy: a close request waits instead of ending the program mid-command.
+        host_.SetViewerIdle(false);
+        Wait(cleanSettleMs_);
         host_.ResetViewerAll();
 
         // The lists as they stand now are what the job deletes and what the verdict checks.

@@ -26,6 +26,9 @@ public:
     void miCleanClick();
     // Ctrl+C from the keyboard table: starts the 100 ms one-shot tmCleanData.
     void StartCleanDataTimer() { tmCleanData_.start(); }
+    // The tick of tmCleanData, for a shell that keeps that timer itself: nothing while
+    // closeBusy is set, else the clean command.
+    void CleanFromKeyboard() { tmCleanDataTimer(); }
 
     // The dialog loops; each returns when the user cancels or the job has completed.
     void RunBackup();

@@ -48,8 +48,11 @@ TEST_F(CleanFixture, BackupThenCleanDeletesTheRecordingsAndLeavesEverythingElse)
     ui.cleanAnswers = {kModalOk};
     QElapsedTimer t;
     t.start();
+    bool idleDuringPause = true;
+    QTimer::singleShot(1000, [&] { idleDuringPause = host.viewerIdle; });
     dm.miCleanClick();
     EXPECT_GE(t.elapsed(), 2000);  // the pause after the engines ended ran on the event loop
+    EXPECT_FALSE(idleDuringPause);  // and a close request meanwhile would have waited
 
     EXPECT_EQ(ui.log, (QStringList{QStringLiteral("Clean:card:1"), QStringLiteral("Check:<CheckDelete>"),
                                    QStringLiteral("Process:<FileDeleting>"), QStringLiteral("Info:<CleanupCompleted>")}));
