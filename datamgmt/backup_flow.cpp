@@ -28,8 +28,8 @@ void DataManagement::RunBackup()
         okEnabled = true;
         const QString destination = destination_.destinationFolder;
 
-        const DestinationReport check = CheckDestination(destination, card.TotalBytes());
-        if (check.result == DestinationCheck::NotAFolder) {
+        const DestinationReport check = CheckDestination(destination, card.TotalBytes(), card.folder);
+        if (check.result == DestinationCheck::NotAFolder || check.result == DestinationCheck::InsideCard) {
             ui_.ShowMessageBox(title, QStringLiteral("Error1"));
             continue;
         }

@@ -5,6 +5,7 @@
 #include "datamgmt/posix_files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <cerrno>
 
 namespace korvane {
@@ -44,12 +45,23 @@ void SetFreeSpaceProbeForTesting(FreeSpaceProbe probe)
     Probe() = std::move(probe);
 }
 
-DestinationReport CheckDestination(const QString& folder, std::uint64_t neededBytes)
+DestinationReport CheckDestination(const QString& folder, std::uint64_t neededBytes,
+                                   const QString& cardFolder)
 {
     DestinationReport r;
     if (folder.isEmpty() || !QDir::isAbsolutePath(folder) || !fsx::IsFolder(folder)) {
         r.result = DestinationCheck::NotAFolder;
         r.detail = QStringLiteral("%1 is not an existing folder").arg(folder);
+        qCWarning(lcDataMgmt) << "backup destination:" << r.detail;
+        return r;
+    }
+    // Compared with links resolved, so no other spelling of the card's path gets through.
+    const QString realDest = QFileInfo(folder).canonicalFilePath();
+    const QString realCard = cardFolder.isEmpty() ? QString() : QFileInfo(cardFolder).canonicalFilePath();
+    if (!realCard.isEmpty()
+        && (realDest == realCard || realDest.startsWith(realCard.endsWith(QLatin1Char('/')) ? realCard : realCard + QLatin1Char('/')))) {
+        r.result = DestinationCheck::InsideCard;
+        r.detail = QStringLiteral("%1 lies inside the card folder %2").arg(folder, cardFolder);
         qCWarning(lcDataMgmt) << "backup destination:" << r.detail;
         return r;
     }

@@ -29,6 +29,7 @@ void ChooseDestination(BackupDestination& destination, const QString& chosenFold
 enum class DestinationCheck {
     Ok,
     NotAFolder,    // not an absolute path of an existing folder ("Error1")
+    InsideCard,    // the card folder itself or a folder inside it: nothing is written to a card
     SpaceUnknown,  // its free space cannot be read ("Error2")
     TooSmall,      // fewer bytes available to the user than needed
 };
@@ -39,9 +40,10 @@ struct DestinationReport {
     QString detail;  // for the log and the command line
 };
 
-// Checks `folder` for a backup of `neededBytes`; equal is enough. The space is what an
-// unprivileged user may still write there (blocks reserved for root do not count).
-DestinationReport CheckDestination(const QString& folder, std::uint64_t neededBytes);
+// Checks `folder` for a backup of `neededBytes` from `cardFolder`; equal is enough. The space is
+// what an unprivileged user may still write there (blocks reserved for root do not count).
+DestinationReport CheckDestination(const QString& folder, std::uint64_t neededBytes,
+                                   const QString& cardFolder = QString());
 
 // Tests replace the free-space reading with their own figure; nullptr restores the real one.
 using FreeSpaceProbe = std::function<std::optional<std::uint64_t>(const QString& folder)>;

@@ -79,6 +79,7 @@ TEST_F(BackupFixture, TheDestinationDialogComesBackAfterEveryRefusal)
     ui.backupAnswers = {
         ScriptedUi::Ok(),                                   // nothing chosen yet
         ScriptedUi::Choose(tmp.path() + QStringLiteral("/gone")),
+        ScriptedUi::Choose(card.folder),                    // never into the card itself
         ScriptedUi::Choose(dest),                           // space cannot be read
         ScriptedUi::Ok(),                                   // one byte short
         ScriptedUi::Ok(),                                   // exactly enough
@@ -87,12 +88,13 @@ TEST_F(BackupFixture, TheDestinationDialogComesBackAfterEveryRefusal)
     EXPECT_EQ(ui.log, (QStringList{
                           QStringLiteral("Backup"), QStringLiteral("Box:Korvane:Error1"),
                           QStringLiteral("Backup"), QStringLiteral("Box:Korvane:Error1"),
+                          QStringLiteral("Backup"), QStringLiteral("Box:Korvane:Error1"),
                           QStringLiteral("Backup"), QStringLiteral("Box:Korvane:Error2"),
                           QStringLiteral("Backup"), QStringLiteral("Info:<CapacityInsufficient>"),
                           QStringLiteral("Backup"), QStringLiteral("Process:<SavingFile>"),
                           QStringLiteral("Info:<BackupCompleted>")}));
     // OK starts disabled (no destination yet), then stays usable.
-    EXPECT_EQ(ui.backupOkEnabled, (std::vector<bool>{false, true, true, true, true}));
+    EXPECT_EQ(ui.backupOkEnabled, (std::vector<bool>{false, true, true, true, true, true}));
     EXPECT_EQ(Entries(Dated()).size(), 4);
 }
 

@@ -71,6 +71,7 @@ TEST(CliBackup, RefusesBadInputWithStatusTwoAndOneLine)
         {"card is a file", {tmp.path() + QStringLiteral("/file"), tmp.path()}},
         {"missing destination", {card.folder, tmp.path() + QStringLiteral("/nodest")}},
         {"destination is a file", {card.folder, tmp.path() + QStringLiteral("/file")}},
+        {"destination is the card", {card.folder, card.folder}},
     };
     for (const Case& c : cases) {
         const CliRun r = RunCli(c.args);

@@ -202,6 +202,22 @@ TEST(Destination, ChecksInTheOrderOfTheDialogsMessages)
     SetFreeSpaceProbeForTesting(nullptr);
 }
 
+TEST(Destination, NeverTheCardFolderOrAFolderInsideIt)
+{
+    QTemporaryDir tmp;
+    const QString card = tmp.path() + QStringLiteral("/card");
+    QDir().mkpath(card + QStringLiteral("/sub"));
+    QDir().mkpath(tmp.path() + QStringLiteral("/cardboard"));
+    QFile::link(card + QStringLiteral("/sub"), tmp.path() + QStringLiteral("/alias"));
+    SetFreeSpaceProbeForTesting([](const QString&) { return std::uint64_t(1) << 30; });
+    EXPECT_EQ(CheckDestination(card, 1, card).result, DestinationCheck::InsideCard);
+    EXPECT_EQ(CheckDestination(card + QStringLiteral("/sub"), 1, card).result, DestinationCheck::InsideCard);
+    EXPECT_EQ(CheckDestination(tmp.path() + QStringLiteral("/alias"), 1, card).result, DestinationCheck::InsideCard);
+    EXPECT_EQ(CheckDestination(tmp.path() + QStringLiteral("/cardboard"), 1, card).result, DestinationCheck::Ok);
+    EXPECT_EQ(CheckDestination(tmp.path(), 1, card).result, DestinationCheck::Ok);
+    SetFreeSpaceProbeForTesting(nullptr);
+}
+
 TEST(Destination, SpaceIsWhatAUserMayWriteNotTheBlocksKeptForRoot)
 {
     QTemporaryDir tmp;

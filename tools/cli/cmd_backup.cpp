@@ -3,7 +3,8 @@
 // recording into DEST_FOLDER/YYYYMMDDhhmmss (local time) through temporary names, verifies each
 // copy's size and prints the dated folder's path as the last line of standard output.
 // Exit status: 0 completed; 1 not completed or interrupted (SIGINT, SIGTERM); 2 bad arguments,
-// unreadable card folder, unusable destination or dated folder; 3 not enough space.
+// unreadable card folder, unusable destination (also one inside the card folder) or dated
+// folder; 3 not enough space.
 #include <signal.h>
 #include <unistd.h>
 
@@ -108,10 +109,13 @@ int RunBackup(const std::vector<std::string>& args)
         return kBadInput;
     }
     const QStringList names = card.AllNames();
-    const DestinationReport check = CheckDestination(destination, card.TotalBytes());
+    const DestinationReport check = CheckDestination(destination, card.TotalBytes(), card.folder);
     switch (check.result) {
     case DestinationCheck::NotAFolder:
         Error(QStringLiteral("the destination '%1' is not an existing folder").arg(destination));
+        return kBadInput;
+    case DestinationCheck::InsideCard:
+        Error(QStringLiteral("the destination '%1' lies inside the card folder: nothing is written to a card").arg(destination));
         return kBadInput;
     case DestinationCheck::SpaceUnknown:
         Error(check.detail);
