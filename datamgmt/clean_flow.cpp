@@ -34,6 +34,10 @@ void DataManagement::RunClean()
         if (!ui_.AskConfirmation(ui_.Message(QStringLiteral("CheckDelete"))))
             continue;
 
+        // The lists as they stand now, before the viewer is reset, are what the job deletes and
+        // what the verdict checks.
+        const QStringList names = host_.Catalogue().AllNames();
+
         host_.ShowPositionMap();
         host_.KillStaleEngines();
         // The engines let go of their files. The window stays live meanwhile, so the viewer is
@@ -42,9 +46,6 @@ void DataManagement::RunClean()
         Wait(cleanSettleMs_);
         host_.ResetViewerAll();
 
-        // The lists as they stand now are what the job deletes and what the verdict checks.
-        const CardRecordings card = host_.Catalogue();
-        const QStringList names = card.AllNames();
         worker_.SetDeleteInput(folder, names);
         if (!worker_.StartWorkerJob(JobWorker::kDeleteMode))
             continue;
