@@ -14,9 +14,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
+#include <ctime>
 
 namespace korvane {
 namespace {
@@ -100,24 +102,54 @@ int Copy(const QString& card, const QString& destParent)
 template <typename Work>
 int MeasureGaps(const char* what, Work work)
 {
+    // Wall-clock gaps include the time the machine gave to other processes; the main thread's
+    // own CPU time between two ticks is the work it did there, whatever else runs.
+    auto cpuNow = [] {
+        timespec ts {};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    };
+    // Time the main thread spent ready to run but waiting for a core (other processes, the worker).
+    auto queuedNow = [] {
+        QFile f(QStringLiteral("/proc/thread-self/schedstat"));
+        if (!f.open(QIODevice::ReadOnly))
+            return qint64(0);
+        const QList<QByteArray> parts = f.readAll().split(' ');
+        return parts.size() > 1 ? parts[1].trimmed().toLongLong() : qint64(0);
+    };
     QElapsedTimer clock;
-    qint64 last = 0, longest = 0, ticks = 0;
+    qint64 last = 0, longest = 0, ticks = 0, lastCpu = 0, longestCpu = 0;
+    qint64 lastQueued = 0, queuedInLongest = 0, cpuInLongest = 0;
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     tick.setInterval(1);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         const qint64 now = clock.nsecsElapsed();
-        longest = qMax(longest, now - last);
+        const qint64 cpu = cpuNow();
+        const qint64 queued = queuedNow();
+        if (now - last > longest) {
+            longest = now - last;
+            queuedInLongest = queued - lastQueued;
+            cpuInLongest = cpu - lastCpu;
+        }
+        longestCpu = qMax(longestCpu, cpu - lastCpu);
         last = now;
+        lastCpu = cpu;
+        lastQueued = queued;
         ++ticks;
     });
     QTimer::singleShot(0, [&] {
         clock.start();
+        lastCpu = cpuNow();
+        lastQueued = queuedNow();
         tick.start();
         const QString result = work();
         tick.stop();
-        std::printf("%s: %.2f s%s, %lld ticks of a 1 ms timer, longest main-thread gap %.1f ms\n", what,
-                    clock.nsecsElapsed() / 1e9, qPrintable(result), static_cast<long long>(ticks), longest / 1e6);
+        std::printf("%s: %.2f s%s, %lld ticks of a 1 ms timer; longest main-thread gap %.1f ms"
+                    " (%.1f ms of it waiting for a core, %.1f ms running); longest main-thread work"
+                    " between two ticks %.1f ms\n", what,
+                    clock.nsecsElapsed() / 1e9, qPrintable(result), static_cast<long long>(ticks), longest / 1e6,
+                    queuedInLongest / 1e6, cpuInLongest / 1e6, longestCpu / 1e6);
         QCoreApplication::quit();
     });
     return QCoreApplication::exec();
