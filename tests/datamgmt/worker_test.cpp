@@ -45,7 +45,6 @@ TEST(JobWorker, RunsACopyThenADeleteOnceEachAndSignalsOnTheMainThread)
 
     worker.SetCopyInput(card.folder, target, card.recordings);
     ASSERT_TRUE(worker.StartWorkerJob(JobWorker::kCopyMode));
-    EXPECT_TRUE(worker.copyBusy());
     EXPECT_EQ(worker.workerMode(), 0);
     ASSERT_TRUE(WaitFor([&] { return ends.size() == 1; }, 10000));
     EXPECT_FALSE(worker.copyBusy());
@@ -53,7 +52,7 @@ TEST(JobWorker, RunsACopyThenADeleteOnceEachAndSignalsOnTheMainThread)
 
     worker.SetDeleteInput(card.folder, card.recordings);
     ASSERT_TRUE(worker.StartWorkerJob(JobWorker::kDeleteMode));
-    EXPECT_TRUE(worker.deleteBusy());
+    EXPECT_EQ(worker.workerMode(), 1);
     ASSERT_TRUE(WaitFor([&] { return ends.size() == 2; }, 10000));
     EXPECT_FALSE(worker.deleteBusy());
     EXPECT_EQ(ends, (std::vector<std::pair<int, bool>>{{0, false}, {1, false}}));
@@ -77,6 +76,8 @@ TEST(JobWorker, AStopInsideALargeFileTakesEffectWithinASecondAndLeavesNothing)
     worker.SetCopyInput(card, target, {NormalName(0)});
     ASSERT_TRUE(worker.StartWorkerJob(JobWorker::kCopyMode));
     ASSERT_TRUE(WaitFor([&] { return worker.Progress().bytesDone.load() >= (16u << 20); }, 30000));
+    EXPECT_TRUE(worker.copyBusy());
+    EXPECT_FALSE(worker.deleteBusy());
     EXPECT_FALSE(worker.StartWorkerJob(JobWorker::kDeleteMode));  // refused while busy, not lost
     QElapsedTimer t;
     t.start();
