@@ -35,5 +35,6 @@ int RunTelemetry(const std::vector<std::string>& args);
 int RunGpx(const std::vector<std::string>& args);
 int RunScan(const std::vector<std::string>& args);
 int RunRepair(const std::vector<std::string>& args);
+int RunBackup(const std::vector<std::string>& args);  // its own exit statuses, see cmd_backup.cpp
 
 }  // namespace korvane::cli

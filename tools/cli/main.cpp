@@ -20,6 +20,7 @@ const CliCommand kCommands[] = {
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
     {"repair", "[--reference FILE] [-o OUTPUT] DAMAGED", nullptr},  // korvane-cli-repair (libavcodec)
+    {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
 };
 
 void PrintUsage(FILE* out) {

@@ -1,0 +1,3 @@
+#include "datamgmt/datamgmt_log.h"
+
+Q_LOGGING_CATEGORY(lcDataMgmt, "korvane.datamgmt")
