@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "ui/device_pixels.h"
+#include "ui/display_scale.h"
 
 namespace korvane {
 namespace {
@@ -70,6 +71,53 @@ void ApplyRoundedRegions(QWidget& root, const LayoutResult& layout, double devic
         w->setMask(QRegion(path.toFillPolygon().toPolygon()));
         w->update();
     }
+}
+
+LayoutInput MeasureLayoutInput(QWidget& window, QWidget& root, int scalePercent, qint64 duration,
+                               double devicePixelRatio)
+{
+    const double s = ScaleFromPercent(scalePercent);
+    auto scaled = [s](int w, int h) { return QSize(Scaled(w, s), Scaled(h, s)); };
+    auto device = [devicePixelRatio](const QSize& logical) { return ToDevice(logical, devicePixelRatio); };
+    // A self-sizing label's size in device pixels, or its 100 % figure scaled.
+    auto label = [&](const char* name, QSize fallback) {
+        QWidget* w = Named(root, QString::fromLatin1(name));
+        return w ? device(w->sizeHint()) : fallback;
+    };
+    LayoutInput in;
+    in.scalePercent = scalePercent;
+    in.duration = duration;
+    const QWidget* status = window.findChild<QWidget*>(QStringLiteral("stSystem"));
+    const int statusHeight = status && status->isVisible() ? status->height() : 0;
+    const QSize client = device(QSize(root.width(), root.height() + statusHeight));
+    in.clientWidth = client.width();
+    in.clientHeight = client.height();
+    in.statusBarHeight = device(QSize(0, statusHeight)).height();
+    in.frameWidth = device(QSize(window.frameGeometry().width() - window.width(), 0)).width();
+    in.titleHeight = Scaled(30, s);
+    in.playButton = scaled(48, 48);
+    in.playButtonGap = Scaled(10, s);
+    in.seekTrackHeight = Scaled(15, s);
+    in.seekControlHeight = Scaled(18, s);
+    in.timePanelHeight = Scaled(20, s);
+    in.seekTimeLabel = label("lbMinTime", scaled(50, 14));
+    in.clockLabel = label("lbTM_START", scaled(56, 17));
+    in.gLabel = label("lb100", scaled(36, 17));
+    in.speedTopLabel = label("lbSP80", scaled(62, 17));
+    in.kmhLabel = label("lbKmh", scaled(45, 23));
+    in.speedLabel = label("lbSpeed", scaled(50, 62));
+    in.wordNormalHeight = label("plWordNormal", scaled(0, 20)).height();
+    in.wordEventHeight = label("plWordEvent", scaled(0, 20)).height();
+    if (QWidget* t05 = Named(root, QStringLiteral("lbT05")))
+        in.lbT05Width = device(t05->size()).width();
+    else
+        in.lbT05Width = Scaled(14, s);
+    QFont timeFont(QStringLiteral("Arial"));
+    timeFont.setPointSize(11);
+    if (QWidget* t00 = Named(root, QStringLiteral("lbT00")))
+        timeFont = t00->font();
+    in.timeLabel = TimeLabelMeasure(timeFont, devicePixelRatio);
+    return in;
 }
 
 std::function<QSize(const QString&)> TimeLabelMeasure(const QFont& font, double devicePixelRatio)

@@ -21,6 +21,13 @@ QStringList ApplyPlacements(QWidget& root, const LayoutResult& layout, double de
 // pixels) over their client rectangles, and repaints them.
 void ApplyRoundedRegions(QWidget& root, const LayoutResult& layout, double devicePixelRatio);
 
+// The layout's input for a window as it stands: client size and status bar from the widgets,
+// the form's own sizes (title strip, player buttons, seek bar) scaled from their 100 % figures,
+// and every self-sizing label measured when its widget exists (else its 100 % figure scaled).
+// `window` is the main window, `root` its client area above the status bar.
+LayoutInput MeasureLayoutInput(QWidget& window, QWidget& root, int scalePercent, qint64 duration,
+                               double devicePixelRatio);
+
 // Measures a time label's size in device pixels for the layout's input: `font` as the labels
 // use it (Arial 11), sized to its text.
 std::function<QSize(const QString&)> TimeLabelMeasure(const QFont& font, double devicePixelRatio);
