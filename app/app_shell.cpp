@@ -13,6 +13,7 @@
 #include "app/viewer.h"
 #include "kernel/control_block.h"
 #include "platform/language_id.h"
+#include "platform/message_box.h"
 #include "ui/close_dialog.h"
 #include "ui/main_layout.h"
 #include "ui/main_window.h"
@@ -126,8 +127,15 @@ void AppShell::StartViewer()
     connect(window_.miClose, &QAction::triggered, &window_, &QWidget::close);
     window_.onResize = [this] { ApplyLayout(); };
     ApplyLayout();
-    viewer_->OpenStartFolder(programFolder);
+    // A folder named on the command line is opened instead of the start directory; an
+    // argument that cannot be taken is explained once the window is up.
+    viewer_->OpenStartFolder(programFolder, role_.startFolder);
     window_.resizeEnabled = true;
+    if (!role_.argumentMessage.isEmpty()) {
+        QTimer::singleShot(0, this, [this] {
+            ShowMessageBox(QStringLiteral("Korvane"), role_.argumentMessage, BoxIcon::Warning);
+        });
+    }
 }
 
 void AppShell::SizeAndCentre()

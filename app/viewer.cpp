@@ -85,11 +85,12 @@ void Viewer::SetUpChannels(const QString& programFolder)
     window_.plVCR2->hide();
 }
 
-void Viewer::OpenStartFolder(const QString& folder)
+void Viewer::OpenStartFolder(const QString& folder, const QString& recordingFolder)
 {
-    library_->SetFolders(folder, folder);
+    const QString recordings = recordingFolder.isEmpty() ? folder : recordingFolder;
+    library_->SetFolders(folder, recordings);
     library_->PrepareWorkingFolder();
-    library_->OpenRecordingFolder(folder);
+    library_->OpenRecordingFolder(recordings);
     KillStaleEngines(*player_->currentChannel);
 }
 

@@ -33,7 +33,9 @@ public:
     // Start-up steps, in the order the shell calls them.
     void OpenSlots();                                  // shared block and both slots
     void SetUpChannels(const QString& programFolder);  // channels A and B
-    void OpenStartFolder(const QString& folder);       // first scan, thumbnails, stale kernels
+    // First scan, thumbnails, stale kernels; the recordings come from `recordingFolder` when
+    // given, else from the start directory `folder`.
+    void OpenStartFolder(const QString& folder, const QString& recordingFolder = QString());
     void Layout(const MainLayout& layout);             // places the parts inside their panels
     // Quit confirmed: both channels close for good.
     void CloseChannels();
