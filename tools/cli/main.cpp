@@ -19,6 +19,7 @@ const CliCommand kCommands[] = {
     {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
+    {"chart", "[--sidecar FILE] [--duration-ms N] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
 };
 
 void PrintUsage(FILE* out) {
