@@ -13,7 +13,9 @@
 #include "app/viewer.h"
 #include "kernel/playback_channel.h"
 #include "library/thumbnail_cell.h"
+#include "player/play_time.h"
 #include "player/playback_controller.h"
+#include "player/seek_bar.h"
 #include "telemetry_view/chart_strip.h"
 #include "telemetry_view/telemetry_display.h"
 #include "viewer_harness.h"
@@ -73,6 +75,18 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
               CursorLeft(index, chart.plImage->width(), chart.chartSamples(), chart.spVelocity->width()));
     EXPECT_GT(chart.lbAcceleration->x(), chart.spVelocity->x());
     // Playing only moved the cursor and its label: the chart was not drawn again.
+    EXPECT_EQ(chart.renderCount(), renders);
+
+    // A press on the chart seeks to the time under the mouse; cursor and read-outs follow.
+    const int x = chart.plImage->width() * 3 / 4;
+    QTest::mousePress(chart.plImage, Qt::LeftButton, Qt::NoModifier, QPoint(x, 10));
+    QTest::mouseRelease(chart.plImage, Qt::LeftButton, Qt::NoModifier, QPoint(x, 10));
+    const int target = ChartPosition(x, chart.plImage->width(), chart.chartSamples(), p.durationTenths) + 1;
+    EXPECT_EQ(v.viewer().Seek().Position(), target);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !v.viewer().Seek().seekDragging; }, 2000));
+    const double lines = static_cast<double>(p.currentChannel->lines.size());
+    EXPECT_EQ(chart.currentSampleIndex(), static_cast<int>(target * lines / p.durationTenths));
+    EXPECT_EQ(p.playState, 1);
     EXPECT_EQ(chart.renderCount(), renders);
 }
 
