@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/app_shell.h"
+#include "app/telemetry_hookup.h"
 #include "kernel/control_block.h"
 #include "kernel/playback_channel.h"
 #include "library/group_selector.h"
@@ -48,6 +49,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     plTime_->setFont(QFont(QStringLiteral("Arial"), 12));
     plTime_->hide();
     player_->SetTimePanel(plTime_, window_.miTime);
+    telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, gpsSeen_, plTime_, displayScale);
     window_.miTime->setChecked(true);
 
     library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
@@ -115,6 +117,7 @@ void Viewer::Layout(const MainLayout& layout)
     window_.tbVCR->setFixedSize(buttons_->size());
     plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10, static_cast<int>(180 * bar.scale), 24);
     plTime_->raise();
+    telemetry_->Layout();
     for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
         if (c->slot && c->slot->ready.load())
             RequestFitVideo(*c);
@@ -177,6 +180,7 @@ void Viewer::ResetTelemetry(bool followMap)
     ClearChannelTelemetry(c);
     c.duration = 0;
     c.durationSeconds = 0;
+    telemetry_->DrawChart(c);
     player_->ShowTelemetryAt(0, true, true, true, followMap);
     ShowNoFix();
 }
@@ -214,22 +218,16 @@ void Viewer::ClearChannelTelemetry(PlaybackChannel& channel)
     channel.currentSample = TelemetrySample{};
 }
 
-void Viewer::DrawChart(const PlaybackChannel&) {}
+void Viewer::DrawChart(const PlaybackChannel& channel) { telemetry_->DrawChart(channel); }
 
-void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool)
+void Viewer::ShowReadoutsAt(std::int64_t tenths, bool cursor, bool g, bool map)
 {
-    // The clock overlay shows the camera's date and time of the moment, when the recording
-    // carries it.
-    const PlaybackChannel& c = *player_->currentChannel;
-    QString text;
-    if (tenths >= 0 && tenths < static_cast<std::int64_t>(c.track.samples.size()))
-        text = QString::fromStdString(c.track.samples[static_cast<size_t>(tenths)].dateTime);
-    plTime_->setText(text.isEmpty() ? QString() : QStringLiteral(" ") + text);
+    telemetry_->ShowAt(tenths, cursor, g, map);
 }
 
-void Viewer::ShowNoFix() {}
+void Viewer::ShowNoFix() { telemetry_->ShowNoFix(); }
 void Viewer::StartRouteMap() {}
-void Viewer::SetChartEnabled(bool) {}
+void Viewer::SetChartEnabled(bool enabled) { telemetry_->SetChartEnabled(enabled); }
 
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
 {

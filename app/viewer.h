@@ -19,6 +19,7 @@ struct MainLayout;
 class RecordingLibrary;
 class SeekBar;
 class SkinScrollBarWidget;
+class TelemetryHookup;
 class TfrmMain;
 class TransportBar;
 struct ShellFlags;
@@ -48,6 +49,7 @@ public:
     SeekBar& Seek() { return *seekBar_; }
     TransportBar& Buttons() { return *buttons_; }
     QLabel* plTime() const { return plTime_; }
+    TelemetryHookup& Telemetry() { return *telemetry_; }
 
     // LibraryHost
     QWidget* MainWindow() override;
@@ -102,6 +104,7 @@ private:
     RecordingLibrary* library_ = nullptr;
     QLabel* plTime_ = nullptr;
     GroupSelectors* selectors_ = nullptr;
+    TelemetryHookup* telemetry_ = nullptr;
     bool seekInitialised_ = false;
 };
 

@@ -36,5 +36,6 @@ int RunGpx(const std::vector<std::string>& args);
 int RunScan(const std::vector<std::string>& args);
 int RunRepair(const std::vector<std::string>& args);
 int RunBackup(const std::vector<std::string>& args);  // its own exit statuses, see cmd_backup.cpp
+int RunChart(const std::vector<std::string>& args);
 
 }  // namespace korvane::cli

@@ -21,6 +21,7 @@ const CliCommand kCommands[] = {
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
     {"repair", "[--reference FILE] [-o OUTPUT] DAMAGED", nullptr},  // korvane-cli-repair (libavcodec)
     {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
+    {"chart", "[--sidecar FILE] [--duration-ms N] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
 };
 
 void PrintUsage(FILE* out) {

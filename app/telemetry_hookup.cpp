@@ -1,0 +1,75 @@
+// The telemetry display wired into the viewer; see telemetry_hookup.h.
+#include "app/telemetry_hookup.h"
+
+#include <QFrame>
+#include <QLabel>
+
+#include "kernel/playback_channel.h"
+#include "library/skin_scroll_bar_widget.h"
+#include "player/playback_controller.h"
+#include "player/seek_bar.h"
+#include "telemetry_view/chart_strip.h"
+#include "telemetry_view/telemetry_display.h"
+#include "ui/main_window.h"
+
+namespace korvane {
+
+TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar,
+                                 SkinScrollBarWidget& seekWidget, const bool& gpsSeen, QLabel* plTime,
+                                 double displayScale)
+    : QObject(&window), window_(window), player_(player), gpsSeen_(gpsSeen)
+{
+    display_ = new TelemetryDisplay(window_.plCurve, displayScale, static_cast<int>(displayScale * 100 + 0.5));
+
+    // The time of the picture under the seek thumb, over the video while the thumb is dragged;
+    // a native window like plTime so that it stays above the kernels' video windows.
+    plTimeThumb_ = new QLabel(window_.plVCRBackGround);
+    plTimeThumb_->setObjectName(QStringLiteral("plTimeThumb"));
+    plTimeThumb_->setAttribute(Qt::WA_NativeWindow);
+    plTimeThumb_->setAttribute(Qt::WA_DontCreateNativeAncestors);
+    plTimeThumb_->setAutoFillBackground(true);
+    plTimeThumb_->setPalette(plTime->palette());
+    plTimeThumb_->setFont(plTime->font());
+    plTimeThumb_->hide();
+    display_->SetTimePanels(plTime, plTimeThumb_);
+    display_->seekDragging = [&seekBar] { return seekBar.seekDragging; };
+    display_->seekThumbRect = [&seekWidget] {
+        QFrame* thumb = seekWidget.Thumb();
+        return thumb ? QRect(thumb->mapToGlobal(QPoint(0, 0)), thumb->size()) : QRect();
+    };
+    seekBar.hideTimeThumb = [this] { plTimeThumb_->hide(); };
+
+    // The chart is the seek bar's fourth surface.
+    ChartStrip& chart = display_->Chart();
+    seekBar.chartWidth = [&chart] { return chart.plImage->width(); };
+    seekBar.chartSamples = [&chart] { return chart.chartSamples(); };
+    connect(chart.plImage, &ChartImage::pressed, &seekBar,
+            [&seekBar](Qt::MouseButtons buttons, int x) { seekBar.SeekPress(SeekChart, buttons, x); });
+    connect(chart.plImage, &ChartImage::moved, &seekBar,
+            [&seekBar](Qt::MouseButtons buttons, int x) { seekBar.SeekMove(buttons, x); });
+    connect(chart.plImage, &ChartImage::released, &seekBar, &SeekBar::StartRelease);
+    display_->SetChartEnabled(false);
+}
+
+void TelemetryHookup::Layout() { display_->Layout(); }
+
+void TelemetryHookup::DrawChart(const PlaybackChannel& channel)
+{
+    display_->DrawChart(&channel.track, channel.duration);
+}
+
+void TelemetryHookup::ShowAt(std::int64_t tenths, bool cursor, bool g, bool map)
+{
+    const PlaybackChannel& c = *player_.currentChannel;
+    TelemetrySource source;
+    source.track = &c.track;
+    source.lines = &c.lines;
+    source.durationTenths = player_.durationTenths;
+    source.gpsSeen = gpsSeen_;
+    display_->ShowTelemetryAt(source, tenths, cursor, g, map);
+}
+
+void TelemetryHookup::ShowNoFix() { display_->ShowNoFix(); }
+void TelemetryHookup::SetChartEnabled(bool enabled) { display_->SetChartEnabled(enabled); }
+
+} // namespace korvane

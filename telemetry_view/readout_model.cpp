@@ -1,0 +1,38 @@
+// Read-out values of one sample; see readout_model.h.
+#include "telemetry_view/readout_model.h"
+
+#include <algorithm>
+
+#include "telemetry_view/chart_model.h"
+
+namespace korvane {
+
+std::optional<int> SampleIndexAt(std::int64_t positionTenths, std::size_t lineCount, std::int64_t durationTenths,
+                                 const TelemetryTrack& track)
+{
+    if (positionTenths >= durationTenths || positionTenths < 0)
+        return std::nullopt;
+    const double exact = static_cast<double>(positionTenths) * static_cast<double>(lineCount) /
+                         static_cast<double>(durationTenths);
+    const int last = std::max(UsableSamples(track) - 1, 0);
+    return static_cast<int>(std::clamp(exact, 0.0, static_cast<double>(last)));
+}
+
+Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index)
+{
+    Readout r;
+    const int last = std::max(UsableSamples(track) - 1, 0);
+    index = std::clamp(index, 0, last);
+    const TelemetrySample& s = track.samples[static_cast<std::size_t>(index)];
+    if (static_cast<std::size_t>(index) < lines.size())
+        r.subtitle = QString::fromStdString(lines[static_cast<std::size_t>(index)]).trimmed();
+    r.fix = s.fixValid != 0;
+    r.dateTime = QString::fromStdString(s.dateTime);
+    if (!r.fix)
+        r.speed = kNoSpeedText;
+    else if (s.speedKmh != NoSpeed)
+        r.speed = s.speedKmh > 500 ? QStringLiteral("0") : QString::number(static_cast<int>(s.speedKmh));
+    return r;
+}
+
+} // namespace korvane

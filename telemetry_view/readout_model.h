@@ -1,0 +1,30 @@
+#pragma once
+// What the read-outs show for a playback position, computed without any widget: the sample
+// index (always one of the samples that exist) and the captions and fix state of that sample.
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mp4parse/telemetry_types.h"
+
+namespace korvane {
+
+// The sample shown at positionTenths: trunc(position x lines / duration), clamped to the samples
+// the track holds (0 for an empty track). Empty when the position is not below the duration.
+std::optional<int> SampleIndexAt(std::int64_t positionTenths, std::size_t lineCount, std::int64_t durationTenths,
+                                 const TelemetryTrack& track);
+
+inline const QString kNoSpeedText = QStringLiteral("  -");
+
+struct Readout {
+    bool fix = false;
+    std::optional<QString> speed;  // empty: the speed caption keeps its text
+    QString dateTime;
+    QString subtitle;               // the raw line; empty when there is none
+};
+
+Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index);
+
+} // namespace korvane

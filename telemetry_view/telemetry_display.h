@@ -1,0 +1,87 @@
+#pragma once
+// The telemetry display of the main window: the chart strip (chart_strip.h) and the read-outs
+// that follow the playback position: the speed lbSpeed with lbKmh, the GPS box plGPS with
+// lbGPS, plGPS_YES and plGPS_NO, the clock overlay plTime with its copy plTimeThumb on the seek
+// thumb, and the raw telemetry line lbSubtitle on the diagnostics strip plSpecial.
+// ShowTelemetryAt is the one entry the player calls for every position it shows.
+#include <QObject>
+#include <QRect>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mp4parse/telemetry_types.h"
+#include "telemetry_view/strip_layout.h"
+
+class QLabel;
+class QWidget;
+
+namespace korvane {
+
+class ChartStrip;
+struct Readout;
+
+// The recording that now plays, as the display reads it.
+struct TelemetrySource {
+    const TelemetryTrack* track = nullptr;
+    const std::vector<std::string>* lines = nullptr;
+    std::int64_t durationTenths = 0;
+    bool gpsSeen = false;
+};
+
+class TelemetryDisplay : public QObject {
+    Q_OBJECT
+public:
+    // Builds the strip's widgets inside plCurve; the two time panels are the caller's.
+    TelemetryDisplay(QWidget* plCurve, double displayScale, int scalePercent);
+
+    void SetTimePanels(QLabel* plTime, QLabel* plTimeThumb) { plTime_ = plTime; plTimeThumb_ = plTimeThumb; }
+
+    // Lays the strip out from plCurve's size and redraws the chart with the loaded track.
+    void Layout();
+    void DrawChart(const TelemetryTrack* track, std::int64_t duration100ns);
+    void ShowTelemetryAt(const TelemetrySource& source, std::int64_t positionTenths, bool moveCursor, bool showG,
+                         bool followMap);
+    // The no-fix state of the reset: NO SIGNAL, the pale GPS title and "  -".
+    void ShowNoFix();
+    void SetChartEnabled(bool enabled);
+
+    ChartStrip& Chart() { return *chart_; }
+    const StripLayout& Geometry() const { return layout_; }
+
+    // The seek thumb in global coordinates and whether it is being dragged.
+    std::function<QRect()> seekThumbRect;
+    std::function<bool()> seekDragging;
+    // Moves the route map to a sample (the map follows the playback); unset: nothing.
+    std::function<void(const TelemetryTrack& track, int index)> followMap;
+
+    QLabel* lbSpeed = nullptr;
+    QLabel* lbKmh = nullptr;
+    QWidget* plGPS = nullptr;
+    QLabel* imgGPS = nullptr;
+    QLabel* lbGPS = nullptr;
+    QLabel* plGPS_YES = nullptr;   // holds imgGPS_SYMBOL
+    QWidget* plGPS_NO = nullptr;   // holds imgNoSignal and the NO / SIGNAL labels
+    QWidget* plSpecial = nullptr;
+    QLabel* lbSubtitle = nullptr;
+
+private:
+    void ShowReadout(const Readout& r);
+    void SetFixShown(bool fix);
+    void UpdateSeekThumbLabel(bool showLabel);
+    void PaintPictures();
+
+    QWidget* plCurve_;
+    double scale_;
+    int scalePercent_;
+    ChartStrip* chart_ = nullptr;
+    QLabel* imgNoSignal_ = nullptr;
+    QLabel* lbNo_ = nullptr;
+    QLabel* lbSignal_ = nullptr;
+    QLabel* plTime_ = nullptr;
+    QLabel* plTimeThumb_ = nullptr;
+    StripLayout layout_;
+};
+
+} // namespace korvane
