@@ -34,5 +34,6 @@ inline constexpr int ExitNoHelper = 70; // a helper executable could not be star
 int RunTelemetry(const std::vector<std::string>& args);
 int RunGpx(const std::vector<std::string>& args);
 int RunScan(const std::vector<std::string>& args);
+int RunTexts(const std::vector<std::string>& args);
 
 }  // namespace korvane::cli

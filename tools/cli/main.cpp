@@ -19,6 +19,7 @@ const CliCommand kCommands[] = {
     {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
+    {"texts", "[--ini FILE] [--lang 0xNNN]", nullptr},  // korvane-cli-texts (Qt)
 };
 
 void PrintUsage(FILE* out) {
