@@ -49,7 +49,6 @@ QPushButton* KorvaneDialog::AddButton(const char* name, const QRect& r, const QS
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(r);
     button->setFont(DialogFont(pointSize));
-    button->setAutoDefault(false);
     if (modalResult != mrNone)
         connect(button, &QPushButton::clicked, this, [this, modalResult] { done(modalResult); });
     return button;

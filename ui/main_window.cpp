@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "ui/main_texts.h"
+#include "ui/menu_shortcuts.h"
 
 namespace korvane {
 namespace {
@@ -111,6 +112,7 @@ void TfrmMain::BuildMenus()
     miAbout = miHelp->addAction(QString());
     miAbout->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     LoadMainTexts(*this);
+    KeepMenuShortcuts(*this);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -4,7 +4,9 @@
 // button clicks queued from inside them.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +19,7 @@
 #include "ui/dummy_dialog.h"
 #include "ui/information_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/menu_shortcuts.h"
 #include "ui/process_dialog.h"
 #include "ui/show_centered.h"
 #include "ui/text_catalogue.h"
@@ -187,6 +190,32 @@ TEST(MessageHelpers, ResultsAndTexts)
     ShowInformation(InfoMessage(Info::BackupCompleted));
     EXPECT_EQ(f.frmInformation->lbInformation->text(), QStringLiteral("バックアップが完了しました。"));
     SetDialogRunner(nullptr);
+}
+
+} // namespace
+} // namespace korvane
+
+namespace korvane {
+namespace {
+
+// The focus box of the main window leaves the menu items' keys to the menu items.
+TEST(MenuShortcuts, ReachTheirMenuItemsPastTheFocusBox)
+{
+    SetTextCatalogue(QString(), 0x409);
+    TfrmMain main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.mmDummy->setFocus();
+    int about = 0, close = 0;
+    QObject::connect(main.miAbout, &QAction::triggered, [&] { ++about; });
+    QObject::connect(main.miClose, &QAction::triggered, [&] { ++close; });
+    QTest::keyClick(main.mmDummy, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(main.mmDummy, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(about, 1);
+    EXPECT_EQ(close, 1);
+    EXPECT_TRUE(IsMenuShortcut(main, QKeyCombination(Qt::ControlModifier, Qt::Key_B).toCombined()));
+    EXPECT_FALSE(IsMenuShortcut(main, QKeyCombination(Qt::ControlModifier, Qt::Key_V).toCombined()));
 }
 
 } // namespace
