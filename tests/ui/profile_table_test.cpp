@@ -141,16 +141,21 @@ QMap<QString, QString> RunTexts(const QStringList& args, const QString& folder, 
 TEST_P(ProfileTable, CliWithIni)
 {
     const ProfileCase& c = GetParam();
-    if (c.noFile)
-        GTEST_SKIP() << "no file: see CliStartDirectory";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Korvane.ini"));
+    int exitCode = -1;
+    QString header;
+    if (c.noFile) {
+        // Named but missing: the command refuses instead of guessing.
+        const auto texts = RunTexts({QStringLiteral("--ini"), path}, dir.path(), &exitCode, &header);
+        EXPECT_EQ(exitCode, 2);
+        EXPECT_TRUE(texts.isEmpty());
+        return;
+    }
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(c.file);
     f.close();
-    int exitCode = -1;
-    QString header;
     const auto texts = RunTexts({QStringLiteral("--ini"), path, QStringLiteral("--lang"),
                                  QStringLiteral("0x%1").arg(c.language, 0, 16)},
                                 dir.path(), &exitCode, &header);
