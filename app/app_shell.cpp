@@ -125,6 +125,8 @@ void AppShell::StartViewer()
 
     frmClose_ = CreateDialogs(&window_).frmClose;
     connect(window_.miAbout, &QAction::triggered, this, [this] {
+        // The key area toggles the diagnostics panel, once the telemetry read-outs provide it.
+        Dialogs().frmAbout->plSpecial = window_.findChild<QWidget*>(QStringLiteral("plSpecial"));
         flags.closeBusy = true;
         ShowCentered(*Dialogs().frmAbout, &window_);
         flags.closeBusy = false;
