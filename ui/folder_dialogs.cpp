@@ -10,10 +10,13 @@
 
 namespace korvane {
 namespace {
-// A label that takes the size of its text, as an auto-sized label does.
-void AutoSize(QLabel* label)
+// Japanese texts keep the designed position, sized to their text; a text that would run under
+// the panel beside it moves left instead, so that it is never cut.
+void KeepBesidePanel(QLabel* label, const QWidget* panel)
 {
     label->adjustSize();
+    if (label->x() + QFontMetrics(label->font()).horizontalAdvance(label->text()) > panel->x())
+        AlignLabelToPanel(label, panel);
 }
 } // namespace
 
@@ -52,7 +55,7 @@ TfrmBackup::TfrmBackup(QWidget* parent) : KorvaneDialog(parent, "frmBackup", 297
     if (english)
         AlignLabelToPanel(lbDestFolder, Panel1);
     else
-        AutoSize(lbDestFolder);
+        KeepBesidePanel(lbDestFolder, Panel1);
     KeepDesign();
 }
 
@@ -77,7 +80,7 @@ TfrmClean::TfrmClean(QWidget* parent) : KorvaneDialog(parent, "frmClean", 288, 1
     if (english)
         AlignLabelToPanel(lbFolder, Panel1);
     else
-        AutoSize(lbFolder);
+        KeepBesidePanel(lbFolder, Panel1);
     KeepDesign();
 }
 

@@ -76,6 +76,9 @@ TEST(DialogFamily, JapaneseWithoutSettingsFile)
     EXPECT_EQ(f.frmUpdate->lbInformation->text(),
               QStringLiteral("最新バーションのビューアーソフトがあります。\n \nダウンロードサイトで確認してください。"));
     EXPECT_EQ(main.miSetup->title(), QStringLiteral("設定(&S)"));
+    // Designed positions, except where the text would run under the white panel.
+    EXPECT_EQ(f.frmBackup->lbDestFolder->pos(), QPoint(20, 49));
+    EXPECT_LE(f.frmClean->lbFolder->x() + f.frmClean->lbFolder->width(), f.frmClean->Panel1->x());
     EXPECT_EQ(main.miBackup->text(), QStringLiteral("バックアップ(&B)"));
 }
 
