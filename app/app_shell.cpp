@@ -14,10 +14,16 @@
 #include "kernel/control_block.h"
 #include "platform/language_id.h"
 #include "platform/message_box.h"
+#include "library/library_texts.h"
+#include "ui/about_dialog.h"
 #include "ui/close_dialog.h"
+#include "ui/dialog_family.h"
+#include "ui/dummy_dialog.h"
+#include "ui/main_texts.h"
 #include "ui/main_layout.h"
 #include "ui/main_window.h"
 #include "ui/show_centered.h"
+#include "ui/text_catalogue.h"
 
 namespace korvane {
 namespace {
@@ -79,6 +85,7 @@ void AppShell::InstallKeyboardHook()
     keyboardHook_->focusMain = [this] { window_.setFocus(Qt::OtherFocusReason); };
     keyboardHook_->startCleanData = [this] { tmCleanData->start(); };
     keyboardHook_->routeContinue = [this] { window_.miRouteContinue->trigger(); };
+    keyboardHook_->dummyShowing = [] { return Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing; };
     qApp->installEventFilter(keyboardHook_);
 }
 
@@ -109,16 +116,23 @@ void AppShell::StartViewer()
     // The start directory is kept whole: a cut path would name another folder.
     programFolder = QDir::currentPath();
 
-    languageSection = QStringLiteral("0x%1").arg(UserLanguageId(), 0, 16).toUpper().replace(QStringLiteral("0X"), QStringLiteral("0x"));
-    // A settings path longer than 255 characters cannot be held; it counts as absent rather
-    // than being cut into the name of another file.
-    iniPath = QDir(programFolder).filePath(QStringLiteral("Korvane.ini"));
-    if (iniPath.size() > 255 || !QFileInfo::exists(iniPath))
-        iniPath.clear();
+    // Texts: Korvane.ini of the start directory, else the shipped one, else Japanese built-ins.
+    InitTextCatalogue(programFolder);
+    iniPath = Catalogue().iniPath;
+    languageSection = Catalogue().languageSection;
+    LoadMainTexts(window_);
+    SetLibraryTextSource([](const QString& key) { return CatalogueText(key); });
 
     viewer_->SetUpChannels(programFolder);
 
-    frmClose_ = new TfrmClose(&window_);
+    frmClose_ = CreateDialogs(&window_).frmClose;
+    connect(window_.miAbout, &QAction::triggered, this, [this] {
+        // The key area toggles the diagnostics panel, once the telemetry read-outs provide it.
+        Dialogs().frmAbout->plSpecial = window_.findChild<QWidget*>(QStringLiteral("plSpecial"));
+        flags.closeBusy = true;
+        ShowCentered(*Dialogs().frmAbout, &window_);
+        flags.closeBusy = false;
+    });
     frmClose_->isViewerIdle = [this] { return flags.viewerIdle; };
 
     SizeAndCentre();

@@ -17,8 +17,10 @@
 #include "player/playback_controller.h"
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
+#include "ui/dialog_family.h"
 #include "ui/main_layout.h"
 #include "ui/main_window.h"
+#include "ui/text_catalogue.h"
 
 namespace korvane {
 
@@ -198,7 +200,7 @@ void Viewer::SetDataMenusEnabled(bool enabled)
 
 void Viewer::ShowInformation2(const QString& first, const QString& second)
 {
-    ShowMessageBox(QStringLiteral("情報"), first + QLatin1Char('\n') + second, BoxIcon::Information);
+    korvane::ShowInformation2(first, second);
 }
 
 // PlayerHost
@@ -232,7 +234,7 @@ void Viewer::SetChartEnabled(bool enabled) { telemetry_->SetChartEnabled(enabled
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
 {
     ShowMessageBox(QStringLiteral("Korvane"),
-                   QStringLiteral("The recording could not be played:\n%1").arg(QFileInfo(channel.mediaPath).fileName()),
+                   CatalogueText(keys::kPlaybackFailed) + QLatin1Char('\n') + QFileInfo(channel.mediaPath).fileName(),
                    BoxIcon::Warning);
 }
 

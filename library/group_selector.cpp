@@ -31,6 +31,8 @@ GroupSelectors::GroupSelectors(QWidget* parent) : QObject(parent)
     imgEventGray = new SelectorPicture(btnEvent);
     plWordNormal = new SelectorPicture(btnNormal);
     plWordEvent = new SelectorPicture(btnEvent);
+    plWordNormal->setObjectName(QStringLiteral("plWordNormal"));
+    plWordEvent->setObjectName(QStringLiteral("plWordEvent"));
     for (SelectorPicture* word : {plWordNormal, plWordEvent}) {
         word->setAlignment(Qt::AlignCenter);
         word->setFont(QFont(QStringLiteral("Meiryo UI"), 12));

@@ -17,7 +17,7 @@ QString BuiltIn(const QString& key)
          QStringLiteral("The maximum number of recordings that can be read was exceeded.")},
         {QStringLiteral("Main.Info.Over240MaxFile.Caption"),
          QStringLiteral("Recordings beyond 240 cannot be shown.")},
-        {QStringLiteral("Library.PathTooLong"),
+        {QStringLiteral("Library.PathTooLong.Caption"),
          QStringLiteral("The path of this recording is too long to play it. Move the folder to a shorter path.")},
     };
     return texts.value(key);

@@ -155,7 +155,7 @@ bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
     if (!LaunchKernel(channel, mp4, cell)) {
         // The kernel refuses a path it would have to cut (it would name another file).
         channel.cell = nullptr;
-        ShowMessageBox(WindowCaption(), LibraryText(QStringLiteral("Library.PathTooLong")), BoxIcon::Warning);
+        ShowMessageBox(WindowCaption(), LibraryText(QStringLiteral("Library.PathTooLong.Caption")), BoxIcon::Warning);
         host_.StartProcessFinish();
         return false;
     }

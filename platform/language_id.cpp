@@ -1,5 +1,6 @@
 #include "platform/language_id.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -35,6 +36,13 @@ unsigned UserLanguageId()
             return LanguageIdFromLocale(value);
     }
     return 0x409;
+}
+
+std::string LanguageSectionName(unsigned id)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", id);
+    return text;
 }
 
 } // namespace korvane

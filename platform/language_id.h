@@ -12,4 +12,8 @@ unsigned LanguageIdFromLocale(const std::string& locale);
 // The language id of this process's environment.
 unsigned UserLanguageId();
 
+// The settings-file section of a language id: "0x" and upper-case hexadecimal digits without
+// leading zeros (0x411, 0x804).
+std::string LanguageSectionName(unsigned id);
+
 } // namespace korvane

@@ -4,34 +4,31 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "ui/text_catalogue.h"
+
 namespace korvane {
 
-TfrmClose::TfrmClose(QWidget* parent) : QDialog(parent)
+TfrmClose::TfrmClose(QWidget* parent) : KorvaneDialog(parent, "frmClose", 302, 74)
 {
-    setObjectName(QStringLiteral("frmClose"));
     setWindowTitle(QStringLiteral("確認"));
-    setFixedSize(302, 74);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(pal);
-
-    QFont font(QStringLiteral("Meiryo UI"), 11);
-    lbInformation = new QLabel(QStringLiteral("Korvane を終了しますか？"), this);
-    lbInformation->setGeometry(0, 12, 302, 24);
-    lbInformation->setAlignment(Qt::AlignCenter);
-    btnOk = new QPushButton(QStringLiteral("OK"), this);
-    btnOk->setGeometry(34, 40, 95, 28);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setGeometry(175, 38, 94, 28);
-    for (QWidget* w : {static_cast<QWidget*>(lbInformation), static_cast<QWidget*>(btnOk),
-                       static_cast<QWidget*>(btnCancel)})
-        w->setFont(font);
+    SetSilver();
+    lbInformation = AddLabel(this, "lbInformation", QRect(0, 12, width(), 24), LabelFontSize, true);
+    lbInformation->setAutoFillBackground(true);
+    QPalette pal = lbInformation->palette();
+    pal.setColor(QPalette::Window, InformationBackground());
+    lbInformation->setPalette(pal);
+    btnOk = AddButton("btnOk", QRect(34, 40, 95, 28), QString(), mrNone, LabelFontSize);
+    btnCancel = AddButton("btnCancel", QRect(175, 38, 94, 28), QString(), mrCancel, LabelFontSize);
+    FitLabel(lbInformation);
+    setWindowTitle(CatalogueText("Dlg.Close.Caption"));
+    btnOk->setText(CatalogueText("Dlg.Close.OK.Caption"));
+    btnCancel->setText(CatalogueText("Dlg.Close.Cancel.Caption"));
+    lbInformation->setText(CatalogueText("Dlg.Close.Information.Caption"));
+    KeepDesign();
 
     tmDelay = new QTimer(this);
     tmDelay->setInterval(1000);
     connect(btnOk, &QPushButton::clicked, this, &TfrmClose::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(2); });
     connect(tmDelay, &QTimer::timeout, this, &TfrmClose::tmDelayTimer);
     connect(this, &QDialog::finished, this, [this] {
         tmDelay->stop();
@@ -43,7 +40,7 @@ void TfrmClose::btnOkClick()
 {
     btnCancel->setEnabled(false);
     if (Idle())
-        done(1);
+        done(mrOk);
     else
         tmDelay->start();
 }
@@ -53,7 +50,7 @@ void TfrmClose::tmDelayTimer()
     if (!Idle())
         return;
     btnCancel->setEnabled(false);
-    done(1);
+    done(mrOk);
 }
 
 } // namespace korvane

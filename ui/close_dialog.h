@@ -1,16 +1,15 @@
 #pragma once
 // The quit confirmation. OK pressed while the viewer is busy greys out Cancel and waits,
 // polling every second, until the viewer is idle, then confirms by itself.
-#include <QDialog>
 #include <functional>
 
-class QLabel;
-class QPushButton;
+#include "ui/dialog_base.h"
+
 class QTimer;
 
 namespace korvane {
 
-class TfrmClose : public QDialog {
+class TfrmClose : public KorvaneDialog {
     Q_OBJECT
 public:
     explicit TfrmClose(QWidget* parent = nullptr);

@@ -9,6 +9,9 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
+#include "ui/main_texts.h"
+#include "ui/menu_shortcuts.h"
+
 namespace korvane {
 namespace {
 const QColor kGrey(93, 93, 93);
@@ -85,26 +88,31 @@ QFrame* TfrmMain::MakePanel(QWidget* parent, const char* name, const QColor& col
 
 void TfrmMain::BuildMenus()
 {
-    miFile = menuBar()->addMenu(QStringLiteral("File"));
-    miOpen = miFile->addAction(QStringLiteral("Open"));
+    // Texts come from the catalogue (LoadMainTexts).
+    miFile = menuBar()->addMenu(QString());
+    miOpen = miFile->addAction(QString());
     miOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    miBackup = miFile->addAction(QStringLiteral("Backup"));
-    miClean = miFile->addAction(QStringLiteral("Clean"));
-    miFile->addSeparator();
-    miClose = miFile->addAction(QStringLiteral("Close"));
+    miClose = miFile->addAction(QString());
+    miClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
 
-    miSetup = menuBar()->addMenu(QStringLiteral("Setup"));
-    miContinue = miSetup->addAction(QStringLiteral("Continue"));
+    miSetup = menuBar()->addMenu(QString());
+    miContinue = miSetup->addAction(QString());
     miContinue->setCheckable(true);
     miContinue->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    miTime = miSetup->addAction(QStringLiteral("Time"));
+    miTime = miSetup->addAction(QString());
     miTime->setCheckable(true);
     miTime->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    miRouteContinue = miSetup->addAction(QStringLiteral("Route history"));
+    miRouteContinue = miSetup->addAction(QString());
     miRouteContinue->setCheckable(true);
+    miClean = miSetup->addAction(QString());
+    miBackup = miSetup->addAction(QString());
+    miBackup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
 
-    miHelp = menuBar()->addMenu(QStringLiteral("Help"));
-    miAbout = miHelp->addAction(QStringLiteral("About"));
+    miHelp = menuBar()->addMenu(QString());
+    miAbout = miHelp->addAction(QString());
+    miAbout->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    LoadMainTexts(*this);
+    KeepMenuShortcuts(*this);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -1,5 +1,7 @@
 #include "ui/show_centered.h"
 
+#include "ui/dialog_base.h"
+
 #include <QDialog>
 #include <QWidget>
 
@@ -21,8 +23,9 @@ QPoint CenteredPosition(const QRect& mainFrame, const QSize& dialogFrame)
 
 int ShowCentered(QDialog& dialog, QWidget* mainWindow)
 {
+    if (auto* fixed = qobject_cast<KorvaneDialog*>(&dialog))
+        fixed->FitTexts();
     if (mainWindow) {
-        dialog.adjustSize();
         dialog.move(CenteredPosition(mainWindow->frameGeometry(), dialog.frameGeometry().size()));
     }
     if (Runner())

@@ -387,7 +387,7 @@ TEST_F(GridTest, RecordingWhosePathIsTooLongForTheKernelIsRefusedWithAMessage)
     ASSERT_TRUE(CopyRecordings(deep, {StampName(0)}));
     Fill(kGroupNormal, 1, false);
     EXPECT_FALSE(library->OpenRecordingFromCell(Cell(kGroupNormal, 0)));
-    EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.PathTooLong")});
+    EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.PathTooLong.Caption")});
     EXPECT_EQ(host.processFinish, 1);
     EXPECT_EQ(host.waitReady, 0);
     EXPECT_EQ(host.channelA.cell, nullptr);

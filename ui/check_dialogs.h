@@ -1,0 +1,27 @@
+#pragma once
+// The two confirmation dialogs: one line (TfrmCheck, the clean's "delete everything?") and two
+// lines (TfrmCheck1, the backup's "replace the folder's files?"). OK gives 1, Cancel 2.
+#include "ui/dialog_base.h"
+
+namespace korvane {
+
+class TfrmCheck : public KorvaneDialog {
+    Q_OBJECT
+public:
+    explicit TfrmCheck(QWidget* parent = nullptr);
+    QLabel* lbInformation = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+};
+
+class TfrmCheck1 : public KorvaneDialog {
+    Q_OBJECT
+public:
+    explicit TfrmCheck1(QWidget* parent = nullptr);
+    QLabel* lbInformation1 = nullptr;
+    QLabel* lbInformation2 = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+};
+
+} // namespace korvane

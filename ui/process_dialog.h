@@ -1,0 +1,56 @@
+#pragma once
+// The progress dialog of the copy and delete jobs. While it is up, tmProcess reads the job's
+// counters once a second, shows "done/total" and the fill bar, and closes the dialog with OK as
+// soon as the viewer is idle again. The stop button asks the job to stop and closes with No.
+// It has no border icons; Esc presses the stop button.
+#include "ui/dialog_base.h"
+
+class QTimer;
+
+namespace korvane {
+
+// What the progress dialog reads from, and asks of, the job that runs behind it.
+class JobProgress {
+public:
+    virtual ~JobProgress() = default;
+    virtual int JobDone() const = 0;     // copy attempts made so far
+    virtual int JobTotal() const = 0;    // files to copy
+    virtual bool ViewerIdle() const = 0; // set again when a job has run to its end
+    virtual void RequestStop() = 0;      // sets both the copy's and the delete's stop flag
+};
+
+class TfrmProcess : public KorvaneDialog {
+    Q_OBJECT
+public:
+    explicit TfrmProcess(QWidget* parent = nullptr);
+
+    // The job the dialog polls (not owned; null: nothing is polled).
+    void SetJob(JobProgress* job) { job_ = job; }
+
+    // Before a showing: the function text, whether "done/total" is shown (a copy) or hidden (a
+    // delete), whether the fill starts from 0; starts tmProcess.
+    void Prepare(const QString& function, bool showCount, bool resetFill);
+
+    QLabel* lbFunction = nullptr;
+    QWidget* plBackground = nullptr;   // white bar, 210 pixels
+    QWidget* plFont = nullptr;         // navy fill from the bar's left edge
+    QPushButton* btnEnd = nullptr;     // hidden, OK
+    QPushButton* btnStop = nullptr;    // No
+    QLabel* lbCopy = nullptr;          // "done/total"
+    QTimer* tmProcess = nullptr;       // 1000 ms, off
+
+    void tmProcessTimer();
+    void btnStopClick();
+    void btnEndClick();
+
+    // Esc presses the stop button.
+    void reject() override;
+
+private:
+    JobProgress* job_ = nullptr;
+};
+
+// The fill's width: done / total of the bar's width, truncated; 0 when total is 0.
+int ProgressFillWidth(int done, int total, int barWidth);
+
+} // namespace korvane

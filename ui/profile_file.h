@@ -1,0 +1,47 @@
+#pragma once
+// The settings file reader: an INI ("profile") file read the way the viewer's texts are looked
+// up. UTF-16 with a byte-order mark or UTF-8; sections and keys compare without regard to ASCII
+// case; only the first section of a name and its first key of a name count; values are trimmed
+// of blanks and tabs, lose one pair of surrounding quotes and are cut at 2047 UTF-16 units.
+// Nothing ever writes the file.
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace korvane {
+
+class ProfileFile {
+public:
+    static constexpr int kValueMax = 2047;
+
+    // Parses file contents; never fails (undecodable bytes become U+FFFD).
+    static ProfileFile Parse(const QByteArray& bytes);
+    // Reads and parses a file; a file that cannot be read gives a profile with no sections.
+    static ProfileFile Read(const QString& path);
+
+    // The value of `key` in the first section named `section`; nothing when either is missing.
+    std::optional<QString> Value(const QString& section, const QString& key) const;
+
+    // GetPrivateProfileString's answer: the value, or `fallback` when it is missing.
+    QString Get(const QString& section, const QString& key, const QString& fallback) const;
+
+    int SectionCount() const { return static_cast<int>(sections_.size()); }
+
+private:
+    struct Entry {
+        QString key;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        std::vector<Entry> entries;
+    };
+    std::vector<Section> sections_;
+};
+
+// The text of a settings file as UTF-16: byte-order marks FF FE (UTF-16LE), FE FF (UTF-16BE),
+// EF BB BF (UTF-8), otherwise UTF-8.
+QString DecodeProfileText(const QByteArray& bytes);
+
+} // namespace korvane

@@ -1,0 +1,113 @@
+#include "ui/text_tables.h"
+
+#include <iterator>
+
+namespace korvane {
+namespace {
+
+const TextRow kMain[] = {
+    {"Menu.File.Caption", "File(&F)", "ファイル(&F)"},
+    {"Menu.FileOpen.Caption", "FileOpen(&O)", "開く(&O)"},
+    {"Menu.Close.Caption", "Close(&X)", "終了(&X)"},
+    {"Menu.Setup.Caption", "Setup(&S)", "設定(&S)"},
+    {"Menu.Continue.Caption", "Continue(&T)", "連続再生(&T)"},
+    {"Menu.Time.Caption", "Time(&D)", "日時表示(&D)"},
+    {"Menu.RouteContinue.Caption", "RouteContinue(&H)", "走行履歴表示(&H)"},
+    {"Menu.CleanApp.Caption", "CleanApp(&C)", "クリーンアップ(&C)"},
+    {"Menu.Backup.Caption", "Backup(&B)", "バックアップ(&B)"},
+    {"Menu.Help.Caption", "Help(&H)", "ヘルプ&(&H)"},
+    {"Menu.About.Caption", "About&(&A)", "バージョン情報(&A)"},
+    {"Main.ProcessTitle.Caption", "Information", "情報"},
+    {"Main.WordNormal.Caption", "Normal", "常 時 録 画"},
+    {"Main.WordEvent.Caption", "Event", "イベント録画"},
+    {"Main.Label.Backup.Caption", "Backup", "ファイル保存中"},
+    {"Main.Btn.Stop.Caption", "Stop", "停 止"},
+};
+
+const TextRow kMessages[kInfoCount] = {
+    {"Main.Info.CheckDelete.Caption", "Do you want to delete all the data in the selected folder?",
+     "選択したフォルダ内のデータを全て削除しますがよろしいですか？"},
+    {"Main.Info.OverMaxFile.Caption", "The maximum number of recordings that can be read was exceeded.",
+     "動画最大読み出し件数を超えてます。"},
+    {"Main.Info.Over240MaxFile.Caption", "Recordings beyond 240 cannot be shown.",
+     "240件を超えたデータは表示できません"},
+    {"Main.Info.FileDeleting.Caption", "Deleting files", "ファイル 削除中"},
+    {"Main.Info.NoExternalDevice.Caption", "The external device is not present.", "外部デバイスが存在しません。"},
+    {"Main.Info.CleanupNotCompleted.Caption", "Cleanup was not completed.", "クリーンアップが完了しなかった。"},
+    {"Main.Info.CleanupCompleted.Caption", "Cleanup is completed.", "クリーンアップが完了しました。"},
+    {"Main.Info.CapacityInsufficient.Caption", "Not enough free space: the data cannot be saved.",
+     "メディア容量が不足しています，保存できません。"},
+    {"Main.Info.FolderAlreadyExists.Caption", "A folder of the same name already exists.",
+     "選択したフォルダ内には同じ名前のフォルダが既にあります。"},
+    {"Main.Info.CopyReplace.Caption", "Copy and replace the files?", "コピーして置き換えてもよろしいですか？"},
+    {"Main.Info.SubdirectoryNotCreated.Caption", "The subfolder cannot be created!", "サブディレクトリを作成できません!"},
+    {"Main.Info.BackupNotCompleted.Caption", "Backup was not completed.", "バックアップが完了しなかった。"},
+    {"Main.Info.BackupCompleted.Caption", "Backup is completed.", "バックアップが完了しました。"},
+    {"Main.Info.CopyFinished.Caption", "Copying has finished.", "コピーが終了しました."},
+    {"Main.Info.SavingFile.Caption", "File Saving!", "ファイル保存中"},
+};
+
+const TextRow kDialogs[] = {
+    {"Dlg.About.Caption", "About", "バージョン情報"},
+    {"Dlg.Backup.Caption", "Backup", "バックアップ"},
+    {"Dlg.Backup.Information.Caption", "Save all the data in the folder", "フォルダ内のデータを全て保存します"},
+    {"Dlg.Backup.SourceFolder.Caption", "Source", "ソースフォルダ:"},
+    {"Dlg.Backup.DestFolder.Caption", "Dest", "保存先:"},
+    {"Dlg.Backup.OK.Caption", "OK", " 実   行"},
+    {"Dlg.Backup,Cancel.Caption", "Cancel", "キャンセル"},
+    {"Dlg.Check.Caption", "Confirm", "確認"},
+    {"Dlg.Check.OK.Caption", "OK", "OK"},
+    {"Dlg.Check.Cancel.Caption", "Cancel", "キャンセル"},
+    {"Dlg.Check.Information.Caption", "Do you want to delete all the data in the selected folder?",
+     "選択したフォルダ内のデータを全て削除しますがよろしいですか？"},
+    {"Dlg.Clean.Caption", "Delete", "クリーンアップ"},
+    {"Dlg.Clean.Information.Caption", "All data in the folder will be deleted", "フォルダ内のデータが全て削除されます"},
+    {"Dlg.Clean.Folder.Caption", "Folder name:", "フォルダ名:"},
+    {"Dlg.Clean.OK.Caption", "OK", "実行"},
+    {"Dlg.Clean.Cancel.Caption", "Cancel", "キャンセル"},
+    {"Dlg.Close.Caption", "Close", "確認"},
+    {"Dlg.Close.OK.Caption", "OK", "OK"},
+    {"Dlg.Close.Cancel.Caption", "Cancel", "キャンセル"},
+    {"Dlg.Close.Information.Caption", "Quit Korvane?", "Korvane を終了しますか？"},
+    {"Dlg.Information.Caption", "Information", "情報"},
+    {"Dlg.Information.OK.Caption", "OK", "OK"},
+    {"Dlg.Information.Information.Caption", "Cleanup is completed.", "クリーンアップが完了しました。"},
+    {"Dlg.Process.Caption", "Information", "情報"},
+    {"Dlg.Process.Stop.Caption", "Stop", "キャンセル"},
+    {"Dlg.Process.Function.Caption", "File Saving!", "ファイル保存中"},
+    {"Dlg.Update.Caption", "Notice", "お知らせ"},
+    {"Dlg.Update.OK.Caption", "OK", "OK"},
+    {"Dlg.Update.Information.Caption",
+     "There is the latest version of viewer software. \n\n Check on the download site.",
+     "最新バーションのビューアーソフトがあります。\n \nダウンロードサイトで確認してください。"},
+    {nullptr, nullptr, "確認"},             // TfrmCheck1 title
+    {nullptr, nullptr, "情報"},             // TfrmInformation1 title
+    {nullptr, nullptr, "OK"},               // TfrmInformation1 btnOk
+    {nullptr, "Korvane", "Korvane"},        // TfrmAbout lbName
+    {nullptr, "Version 1.50", "Version 1.50"},   // TfrmAbout lbVersion
+};
+
+const TextRow kViewer[] = {
+    {keys::kPlaybackFailed, "The recording could not be played:", "録画を再生できませんでした:"},
+    {keys::kPathTooLong,
+     "The path of this recording is too long to play it. Move the folder to a shorter path.",
+     "この録画のパスは長すぎるため再生できません。フォルダを短いパスへ移してください。"},
+};
+
+} // namespace
+
+std::span<const TextRow> MainWindowRows() { return kMain; }
+std::span<const TextRow> MessageRows() { return kMessages; }
+std::span<const TextRow> DialogRows() { return kDialogs; }
+std::span<const TextRow> ViewerRows() { return kViewer; }
+
+const TextRow* FindTextRow(const QString& key)
+{
+    for (auto table : {MainWindowRows(), MessageRows(), DialogRows(), ViewerRows()})
+        for (const TextRow& row : table)
+            if (row.key && key == QLatin1String(row.key))
+                return &row;
+    return nullptr;
+}
+
+} // namespace korvane

@@ -1,0 +1,55 @@
+#pragma once
+// The rows of the text catalogue: each key with its English built-in text (used when the
+// settings file is present but lacks the key or the language's section) and its Japanese
+// built-in text (used when there is no settings file at all).
+#include <QString>
+#include <span>
+
+namespace korvane {
+
+struct TextRow {
+    const char* key;        // null for texts that are never read from the file
+    const char* english;    // UTF-8
+    const char* japanese;   // UTF-8
+};
+
+// The fifteen main-window messages, in the order of their buffers.
+enum class Info {
+    CheckDelete,
+    OverMaxFile,
+    Over240MaxFile,
+    FileDeleting,
+    NoExternalDevice,
+    CleanupNotCompleted,
+    CleanupCompleted,
+    CapacityInsufficient,
+    FolderAlreadyExists,
+    CopyReplace,
+    SubdirectoryNotCreated,
+    BackupNotCompleted,
+    BackupCompleted,
+    CopyFinished,
+    SavingFile,
+};
+inline constexpr int kInfoCount = 15;
+
+// Menus, panels and buttons of the main window, in catalogue order.
+std::span<const TextRow> MainWindowRows();
+// The messages, indexed by Info; keys are "Main.Info.<Name>.Caption".
+std::span<const TextRow> MessageRows();
+// Titles, labels and buttons of the dialogs, in catalogue order.
+std::span<const TextRow> DialogRows();
+// Messages of the viewer that the catalogue carries beyond the rows above, in their fixed order.
+std::span<const TextRow> ViewerRows();
+
+// The row of a key in any of the tables (compared exactly), or null.
+const TextRow* FindTextRow(const QString& key);
+
+// Keys used by the code.
+namespace keys {
+inline constexpr char kUpdateInformation[] = "Dlg.Update.Information.Caption";
+inline constexpr char kPlaybackFailed[] = "Viewer.PlaybackFailed.Caption";
+inline constexpr char kPathTooLong[] = "Library.PathTooLong.Caption";
+} // namespace keys
+
+} // namespace korvane
