@@ -6,12 +6,14 @@
 #include <QTimer>
 
 #include "app/app_shell.h"
+#include "app/map_area.h"
 #include "kernel/control_block.h"
 #include "kernel/playback_channel.h"
 #include "library/group_selector.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
 #include "library/thumbnail_cell.h"
+#include "map/map_view.h"
 #include "platform/message_box.h"
 #include "player/playback_controller.h"
 #include "player/seek_bar.h"
@@ -58,6 +60,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
     connect(window_.miOpen, &QAction::triggered, library_, &RecordingLibrary::OpenFolderCommand);
+    maps_ = CreateMapArea(window_, *player_, this);
 
     // Until a recording plays the seek parts do not take presses.
     seekBar_->SetPartsEnabled(false);
@@ -91,6 +94,7 @@ void Viewer::OpenStartFolder(const QString& folder)
     library_->PrepareWorkingFolder();
     library_->OpenRecordingFolder(folder);
     KillStaleEngines(*player_->currentChannel);
+    maps_->Start();
 }
 
 void Viewer::Layout(const MainLayout& layout)
@@ -114,6 +118,7 @@ void Viewer::Layout(const MainLayout& layout)
     window_.tbVCR->setFixedSize(buttons_->size());
     plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10, static_cast<int>(180 * bar.scale), 24);
     plTime_->raise();
+    maps_->SetGeometry(layout.plMapRoute);
     for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
         if (c->slot && c->slot->ready.load())
             RequestFitVideo(*c);
@@ -183,7 +188,7 @@ void Viewer::ResetTelemetry(bool followMap)
 void Viewer::ResetButtons() { player_->SetControls(TransportSituation::NothingLoaded); }
 
 void Viewer::ShowGroupSelectors(int group) { selectors_->Show(group); }
-void Viewer::PrepareMapsForNewFolder() {}
+void Viewer::PrepareMapsForNewFolder() { maps_->PrepareMapsForNewFolder(); }
 
 void Viewer::SetDataMenusEnabled(bool enabled)
 {
@@ -215,7 +220,7 @@ void Viewer::ClearChannelTelemetry(PlaybackChannel& channel)
 
 void Viewer::DrawChart(const PlaybackChannel&) {}
 
-void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool)
+void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool map)
 {
     // The clock overlay shows the camera's date and time of the moment, when the recording
     // carries it.
@@ -224,10 +229,11 @@ void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool)
     if (tenths >= 0 && tenths < static_cast<std::int64_t>(c.track.samples.size()))
         text = QString::fromStdString(c.track.samples[static_cast<size_t>(tenths)].dateTime);
     plTime_->setText(text.isEmpty() ? QString() : QStringLiteral(" ") + text);
+    maps_->FollowPlayback(c.track, tenths, map);
 }
 
 void Viewer::ShowNoFix() {}
-void Viewer::StartRouteMap() {}
+void Viewer::StartRouteMap() { maps_->StartRouteMap(); }
 void Viewer::SetChartEnabled(bool) {}
 
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)

@@ -14,6 +14,7 @@ class QTimer;
 namespace korvane {
 
 class GroupSelectors;
+class MapView;
 class PlaybackController;
 struct MainLayout;
 class RecordingLibrary;
@@ -46,6 +47,7 @@ public:
     SeekBar& Seek() { return *seekBar_; }
     TransportBar& Buttons() { return *buttons_; }
     QLabel* plTime() const { return plTime_; }
+    MapView* Maps() const { return maps_; }
 
     // LibraryHost
     QWidget* MainWindow() override;
@@ -101,6 +103,7 @@ private:
     QLabel* plTime_ = nullptr;
     GroupSelectors* selectors_ = nullptr;
     bool seekInitialised_ = false;
+    MapView* maps_ = nullptr;
 };
 
 } // namespace korvane
