@@ -263,10 +263,13 @@ TEST_P(UpdateNotice, ShownOncePerRunWhenThePageAnswers)
     Make(Online(QString::fromLatin1(GetParam().page)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->updateCheckPending && view->plMapCaptial()->isVisible(); }, 10000));
     // Later loads check connectivity again but never the update page.
-    Load(QStringLiteral("/card/20250614120000.MP4"), 1);
-    Load(QStringLiteral("/card/20250614120100.MP4"), 1);
+    for (const char* name : {"/card/20250614120000.MP4", "/card/20250614120100.MP4"}) {
+        const int checks = view->connectivityChecks;
+        path = QString::fromLatin1(name);
+        view->StartRouteMap();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->routePending && view->connectivityChecks > checks; }, 10000));
+    }
     EXPECT_EQ(notices, GetParam().notices);
-    EXPECT_GE(view->connectivityChecks, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, UpdateNotice, ::testing::Values(
