@@ -43,6 +43,8 @@ QFrame* MakeMapPanel(QWidget* parent, const char* name)
 {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QString::fromLatin1(name));
+    panel->setAttribute(Qt::WA_NativeWindow);
+    panel->setAttribute(Qt::WA_DontCreateNativeAncestors);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     panel->hide();
@@ -138,6 +140,12 @@ void MapView::StartMapBrowsers()
 {
     if (!wbRoute_)
         return;
+    // A browser's view needs the window it lives in to exist on screen first (the main window
+    // holds native child windows): until then the start waits for the event loop.
+    if (!plMapRoute_->window()->windowHandle()) {
+        QTimer::singleShot(20, this, &MapView::StartMapBrowsers);
+        return;
+    }
     wbCaptial_->load(QUrl(QStringLiteral("about:blank")));
     wbRoute_->load(QUrl(QStringLiteral("about:blank")));
 }

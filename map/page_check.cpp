@@ -56,8 +56,11 @@ void PageCheck::Finished()
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool success = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
-    if (!success)
-        qCDebug(lcMap) << "page check failed:" << reply->url() << status << reply->errorString();
+    // A check repeated while offline fails the same way every time: said once.
+    const QString outcome = success ? QString() : reply->errorString();
+    if (!success && outcome != lastFailure_)
+        qCInfo(lcMap) << "page check failed:" << reply->url() << status << outcome;
+    lastFailure_ = outcome;
     emit navigationCompleted(success, status);
 }
 

@@ -32,6 +32,7 @@ private:
     QNetworkAccessManager& network_;
     QString userAgent_;
     QPointer<QNetworkReply> reply_;
+    QString lastFailure_;
 };
 
 } // namespace korvane

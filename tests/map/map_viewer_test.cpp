@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/app_shell.h"
 #include "app/viewer.h"
 #include "kernel/playback_channel.h"
 #include "library/thumbnail_cell.h"
@@ -73,7 +74,7 @@ protected:
         v.DoubleClick(cell);
         EXPECT_TRUE(QTest::qWaitFor([&] {
             return v.player().playState == 2 && v.player().currentChannel->cell == cell && !maps.routePending &&
-                   maps.plMapRoute()->isVisible();
+                   maps.plMapRoute()->isVisible() && v.shell().flags.viewerIdle;
         }, 15000)) << name.toStdString();
         QVariantMap state;
         (void)QTest::qWaitFor([&] {
