@@ -43,8 +43,6 @@ QFrame* MakeMapPanel(QWidget* parent, const char* name)
 {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QString::fromLatin1(name));
-    panel->setAttribute(Qt::WA_NativeWindow);
-    panel->setAttribute(Qt::WA_DontCreateNativeAncestors);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     panel->hide();
@@ -109,6 +107,11 @@ MapView::MapView(QFrame* plMapBackground, const MapAddresses& addresses, QObject
     btnRoutePlus_->raise();
     btnRouteMinus_->raise();
 
+    // The browsers' views come into being with their first page. They must exist before the
+    // main window gets its native window: a window holding a browser view is composited with
+    // OpenGL, and only a window created that way can show one.
+    StartMapBrowsers();
+
     gmMapRoute_ = new LeafletMap(wbRoute_, addresses_, true, 2, this);
     gmMapCaptial_ = new LeafletMap(wbCaptial_, addresses_, false, 0, this);
     gmMapRoute_->view.zoom = route.routeZoom;
@@ -140,19 +143,12 @@ void MapView::StartMapBrowsers()
 {
     if (!wbRoute_)
         return;
-    // A browser's view needs the window it lives in to exist on screen first (the main window
-    // holds native child windows): until then the start waits for the event loop.
-    if (!plMapRoute_->window()->windowHandle()) {
-        QTimer::singleShot(20, this, &MapView::StartMapBrowsers);
-        return;
-    }
     wbCaptial_->load(QUrl(QStringLiteral("about:blank")));
     wbRoute_->load(QUrl(QStringLiteral("about:blank")));
 }
 
 void MapView::Start()
 {
-    StartMapBrowsers();
     route.routeZoom = 17;
     ShowPanel(Panel::Background);
     mapState = 0;
