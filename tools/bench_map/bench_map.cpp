@@ -30,14 +30,16 @@ QVariantMap PageState(LeafletMap* map)
     return state;
 }
 
-long RssKb(int pid)
+// A "Key:  123 kB" line of a /proc file.
+long ProcKb(const QString& file, const char* key)
 {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return 0;
+    const QByteArray k(key);
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(k))
+            return line.mid(k.size()).trimmed().split(' ').value(0).toLong();
     return 0;
 }
 
@@ -51,7 +53,7 @@ int ParentOf(int pid)
 }
 
 // This process and every process descended from it.
-long TreeRssKb(int root, int* count)
+long TreeKb(int root, int* count, bool proportional)
 {
     std::vector<int> tree{root};
     const QStringList all = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
@@ -69,7 +71,8 @@ long TreeRssKb(int root, int* count)
     }
     long sum = 0;
     for (int pid : tree)
-        sum += RssKb(pid);
+        sum += proportional ? ProcKb(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss:")
+                            : ProcKb(QStringLiteral("/proc/%1/status").arg(pid), "VmRSS:");
     *count = static_cast<int>(tree.size());
     return sum;
 }
@@ -152,11 +155,13 @@ int main(int argc, char** argv)
     std::printf("marker move (sent): median %.0f us, p95 %.0f us\n", idle[idle.size() / 2], idle[idle.size() * 95 / 100]);
     std::printf("marker move (coalesced behind one in flight): median %.0f us, p95 %.0f us\n", busy[busy.size() / 2],
                 busy[busy.size() * 95 / 100]);
-    std::printf("moves sent %d, coalesced %d\n", maps.GMMapRoute()->movesSent, maps.GMMapRoute()->movesCoalesced);
 
     QTest::qWait(1000);
     int processes = 0;
-    const long kb = TreeRssKb(static_cast<int>(QCoreApplication::applicationPid()), &processes);
-    std::printf("resident memory with a route shown: %.0f MB in %d processes (sum of RSS)\n", kb / 1024.0, processes);
+    const int self = static_cast<int>(QCoreApplication::applicationPid());
+    const long rss = TreeKb(self, &processes, false);
+    const long pss = TreeKb(self, &processes, true);
+    std::printf("resident memory with a route shown: %.0f MB sum of RSS, %.0f MB sum of PSS, %d processes\n",
+                rss / 1024.0, pss / 1024.0, processes);
     return 0;
 }
