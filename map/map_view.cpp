@@ -196,6 +196,8 @@ void MapView::PrepareMapsForNewFolder()
     route.currentLine = -1;
 }
 
+void MapView::PrepareMapsForClean() { ShowPanel(Panel::Position); }
+
 void MapView::FollowPlayback(const TelemetryTrack& track, qint64 tenths, bool followMap)
 {
     if (!followMap || !routeMapReady || !gmMapRoute_ || tenths < 0 || tenths >= ScannableSamples(track))

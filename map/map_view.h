@@ -48,6 +48,8 @@ public:
     void StartRouteMap();
     // Another folder was opened: the route lines go.
     void PrepareMapsForNewFolder();
+    // The clean command prepares its view: the position map in front.
+    void PrepareMapsForClean();
     // The playback moved to a position: the marker follows when followMap is set.
     void FollowPlayback(const TelemetryTrack& track, qint64 tenths, bool followMap);
     // The route history menu command (also Ctrl+H).

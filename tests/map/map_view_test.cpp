@@ -254,6 +254,15 @@ TEST_F(MapViewTest, TextTrackWithoutFixShowsThePositionMap)
     EXPECT_FALSE(view->plMapRoute()->isVisible());
 }
 
+TEST_F(MapViewTest, CleanShowsThePositionMap)
+{
+    Make(Online());
+    view->PrepareMapsForClean();
+    EXPECT_TRUE(view->plMapCaptial()->isVisible());
+    EXPECT_FALSE(view->plMapBackground()->isVisible());
+    EXPECT_FALSE(view->plMapRoute()->isVisible());
+}
+
 struct UpdateCase { const char* page; int notices; };
 
 class UpdateNotice : public MapViewTest, public ::testing::WithParamInterface<UpdateCase> {};
