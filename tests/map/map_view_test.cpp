@@ -254,6 +254,28 @@ TEST_F(MapViewTest, TextTrackWithoutFixShowsThePositionMap)
     EXPECT_FALSE(view->plMapRoute()->isVisible());
 }
 
+TEST_F(MapViewTest, GoingOfflineAfterBeingOnlineKeepsThePositionMapAndDrawsLater)
+{
+    MapAddresses a = Online();
+    a.connectivityUrl = server->Url(QStringLiteral("/switched/"));
+    server->SetOnline(true);
+    Make(a);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->plMapCaptial()->isVisible(); }, 10000));
+    server->SetOnline(false);
+    const int checks = view->connectivityChecks;
+    path = QStringLiteral("/card/20250614120000.MP4");
+    view->StartRouteMap();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->connectivityChecks > checks + 3; }, 10000));
+    // Offline once online before: the position map stays, no black panel, the route waits.
+    EXPECT_TRUE(view->plMapCaptial()->isVisible());
+    EXPECT_FALSE(view->plMapBackground()->isVisible());
+    EXPECT_TRUE(view->routePending);
+    server->SetOnline(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->plMapRoute()->isVisible() && !view->routePending; }, 10000));
+    EXPECT_FALSE(view->tmGMMap.isActive());
+    server->SetOnline(false);
+}
+
 TEST_F(MapViewTest, CleanShowsThePositionMap)
 {
     Make(Online());

@@ -47,6 +47,15 @@ QStringList TileServer::Requests() const
     return paths;
 }
 
+void TileServer::SetOnline(bool online)
+{
+    QFile flag(dir_.filePath(QStringLiteral("online")));
+    if (online)
+        flag.open(QIODevice::WriteOnly);
+    else
+        flag.remove();
+}
+
 void TileServer::ClearLog() { QFile::remove(dir_.filePath(QStringLiteral("requests.log"))); }
 
 int TileServer::ClosedPort()

@@ -19,6 +19,8 @@ public:
     // Lines of the log (path and user agent).
     QStringList Log() const;
     void ClearLog();
+    // Whether /switched/ answers 200 (online) or 503.
+    void SetOnline(bool online);
     // A loopback port nobody listens on.
     static int ClosedPort();
 

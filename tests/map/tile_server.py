@@ -7,9 +7,11 @@ command line, and ends when its standard input closes.
   /connected/                            200
   /update/                               200 (a newer version is published)
   /moved/                                302 to /connected/
+  /switched/                             200 while a file "online" lies beside the log, else 503
   anything else                          404
 """
 import http.server
+import os
 import struct
 import sys
 import threading
@@ -52,6 +54,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send(200, TILES[parts[0]], 'image/png')
         elif self.path in ('/connected/', '/update/'):
             self.send(200, b'<html><body>ok</body></html>')
+        elif self.path == '/switched/':
+            self.send(200 if os.path.exists(os.path.join(os.path.dirname(LOG), 'online')) else 503)
         elif self.path == '/moved/':
             self.send(302, extra={'Location': '/connected/'})
         else:
