@@ -15,6 +15,7 @@
 #include "platform/language_id.h"
 #include "platform/message_box.h"
 #include "library/library_texts.h"
+#include "map/map_texts.h"
 #include "ui/about_dialog.h"
 #include "ui/close_dialog.h"
 #include "ui/dialog_family.h"
@@ -122,6 +123,7 @@ void AppShell::StartViewer()
     languageSection = Catalogue().languageSection;
     LoadMainTexts(window_);
     SetLibraryTextSource([](const QString& key) { return CatalogueText(key); });
+    SetMapTextSource([](const QString& key) { return CatalogueText(key); });
 
     viewer_->SetUpChannels(programFolder);
 

@@ -4,10 +4,12 @@
 
 #include "app/app_shell.h"
 #include "app/command_line.h"
+#include "map/browser_setup.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv)
 {
+    korvane::PrepareBrowserEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     korvane::ProcessRole role = korvane::MakeProcessRole(QApplication::arguments().mid(1));

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/app_shell.h"
+#include "app/map_area.h"
 #include "app/telemetry_hookup.h"
 #include "kernel/control_block.h"
 #include "kernel/playback_channel.h"
@@ -13,10 +14,12 @@
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
 #include "library/thumbnail_cell.h"
+#include "map/map_view.h"
 #include "platform/message_box.h"
 #include "player/playback_controller.h"
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
+#include "telemetry_view/telemetry_display.h"
 #include "ui/dialog_family.h"
 #include "ui/main_layout.h"
 #include "ui/main_window.h"
@@ -62,6 +65,10 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
     connect(window_.miOpen, &QAction::triggered, library_, &RecordingLibrary::OpenFolderCommand);
+    maps_ = CreateMapArea(window_, *player_, this);
+    telemetry_->Display().followMap = [this](const TelemetryTrack& track, int index) {
+        maps_->FollowPlayback(track, index, true);
+    };
 
     // Until a recording plays the seek parts do not take presses.
     seekBar_->SetPartsEnabled(false);
@@ -96,6 +103,7 @@ void Viewer::OpenStartFolder(const QString& folder, const QString& recordingFold
     library_->PrepareWorkingFolder();
     library_->OpenRecordingFolder(recordings);
     KillStaleEngines(*player_->currentChannel);
+    maps_->Start();
 }
 
 void Viewer::Layout(const MainLayout& layout)
@@ -120,6 +128,7 @@ void Viewer::Layout(const MainLayout& layout)
     plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10, static_cast<int>(180 * bar.scale), 24);
     plTime_->raise();
     telemetry_->Layout();
+    maps_->SetGeometry(layout.plMapRoute);
     for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
         if (c->slot && c->slot->ready.load())
             RequestFitVideo(*c);
@@ -190,7 +199,7 @@ void Viewer::ResetTelemetry(bool followMap)
 void Viewer::ResetButtons() { player_->SetControls(TransportSituation::NothingLoaded); }
 
 void Viewer::ShowGroupSelectors(int group) { selectors_->Show(group); }
-void Viewer::PrepareMapsForNewFolder() {}
+void Viewer::PrepareMapsForNewFolder() { maps_->PrepareMapsForNewFolder(); }
 
 void Viewer::SetDataMenusEnabled(bool enabled)
 {
@@ -228,7 +237,7 @@ void Viewer::ShowReadoutsAt(std::int64_t tenths, bool cursor, bool g, bool map)
 }
 
 void Viewer::ShowNoFix() { telemetry_->ShowNoFix(); }
-void Viewer::StartRouteMap() {}
+void Viewer::StartRouteMap() { maps_->StartRouteMap(); }
 void Viewer::SetChartEnabled(bool enabled) { telemetry_->SetChartEnabled(enabled); }
 
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)

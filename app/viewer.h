@@ -14,6 +14,7 @@ class QTimer;
 namespace korvane {
 
 class GroupSelectors;
+class MapView;
 class PlaybackController;
 struct MainLayout;
 class RecordingLibrary;
@@ -50,6 +51,7 @@ public:
     TransportBar& Buttons() { return *buttons_; }
     QLabel* plTime() const { return plTime_; }
     TelemetryHookup& Telemetry() { return *telemetry_; }
+    MapView* Maps() const { return maps_; }
 
     // LibraryHost
     QWidget* MainWindow() override;
@@ -106,6 +108,7 @@ private:
     GroupSelectors* selectors_ = nullptr;
     TelemetryHookup* telemetry_ = nullptr;
     bool seekInitialised_ = false;
+    MapView* maps_ = nullptr;
 };
 
 } // namespace korvane

@@ -39,7 +39,15 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
     // Wait until the first viewer holds its lock.
     for (int i = 0; i < 100 && !QFileInfo::exists(runtime.path() + QStringLiteral("/korvane.lock")); ++i)
         QThread::msleep(50);
-    QThread::msleep(500);
+    // The first viewer settles (its browsers create their folders) before the second starts.
+    auto settled = Snapshot(runtime.path());
+    for (int i = 0; i < 40; ++i) {
+        QThread::msleep(500);
+        const auto now = Snapshot(runtime.path());
+        if (now == settled)
+            break;
+        settled = now;
+    }
     const auto before = Snapshot(runtime.path());
     const auto workBefore = Snapshot(work.path());
 

@@ -20,6 +20,9 @@ namespace korvane {
 ViewerHarness::ViewerHarness(const QString& folder)
 {
     qputenv("XDG_CACHE_HOME", (runtime_.path() + QStringLiteral("/cache")).toUtf8());
+    // The maps never reach the internet from a test: offline unless the test names a server.
+    if (!qEnvironmentVariableIsSet("KORVANE_CONNECTIVITY_URL"))
+        qputenv("KORVANE_CONNECTIVITY_URL", "http://127.0.0.1:9/");
     qputenv("KORVANE_CONTROL_BLOCK", QByteArray("KorvanePlayerTest") + QByteArray::number(getpid()));
     SetKernelExecutable(QStringLiteral(KORVANE_BINARY));
     SetMessageSink(this);

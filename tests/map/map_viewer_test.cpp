@@ -1,0 +1,148 @@
+// The real viewer with its map area: a sample recording's route drawn on the route map, its
+// marker following the real playback, one-minute neighbours joined into one line.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "kernel/playback_channel.h"
+#include "library/thumbnail_cell.h"
+#include "map/leaflet_map.h"
+#include "map/map_view.h"
+#include "player/playback_controller.h"
+#include "tile_server.h"
+#include "ui/main_window.h"
+#include "viewer_harness.h"
+
+using namespace korvane;
+
+namespace {
+
+QVariantMap PageState(LeafletMap* map)
+{
+    QVariantMap state;
+    bool done = false;
+    map->QueryState([&](const QVariantMap& s) { state = s; done = true; });
+    (void)QTest::qWaitFor([&] { return done; }, 5000);
+    return state;
+}
+
+ThumbnailCell* CellNamed(ViewerHarness& v, const QString& name)
+{
+    for (int i = 0; i < 12; ++i)
+        if (ThumbnailCell* c = v.NormalCell(i); c && c->FileName() == name)
+            return c;
+    return nullptr;
+}
+
+} // namespace
+
+class MapViewer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs the X display of the test script";
+        ASSERT_TRUE(server.Running());
+        const QString samples = QStringLiteral(KORVANE_SAMPLES_DIR);
+        for (const char* name : {"20250614080000.MP4", "20250614080100.MP4", "20250614080200.MP4"}) {
+            const QString from = samples + QLatin1Char('/') + QLatin1String(name);
+            if (!QFile::exists(from))
+                GTEST_SKIP() << "sample card missing: build the samples target";
+            ASSERT_TRUE(QFile::copy(from, card.filePath(QLatin1String(name))));
+        }
+        qputenv("KORVANE_TERRAIN_TILES", server.Url(QStringLiteral("/terrain/{z}/{x}/{y}.png")).toUtf8());
+        qputenv("KORVANE_STREET_TILES", server.Url(QStringLiteral("/street/{z}/{x}/{y}.png")).toUtf8());
+        qputenv("KORVANE_CONNECTIVITY_URL", server.Url(QStringLiteral("/connected/")).toUtf8());
+        qputenv("KORVANE_UPDATE_URL", server.Url(QStringLiteral("/update/")).toUtf8());
+    }
+
+    // Double-clicks a recording and waits until its route is on the page with `lines` lines.
+    QVariantMap PlayAndWaitForRoute(ViewerHarness& v, const QString& name, int lines)
+    {
+        ThumbnailCell* cell = CellNamed(v, name);
+        EXPECT_NE(cell, nullptr) << name.toStdString();
+        if (!cell)
+            return {};
+        MapView& maps = *v.viewer().Maps();
+        v.DoubleClick(cell);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return v.player().playState == 2 && v.player().currentChannel->cell == cell && !maps.routePending &&
+                   maps.plMapRoute()->isVisible() && v.shell().flags.viewerIdle;
+        }, 15000)) << name.toStdString();
+        QVariantMap state;
+        (void)QTest::qWaitFor([&] {
+            state = PageState(maps.GMMapRoute());
+            return state.value(QStringLiteral("lines")).toInt() == lines;
+        }, 10000);
+        return state;
+    }
+
+    TileServer server;
+    QTemporaryDir card;
+};
+
+TEST_F(MapViewer, SampleRouteIsDrawnAndTheMarkerFollowsPlayback)
+{
+    ViewerHarness v(card.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    MapView& maps = *v.viewer().Maps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return maps.plMapCaptial()->isVisible(); }, 15000));
+    // The update page answers: the notice once.
+    EXPECT_EQ(v.messages.count(QStringLiteral("A newer version of Korvane is available.")), 1);
+
+    const QVariantMap route = PlayAndWaitForRoute(v, QStringLiteral("20250614080000.MP4"), 1);
+    const TelemetryTrack& track = v.player().currentChannel->track;
+    ASSERT_EQ(track.dataType, DataTypeSubtitle);
+    ASSERT_GE(maps.route.firstFixIndex, 0);
+    EXPECT_GT(route.value(QStringLiteral("points")).toList().value(0).toInt(), 100);
+    EXPECT_EQ(route.value(QStringLiteral("zoom")).toInt(), 17);
+    const TelemetrySample& first = track.samples[maps.route.firstFixIndex];
+    const QVariantList centre = route.value(QStringLiteral("center")).toList();
+    EXPECT_NEAR(centre.value(0).toDouble(), first.latitude, 1e-4);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        for (const QString& p : server.Requests())
+            if (p.startsWith(QStringLiteral("/terrain/17/")))
+                return true;
+        return false;
+    }, 10000));
+
+    // The marker follows the playing recording.
+    QVariantMap a;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        a = PageState(maps.GMMapRoute());
+        return a.value(QStringLiteral("markersAuto")).toBool();
+    }, 10000));
+    QTest::qWait(1500);
+    const QVariantMap b = PageState(maps.GMMapRoute());
+    EXPECT_NE(a.value(QStringLiteral("marker0Shown")), b.value(QStringLiteral("marker0Shown")));
+    EXPECT_EQ(v.messages.count(QStringLiteral("A newer version of Korvane is available.")), 1);
+}
+
+TEST_F(MapViewer, NeighbouringMinutesJoinWithRouteHistoryOn)
+{
+    ViewerHarness v(card.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    MapView& maps = *v.viewer().Maps();
+    v.window().miRouteContinue->trigger();   // history on
+    ASSERT_TRUE(maps.routeContinue);
+    PlayAndWaitForRoute(v, QStringLiteral("20250614080000.MP4"), 1);
+    const QVariantMap joined = PlayAndWaitForRoute(v, QStringLiteral("20250614080100.MP4"), 1);
+    EXPECT_EQ(joined.value(QStringLiteral("lines")).toInt(), 1);
+    QTest::qWait(150);   // past the self-closing pause of the history toggle
+    v.window().miRouteContinue->trigger();   // history off: every load starts empty
+    EXPECT_FALSE(maps.routeContinue);
+    const QVariantMap fresh = PlayAndWaitForRoute(v, QStringLiteral("20250614080000.MP4"), 1);
+    EXPECT_EQ(fresh.value(QStringLiteral("points")).toList().size(), 1);
+    QTest::qWait(150);
+    v.window().miRouteContinue->trigger();   // history on again
+    // 08:02 after 08:00: not the next minute, a new line beside the old one.
+    const QVariantMap split = PlayAndWaitForRoute(v, QStringLiteral("20250614080200.MP4"), 2);
+    EXPECT_EQ(split.value(QStringLiteral("lines")).toInt(), 2);
+}
