@@ -7,13 +7,13 @@
 
 #include "app/app_shell.h"
 #include "kernel/control_block.h"
-#include "kernel/playback_channel.h"
 #include "library/group_selector.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
-#include "library/thumbnail_cell.h"
 #include "platform/message_box.h"
+#include "player/playback_channel.h"
 #include "player/playback_controller.h"
+#include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
 #include "ui/main_layout.h"
@@ -24,8 +24,10 @@ namespace korvane {
 Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double displayScale)
     : QObject(&window), window_(window), flags_(flags), tmProcessFinish_(tmProcessFinish)
 {
+    library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
     buttons_ = new TransportBar(window_.tbVCR);
-    player_ = new PlaybackController(*this, *buttons_, this);
+    player_ = new PlaybackController(*this, *buttons_, *library_, this);
+    player_->SetVideoArea(window_.plVCRBackGround);
     seekWidget_ = new SkinScrollBarWidget(false, true, window_.plVCRControl);
     seekWidget_->setObjectName(QStringLiteral("tbVCR_Back"));
     seekWidget_->SetDisplayScale(displayScale);
@@ -50,14 +52,14 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     player_->SetTimePanel(plTime_, window_.miTime);
     window_.miTime->setChecked(true);
 
-    library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
     selectors_ = new GroupSelectors(window_.plInformation);
     connect(selectors_, &GroupSelectors::pictureClicked, library_, &RecordingLibrary::GroupPictureClicked);
     connect(selectors_, &GroupSelectors::wordClicked, library_, &RecordingLibrary::GroupWordClicked);
 
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
-    connect(window_.miOpen, &QAction::triggered, library_, &RecordingLibrary::OpenFolderCommand);
+    connect(window_.miOpen, &QAction::triggered, &player_->Opener(), &RecordingOpener::OpenFolderCommand);
+    ConnectDisplays();
 
     // Until a recording plays the seek parts do not take presses.
     seekBar_->SetPartsEnabled(false);
@@ -127,7 +129,7 @@ void Viewer::CloseChannels()
 
 void Viewer::PauseIfPlaying()
 {
-    if (player_->playState == 2)
+    if (player_->playState == PlayState::Playing)
         player_->tbPauseClick();
 }
 
@@ -139,49 +141,25 @@ void Viewer::Shutdown()
     EndLaunchedKernels(1500);
 }
 
-// LibraryHost
+void Viewer::ConnectDisplays()
+{
+    // What each display needs, and where it comes from:
+    //   PlaybackController::recordingLoaded    the chart is drawn, the route map starts
+    //   PlaybackController::telemetryPosition  clock overlay, chart cursor, read-outs, maps
+    //   PlaybackController::playStateChanged   a stop shows "no fix"
+    //   PlaybackController::playerReset        empty chart, "no fix" (telemetry), maps follow
+    //   PlaybackController::seekEnabledChanged the chart takes presses or not
+    //   RecordingLibrary::folderOpening        the maps prepare for a new folder
+    connect(player_, &PlaybackController::telemetryPosition, this, [this](qint64 tenths) { ShowClockAt(tenths); });
+    connect(library_, &RecordingLibrary::folderOpening, this, &Viewer::PrepareMapsForNewFolder);
+}
+
+// LibraryHost and PlayerHost
 
 QWidget* Viewer::MainWindow() { return &window_; }
-PlaybackChannel& Viewer::CurrentChannel() { return *player_->currentChannel; }
 bool Viewer::ViewerIdle() const { return flags_.viewerIdle; }
 void Viewer::SetViewerIdle(bool idle) { flags_.viewerIdle = idle; }
 void Viewer::StartProcessFinish() { tmProcessFinish_.start(); }
-void Viewer::StopPlayback() { player_->tbStopClick(); }
-void Viewer::StartPlayback() { player_->tbPlayClick(); }
-void Viewer::StartWaitReady() { player_->StartWaitReady(); }
-void Viewer::SetSelectedCell(ThumbnailCell* cell) { player_->selectedCell = cell; }
-
-void Viewer::HaltPlayerForOpen()
-{
-    player_->tmSystem.stop();
-    player_->SetSeekEnabled(false);
-}
-
-void Viewer::ShowTimePanelPerMenu() { plTime_->setVisible(window_.miTime->isChecked()); }
-
-void Viewer::ResetVideo()
-{
-    window_.imgVCR1->hide();
-    window_.imgVCR2->hide();
-    window_.plVCRBackGround->show();
-    ReleaseChannel(player_->channelA);
-    ReleaseChannel(player_->channelB);
-    plTime_->hide();
-}
-
-void Viewer::ResetTelemetry(bool followMap)
-{
-    parser_.Reset();
-    PlaybackChannel& c = *player_->currentChannel;
-    ClearChannelTelemetry(c);
-    c.duration = 0;
-    c.durationSeconds = 0;
-    player_->ShowTelemetryAt(0, true, true, true, followMap);
-    ShowNoFix();
-}
-
-void Viewer::ResetButtons() { player_->SetControls(TransportSituation::NothingLoaded); }
-
 void Viewer::ShowGroupSelectors(int group) { selectors_->Show(group); }
 void Viewer::PrepareMapsForNewFolder() {}
 
@@ -196,26 +174,9 @@ void Viewer::ShowInformation2(const QString& first, const QString& second)
     ShowMessageBox(QStringLiteral("情報"), first + QLatin1Char('\n') + second, BoxIcon::Information);
 }
 
-// PlayerHost
-
 bool Viewer::QuitConfirmed() const { return flags_.quitConfirmed; }
-void Viewer::HighlightCell(ThumbnailCell* cell, bool scroll) { library_->HighlightCell(cell, scroll); }
-void Viewer::ClearHighlight() { library_->ClearHighlight(); }
-ThumbnailCell* Viewer::NextCell(ThumbnailCell* cell) { return library_->NextCell(cell); }
-void Viewer::SetCellsReady(bool ready) { library_->SetGridsReady(ready); }
-void Viewer::SetFileBarsToTop() { library_->SetFileBarsToTop(); }
-bool Viewer::OpenRecordingFromCell(ThumbnailCell* cell) { return library_->OpenRecordingFromCell(cell); }
 
-void Viewer::ClearChannelTelemetry(PlaybackChannel& channel)
-{
-    channel.track.Clear();
-    channel.lines.clear();
-    channel.currentSample = TelemetrySample{};
-}
-
-void Viewer::DrawChart(const PlaybackChannel&) {}
-
-void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool)
+void Viewer::ShowClockAt(qint64 tenths)
 {
     // The clock overlay shows the camera's date and time of the moment, when the recording
     // carries it.
@@ -225,10 +186,6 @@ void Viewer::ShowReadoutsAt(std::int64_t tenths, bool, bool, bool)
         text = QString::fromStdString(c.track.samples[static_cast<size_t>(tenths)].dateTime);
     plTime_->setText(text.isEmpty() ? QString() : QStringLiteral(" ") + text);
 }
-
-void Viewer::ShowNoFix() {}
-void Viewer::StartRouteMap() {}
-void Viewer::SetChartEnabled(bool) {}
 
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
 {

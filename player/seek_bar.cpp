@@ -54,7 +54,7 @@ void SeekBar::RequestSeekToBar()
 bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
 {
     const bool idle = !viewerIdle || viewerIdle();
-    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->cell || !idle ||
+    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->ref.IsValid() || !idle ||
         tmMouseUp.isActive())
         return false;
     if (seekDragging)
@@ -142,11 +142,11 @@ void SeekBar::tmMouseUpTimer()
     if (hideTimeThumb)
         hideTimeThumb();
     switch (player_.playState) {
-    case 2:
+    case PlayState::Playing:
         RequestPlay(*player_.currentChannel);
         player_.tmSystem.start();
         break;
-    case 1:
+    case PlayState::Paused:
         RequestPause(*player_.currentChannel);
         break;
     default:

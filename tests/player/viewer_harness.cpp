@@ -6,7 +6,7 @@
 
 #include "app/app_shell.h"
 #include "app/viewer.h"
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_cell.h"
 #include "player/playback_controller.h"
