@@ -1,4 +1,5 @@
 #include "kernel/media_graph_player.h"
+#include "kernel/kernel_log.h"
 #include "kernel/time_units.h"
 
 #include "platform/message_box.h"
@@ -98,6 +99,7 @@ bool MediaGraphPlayer::Open(const QString& path, int activity)
 bool MediaGraphPlayer::FailBuild(int code)
 {
     lastBuildError_ = code;
+    qCWarning(lcKernel, "building the graph failed: error 0x%04X", code);
     ShowErrorNumber(code);
     return false;
 }
@@ -318,7 +320,7 @@ void MediaGraphPlayer::Release()
 bool MediaGraphPlayer::Run()
 {
     if (!pipeline_ || gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        ShowErrorNumber(0x4001);
+        qCDebug(lcKernel) << "the graph refused to run" << mediaPath;
         return false;
     }
     stopped_ = false;

@@ -138,7 +138,7 @@ struct Viewer {
     }
     ~Viewer()
     {
-        ReleaseChannel(channel);
+        ReleaseKernel(channel);
         EndLaunchedKernels(2000);
         CloseControlBlock();
         platform::RemoveSharedMemory(qEnvironmentVariable("KORVANE_CONTROL_BLOCK").toStdString());
@@ -150,7 +150,7 @@ struct Viewer {
     void ReleaseAndWait()
     {
         const pid_t pid = channel.kernelPid;
-        ReleaseChannel(channel);
+        ReleaseKernel(channel);
         platform::WaitChildEnded(pid, 3000);
     }
 };
