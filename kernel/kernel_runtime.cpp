@@ -260,12 +260,12 @@ void KernelRuntime::KernelTick()
     }
     // 5. Command.
     int32_t command = slot->command.load();
-    if (command == 2) {
+    if (command == ToSlot(KernelCommand::FitVideo)) {
         player.FitVideo();
-        slot->command.compare_exchange_strong(command, -1);
-    } else if (command == 1) {
+        slot->command.compare_exchange_strong(command, ToSlot(KernelCommand::None));
+    } else if (command == ToSlot(KernelCommand::Close)) {
         StartCloseTimer();
-        slot->command.compare_exchange_strong(command, -1);
+        slot->command.compare_exchange_strong(command, ToSlot(KernelCommand::None));
     }
     // 6. Request.
     int32_t request = slot->requestedState.load();

@@ -1,5 +1,6 @@
 #include "kernel/media_graph_player.h"
 #include "kernel/kernel_log.h"
+#include "kernel/kernel_state.h"
 #include "kernel/time_units.h"
 
 #include "platform/message_box.h"
@@ -415,11 +416,11 @@ bool MediaGraphPlayer::GetState(int timeoutMs, int32_t& state)
         GST_STATE_CHANGE_FAILURE)
         return false;
     if (current == GST_STATE_PLAYING)
-        state = 2;
+        state = ToSlot(GraphState::Running);
     else if (current == GST_STATE_PAUSED)
-        state = stopped_ ? 0 : 1;
+        state = ToSlot(stopped_ ? GraphState::Stopped : GraphState::Paused);
     else
-        state = 0;
+        state = ToSlot(GraphState::Stopped);
     return true;
 }
 
