@@ -2,7 +2,7 @@
 
 #include <QAction>
 
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "map/map_addresses.h"
 #include "map/map_view.h"
 #include "platform/message_box.h"

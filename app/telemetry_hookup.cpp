@@ -4,9 +4,10 @@
 #include <QFrame>
 #include <QLabel>
 
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "library/skin_scroll_bar_widget.h"
 #include "player/playback_controller.h"
+#include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "telemetry_view/chart_strip.h"
 #include "telemetry_view/telemetry_display.h"
@@ -15,9 +16,9 @@
 namespace korvane {
 
 TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar,
-                                 SkinScrollBarWidget& seekWidget, const bool& gpsSeen, QLabel* plTime,
+                                 SkinScrollBarWidget& seekWidget, QLabel* plTime,
                                  double displayScale)
-    : QObject(&window), window_(window), player_(player), gpsSeen_(gpsSeen)
+    : QObject(&window), window_(window), player_(player)
 {
     display_ = new TelemetryDisplay(window_.plCurve, displayScale, static_cast<int>(displayScale * 100 + 0.5));
 
@@ -65,7 +66,7 @@ void TelemetryHookup::ShowAt(std::int64_t tenths, bool cursor, bool g, bool map)
     source.track = &c.track;
     source.lines = &c.lines;
     source.durationTenths = player_.durationTenths;
-    source.gpsSeen = gpsSeen_;
+    source.gpsSeen = player_.Opener().GpsSeen();
     display_->ShowTelemetryAt(source, tenths, cursor, g, map);
 }
 

@@ -20,7 +20,7 @@ class TelemetryHookup : public QObject {
     Q_OBJECT
 public:
     TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar, SkinScrollBarWidget& seekWidget,
-                    const bool& gpsSeen, QLabel* plTime, double displayScale);
+                    QLabel* plTime, double displayScale);
 
     void Layout();
     void DrawChart(const PlaybackChannel& channel);
@@ -34,7 +34,6 @@ public:
 private:
     TfrmMain& window_;
     PlaybackController& player_;
-    const bool& gpsSeen_;
     TelemetryDisplay* display_ = nullptr;
     QLabel* plTimeThumb_ = nullptr;
 };

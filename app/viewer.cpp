@@ -9,29 +9,31 @@
 #include "app/map_area.h"
 #include "app/telemetry_hookup.h"
 #include "kernel/control_block.h"
-#include "kernel/playback_channel.h"
 #include "library/group_selector.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
-#include "library/thumbnail_cell.h"
-#include "map/map_view.h"
 #include "platform/message_box.h"
+#include "player/playback_channel.h"
 #include "player/playback_controller.h"
+#include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
+#include "map/map_view.h"
 #include "telemetry_view/telemetry_display.h"
 #include "ui/dialog_family.h"
+#include "ui/text_catalogue.h"
 #include "ui/main_layout.h"
 #include "ui/main_window.h"
-#include "ui/text_catalogue.h"
 
 namespace korvane {
 
 Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double displayScale)
     : QObject(&window), window_(window), flags_(flags), tmProcessFinish_(tmProcessFinish)
 {
+    library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
     buttons_ = new TransportBar(window_.tbVCR);
-    player_ = new PlaybackController(*this, *buttons_, this);
+    player_ = new PlaybackController(*this, *buttons_, *library_, this);
+    player_->SetVideoArea(window_.plVCRBackGround);
     seekWidget_ = new SkinScrollBarWidget(false, true, window_.plVCRControl);
     seekWidget_->setObjectName(QStringLiteral("tbVCR_Back"));
     seekWidget_->SetDisplayScale(displayScale);
@@ -54,21 +56,18 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     plTime_->setFont(QFont(QStringLiteral("Arial"), 12));
     plTime_->hide();
     player_->SetTimePanel(plTime_, window_.miTime);
-    telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, gpsSeen_, plTime_, displayScale);
+    telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, plTime_, displayScale);
     window_.miTime->setChecked(true);
 
-    library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
     selectors_ = new GroupSelectors(window_.plInformation);
     connect(selectors_, &GroupSelectors::pictureClicked, library_, &RecordingLibrary::GroupPictureClicked);
     connect(selectors_, &GroupSelectors::wordClicked, library_, &RecordingLibrary::GroupWordClicked);
 
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
-    connect(window_.miOpen, &QAction::triggered, library_, &RecordingLibrary::OpenFolderCommand);
+    connect(window_.miOpen, &QAction::triggered, &player_->Opener(), &RecordingOpener::OpenFolderCommand);
     maps_ = CreateMapArea(window_, *player_, this);
-    telemetry_->Display().followMap = [this](const TelemetryTrack& track, int index) {
-        maps_->FollowPlayback(track, index, true);
-    };
+    ConnectDisplays();
 
     // Until a recording plays the seek parts do not take presses.
     seekBar_->SetPartsEnabled(false);
@@ -142,7 +141,7 @@ void Viewer::CloseChannels()
 
 void Viewer::PauseIfPlaying()
 {
-    if (player_->playState == 2)
+    if (player_->playState == PlayState::Playing)
         player_->tbPauseClick();
 }
 
@@ -154,50 +153,44 @@ void Viewer::Shutdown()
     EndLaunchedKernels(1500);
 }
 
-// LibraryHost
+void Viewer::ConnectDisplays()
+{
+    // What each display needs, and where it comes from:
+    //   PlaybackController::recordingLoaded    the chart is drawn, the route map starts
+    //   PlaybackController::telemetryPosition  clock overlay, chart cursor, read-outs, maps
+    //   PlaybackController::playStateChanged   a stop shows "no fix"
+    //   PlaybackController::playerReset        empty chart, "no fix" (telemetry), maps follow
+    //   PlaybackController::seekEnabledChanged the chart takes presses or not
+    //   RecordingLibrary::folderOpening        the maps prepare for a new folder
+    connect(player_, &PlaybackController::recordingLoaded, this, [this](const LoadedRecording&) {
+        telemetry_->DrawChart(*player_->currentChannel);
+        maps_->StartRouteMap();
+    });
+    connect(player_, &PlaybackController::telemetryPosition, this,
+            [this](qint64 tenths, bool, bool cursor, bool g, bool map) { telemetry_->ShowAt(tenths, cursor, g, map); });
+    connect(player_, &PlaybackController::playStateChanged, this, [this](PlayState state) {
+        if (state == PlayState::Stopped)
+            telemetry_->ShowNoFix();
+    });
+    connect(player_, &PlaybackController::playerReset, this, [this](bool telemetry, bool) {
+        if (!telemetry)
+            return;
+        telemetry_->DrawChart(*player_->currentChannel);
+        telemetry_->ShowNoFix();
+    });
+    connect(player_, &PlaybackController::seekEnabledChanged, telemetry_, &TelemetryHookup::SetChartEnabled);
+    telemetry_->Display().followMap = [this](const TelemetryTrack& track, int index) {
+        maps_->FollowPlayback(track, index, true);
+    };
+    connect(library_, &RecordingLibrary::folderOpening, this, &Viewer::PrepareMapsForNewFolder);
+}
+
+// LibraryHost and PlayerHost
 
 QWidget* Viewer::MainWindow() { return &window_; }
-PlaybackChannel& Viewer::CurrentChannel() { return *player_->currentChannel; }
 bool Viewer::ViewerIdle() const { return flags_.viewerIdle; }
 void Viewer::SetViewerIdle(bool idle) { flags_.viewerIdle = idle; }
 void Viewer::StartProcessFinish() { tmProcessFinish_.start(); }
-void Viewer::StopPlayback() { player_->tbStopClick(); }
-void Viewer::StartPlayback() { player_->tbPlayClick(); }
-void Viewer::StartWaitReady() { player_->StartWaitReady(); }
-void Viewer::SetSelectedCell(ThumbnailCell* cell) { player_->selectedCell = cell; }
-
-void Viewer::HaltPlayerForOpen()
-{
-    player_->tmSystem.stop();
-    player_->SetSeekEnabled(false);
-}
-
-void Viewer::ShowTimePanelPerMenu() { plTime_->setVisible(window_.miTime->isChecked()); }
-
-void Viewer::ResetVideo()
-{
-    window_.imgVCR1->hide();
-    window_.imgVCR2->hide();
-    window_.plVCRBackGround->show();
-    ReleaseChannel(player_->channelA);
-    ReleaseChannel(player_->channelB);
-    plTime_->hide();
-}
-
-void Viewer::ResetTelemetry(bool followMap)
-{
-    parser_.Reset();
-    PlaybackChannel& c = *player_->currentChannel;
-    ClearChannelTelemetry(c);
-    c.duration = 0;
-    c.durationSeconds = 0;
-    telemetry_->DrawChart(c);
-    player_->ShowTelemetryAt(0, true, true, true, followMap);
-    ShowNoFix();
-}
-
-void Viewer::ResetButtons() { player_->SetControls(TransportSituation::NothingLoaded); }
-
 void Viewer::ShowGroupSelectors(int group) { selectors_->Show(group); }
 void Viewer::PrepareMapsForNewFolder() { maps_->PrepareMapsForNewFolder(); }
 
@@ -212,33 +205,7 @@ void Viewer::ShowInformation2(const QString& first, const QString& second)
     korvane::ShowInformation2(first, second);
 }
 
-// PlayerHost
-
 bool Viewer::QuitConfirmed() const { return flags_.quitConfirmed; }
-void Viewer::HighlightCell(ThumbnailCell* cell, bool scroll) { library_->HighlightCell(cell, scroll); }
-void Viewer::ClearHighlight() { library_->ClearHighlight(); }
-ThumbnailCell* Viewer::NextCell(ThumbnailCell* cell) { return library_->NextCell(cell); }
-void Viewer::SetCellsReady(bool ready) { library_->SetGridsReady(ready); }
-void Viewer::SetFileBarsToTop() { library_->SetFileBarsToTop(); }
-bool Viewer::OpenRecordingFromCell(ThumbnailCell* cell) { return library_->OpenRecordingFromCell(cell); }
-
-void Viewer::ClearChannelTelemetry(PlaybackChannel& channel)
-{
-    channel.track.Clear();
-    channel.lines.clear();
-    channel.currentSample = TelemetrySample{};
-}
-
-void Viewer::DrawChart(const PlaybackChannel& channel) { telemetry_->DrawChart(channel); }
-
-void Viewer::ShowReadoutsAt(std::int64_t tenths, bool cursor, bool g, bool map)
-{
-    telemetry_->ShowAt(tenths, cursor, g, map);
-}
-
-void Viewer::ShowNoFix() { telemetry_->ShowNoFix(); }
-void Viewer::StartRouteMap() { maps_->StartRouteMap(); }
-void Viewer::SetChartEnabled(bool enabled) { telemetry_->SetChartEnabled(enabled); }
 
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
 {

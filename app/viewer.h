@@ -1,11 +1,11 @@
 #pragma once
 // The viewer role's subsystems and their wiring: the recordings library, the playback
-// controller with its transport buttons and seek bar, the telemetry parser and the shared slots.
-// It answers what the library and the player ask of the rest of the viewer.
+// controller with its transport buttons and seek bar, and the shared slots. The displays (the
+// clock overlay, the chart and read-outs, the maps) connect to the controller's signals here. It answers the few calls back
+// the library and the player make to the window.
 #include <QObject>
 
 #include "library/library_host.h"
-#include "mp4parse/mp4_parser.h"
 #include "player/player_host.h"
 
 class QLabel;
@@ -53,50 +53,26 @@ public:
     TelemetryHookup& Telemetry() { return *telemetry_; }
     MapView* Maps() const { return maps_; }
 
-    // LibraryHost
+    // LibraryHost and PlayerHost
     QWidget* MainWindow() override;
-    PlaybackChannel& CurrentChannel() override;
-    Mp4Parser& TelemetryParser() override { return parser_; }
-    bool& GpsSeen() override { return gpsSeen_; }
     bool ViewerIdle() const override;
     void SetViewerIdle(bool idle) override;
     void StartProcessFinish() override;
-    void StopPlayback() override;
-    void StartPlayback() override;
-    void StartWaitReady() override;
-    void SetSelectedCell(ThumbnailCell* cell) override;
-    void HaltPlayerForOpen() override;
-    void ShowTimePanelPerMenu() override;
-    void ResetVideo() override;
-    void ResetTelemetry(bool followMap) override;
-    void ResetButtons() override;
     void ShowGroupSelectors(int group) override;
-    void PrepareMapsForNewFolder() override;
     void SetDataMenusEnabled(bool enabled) override;
     void ShowInformation2(const QString& first, const QString& second) override;
-
-    // PlayerHost
     bool QuitConfirmed() const override;
-    void HighlightCell(ThumbnailCell* cell, bool scroll) override;
-    void ClearHighlight() override;
-    ThumbnailCell* NextCell(ThumbnailCell* cell) override;
-    void SetCellsReady(bool ready) override;
-    void SetFileBarsToTop() override;
-    bool OpenRecordingFromCell(ThumbnailCell* cell) override;
-    void ClearChannelTelemetry(PlaybackChannel& channel) override;
-    void DrawChart(const PlaybackChannel& channel) override;
-    void ShowReadoutsAt(std::int64_t tenths, bool cursor, bool g, bool map) override;
-    void ShowNoFix() override;
-    void StartRouteMap() override;
-    void SetChartEnabled(bool enabled) override;
     void ReportPlaybackFailed(const PlaybackChannel& channel) override;
 
 private:
+    // The displays subscribe to the player and the library.
+    void ConnectDisplays();
+    // A new folder is opened: position map shown, route map hidden, route polyline cleared.
+    void PrepareMapsForNewFolder();
+
     TfrmMain& window_;
     ShellFlags& flags_;
     QTimer& tmProcessFinish_;
-    Mp4Parser parser_;
-    bool gpsSeen_ = false;
     KernelSlot* slotA_ = nullptr;
     KernelSlot* slotB_ = nullptr;
     TransportBar* buttons_ = nullptr;

@@ -1,11 +1,13 @@
 #include "kernel/kernel_runtime.h"
 
 #include "kernel/control_block.h"
+#include "kernel/kernel_log.h"
 #include "platform/child_process.h"
 #include "platform/message_box.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,12 +25,14 @@ constexpr int kCloseGraceMs = 1000;
 
 void ShowKernelBox(const char* text)
 {
+    qCWarning(lcKernel) << "kernel start failed:" << text;
     ShowMessageBox(QGuiApplication::applicationDisplayName(), QString::fromLatin1(text));
 }
 } // namespace
 
 KernelRuntime::KernelRuntime(QWidget* mainWindow, QTimer* tmClose, QTimer* tmHide)
-    : QObject(mainWindow), mainWindow_(mainWindow), tmClose_(tmClose), tmHide_(tmHide)
+    : QObject(mainWindow), mainWindow_(mainWindow), tmClose_(tmClose), tmHide_(tmHide),
+      parentAtStart_(platform::ParentProcessId()), ownPid_(platform::OwnProcessId())
 {
     // A close is always granted in the kernel role; the window is hidden, so closing it alone
     // would not end the event loop.
@@ -256,50 +260,75 @@ void KernelRuntime::KernelTick()
     }
     // 5. Command.
     int32_t command = slot->command.load();
-    if (command == 2) {
+    if (command == ToSlot(KernelCommand::FitVideo)) {
         player.FitVideo();
-        slot->command.compare_exchange_strong(command, -1);
-    } else if (command == 1) {
+        slot->command.compare_exchange_strong(command, ToSlot(KernelCommand::None));
+    } else if (command == ToSlot(KernelCommand::Close)) {
         StartCloseTimer();
-        slot->command.compare_exchange_strong(command, -1);
+        slot->command.compare_exchange_strong(command, ToSlot(KernelCommand::None));
     }
     // 6. Request.
     int32_t request = slot->requestedState.load();
-    switch (request) {
-    case 0:
-        player.StopAndRewind();
-        targetState = 0;
-        slot->requestedState.compare_exchange_strong(request, -1);
+    switch (static_cast<RequestedState>(request)) {
+    case RequestedState::Stop:
+    case RequestedState::Pause:
+    case RequestedState::Run:
+        ApplyState(static_cast<RequestedState>(request));
+        targetState = request;
+        slot->requestedState.compare_exchange_strong(request, ToSlot(RequestedState::None));
         break;
-    case 1:
-        player.Pause();
-        targetState = 1;
-        slot->requestedState.compare_exchange_strong(request, -1);
-        break;
-    case 2:
-        player.Run();
-        targetState = 2;
-        slot->requestedState.compare_exchange_strong(request, -1);
-        break;
-    case 10:
+    case RequestedState::Quit:
         StartCloseTimer();
-        slot->requestedState.compare_exchange_strong(request, -1);
+        slot->requestedState.compare_exchange_strong(request, ToSlot(RequestedState::None));
         break;
     default:
         break;
     }
     // 7. Enforce the state last commanded until the graph reports it.
     if (targetState != reportedState) {
-        if (targetState == 0) {
-            player.StopAndRewind();
-        } else if (targetState == 1) {
-            player.Pause();
-        } else if (targetState == 2) {
-            player.Run();
-            int32_t run = 2;
-            slot->requestedState.compare_exchange_strong(run, -1);
+        ApplyState(static_cast<RequestedState>(targetState));
+        if (targetState == ToSlot(RequestedState::Run)) {
+            int32_t run = ToSlot(RequestedState::Run);
+            slot->requestedState.compare_exchange_strong(run, ToSlot(RequestedState::None));
         }
     }
+}
+
+void KernelRuntime::ApplyState(RequestedState state)
+{
+    switch (state) {
+    case RequestedState::Stop:
+        player.StopAndRewind();
+        break;
+    case RequestedState::Pause:
+        player.Pause();
+        break;
+    case RequestedState::Run:
+        if (!player.Run())
+            ReportError(kRunErrorNumber);
+        break;
+    default:
+        break;
+    }
+}
+
+void KernelRuntime::ReportError(int code)
+{
+    if (QThread::currentThread() == thread()) {
+        qCWarning(lcKernel, "kernel %d: error 0x%04X", kernelId, code);
+        ShowErrorNumber(code);
+        return;
+    }
+    // One box at a time: further failures while it waits or shows are only logged at debug level.
+    if (errorBoxPending_.exchange(true)) {
+        qCDebug(lcKernel, "kernel %d: error 0x%04X again", kernelId, code);
+        return;
+    }
+    qCWarning(lcKernel, "kernel %d: error 0x%04X", kernelId, code);
+    QMetaObject::invokeMethod(this, [this, code] {
+        ShowErrorNumber(code);
+        errorBoxPending_ = false;
+    }, Qt::QueuedConnection);
 }
 
 } // namespace korvane

@@ -1,8 +1,10 @@
 #pragma once
 // The kernel role: maps the slot named by the command line, builds the media graph for the file
 // in the slot, publishes itself and then polls the slot every 50 ms on a command thread of its
-// own. It ends through the main window's tmClose; never on its own thread.
+// own. It ends through the main window's tmClose; never on its own thread. The command thread
+// shows nothing itself: its errors are handed to the main thread, which shows the box.
 #include "kernel/kernel_slot.h"
+#include "kernel/kernel_state.h"
 #include "kernel/media_graph_player.h"
 
 #include <QObject>
@@ -30,6 +32,9 @@ public:
     bool ParseKernelCommandLine(const QString& commandLineText);
     // One pass of the command loop (release, position, seek, state, command, request, enforce).
     void KernelTick();
+    // Shows "ERROR 0x%04X" on the main thread; from another thread the box is queued there, and
+    // while one is waiting or shown no second one is queued.
+    void ReportError(int code);
 
     QString callerName;
     int32_t kernelId = 0;
@@ -39,6 +44,9 @@ public:
     int32_t reportedState = 0;
 
 private:
+    // What the graph does for a requested state: the one mapping the request and its enforcement
+    // share.
+    void ApplyState(RequestedState state);
     void StartCloseTimer();
     void CommandThread();
     void GuardThread();
@@ -60,6 +68,7 @@ private:
     std::atomic<KernelSlot*> claimedSlot_{nullptr};  // the slot as the guard thread sees it
     std::atomic<bool> published_{false};
     std::atomic<bool> suspended_{false};
+    std::atomic<bool> errorBoxPending_{false};
 };
 
 } // namespace korvane

@@ -1,4 +1,6 @@
 #include "kernel/media_graph_player.h"
+#include "kernel/kernel_log.h"
+#include "kernel/kernel_state.h"
 #include "kernel/time_units.h"
 
 #include "platform/message_box.h"
@@ -98,6 +100,7 @@ bool MediaGraphPlayer::Open(const QString& path, int activity)
 bool MediaGraphPlayer::FailBuild(int code)
 {
     lastBuildError_ = code;
+    qCWarning(lcKernel, "building the graph failed: error 0x%04X", code);
     ShowErrorNumber(code);
     return false;
 }
@@ -318,7 +321,7 @@ void MediaGraphPlayer::Release()
 bool MediaGraphPlayer::Run()
 {
     if (!pipeline_ || gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        ShowErrorNumber(0x4001);
+        qCDebug(lcKernel) << "the graph refused to run" << mediaPath;
         return false;
     }
     stopped_ = false;
@@ -413,11 +416,11 @@ bool MediaGraphPlayer::GetState(int timeoutMs, int32_t& state)
         GST_STATE_CHANGE_FAILURE)
         return false;
     if (current == GST_STATE_PLAYING)
-        state = 2;
+        state = ToSlot(GraphState::Running);
     else if (current == GST_STATE_PAUSED)
-        state = stopped_ ? 0 : 1;
+        state = ToSlot(stopped_ ? GraphState::Stopped : GraphState::Paused);
     else
-        state = 0;
+        state = ToSlot(GraphState::Stopped);
     return true;
 }
 

@@ -18,6 +18,9 @@ typedef struct _GstPad GstPad;
 
 namespace korvane {
 
+// The error number reported when the graph refuses to run ("ERROR 0x4001").
+constexpr int kRunErrorNumber = 0x4001;
+
 class MediaGraphPlayer {
 public:
     MediaGraphPlayer() = default;
@@ -34,7 +37,8 @@ public:
     bool Build(const QString& path);
     // Dismantles the graph while `active` is set; always true.
     bool TearDown();
-    // Playing; "ERROR 0x4001" when the graph refuses.
+    // Playing; false when the graph refuses (the caller reports kRunErrorNumber). Shows nothing:
+    // it runs on the kernel's command thread.
     bool Run();
     bool Pause();
     // Back to position 0 with the first frame shown; the graph then reports stopped.

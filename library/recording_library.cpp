@@ -3,24 +3,19 @@
 #include "library/library_texts.h"
 #include "library/recording_scan.h"
 #include "library/working_folder.h"
-#include "kernel/playback_channel.h"
-#include "mp4parse/load_telemetry.h"
 #include "platform/message_box.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include <exception>
 
 namespace korvane {
 
 RecordingLibrary::RecordingLibrary(LibraryHost& host, double displayScale, QWidget* paneParent)
     : QObject(paneParent), host_(host), pane_(new RecordingsPane(displayScale, paneParent)), pass_(catalogue_, *this)
 {
-    tmFileRun_.setSingleShot(true);
-    tmFileRun_.setInterval(100);
-    connect(&tmFileRun_, &QTimer::timeout, this, &RecordingLibrary::tmFileRunTimer);
+    qRegisterMetaType<RecordingRef>();
     for (int g : {kGroupNormal, kGroupEvent})
         connect(pane_->View(g).Grid(), &ThumbnailGrid::cellDoubleClicked, this, &RecordingLibrary::CellDoubleClicked);
 }
@@ -77,90 +72,57 @@ bool RecordingLibrary::ChooseRecordingFolder(QWidget* parent, QString& folder)
     return true;
 }
 
-void RecordingLibrary::OpenFolderCommand()
+void RecordingLibrary::BeginFolderChange()
 {
-    host_.StopPlayback();
-    QString folder = catalogue_.recordingFolder;
-    if (!ChooseRecordingFolder(host_.MainWindow(), folder))
-        return;
-    OpenChosenFolder(folder);
-}
-
-void RecordingLibrary::OpenChosenFolder(const QString& folder)
-{
-    host_.PrepareMapsForNewFolder();
+    emit folderOpening();
     host_.SetDataMenusEnabled(false);
-    KillStaleEngines(host_.CurrentChannel());
     for (int g : {kGroupNormal, kGroupEvent})
         pane_->View(g).BarWidget()->SetPosition(0);
     SetGridsReady(false);
     host_.SetViewerIdle(false);
-    ResetViewer(true, true, true, true, false);
-    ReleaseChannel(host_.CurrentChannel());
+}
+
+void RecordingLibrary::OpenChosenFolder(const QString& folder)
+{
     // No tool may still write pictures while the working folder is emptied.
     pass_.Stop();
     PurgeWorkingFolder(catalogue_.workingFolder);
     OpenRecordingFolder(folder);
 }
 
-bool RecordingLibrary::CellPaths(QWidget* control, ThumbnailCell** cellOut, QString* mp4Path,
-                                 QString* sidecarPath) const
+RecordingRef RecordingLibrary::RefOf(QWidget* control) const
 {
     ThumbnailCell* cell = ThumbnailCell::CellOf(control);
     if (!cell || cell->IsEmpty())
-        return false;
-    if (cellOut)
-        *cellOut = cell;
-    if (mp4Path)
-        *mp4Path = RecordingPath(catalogue_.recordingFolder, cell->FileName());
-    if (sidecarPath)
-        *sidecarPath = SidecarPath(catalogue_.workingFolder, cell->FileName());
-    return true;
+        return {};
+    return RecordingRef{cell->Group(), cell->Index(), cell->FileName()};
+}
+
+ThumbnailCell* RecordingLibrary::CellOf(const RecordingRef& ref) const
+{
+    if (ref.group != kGroupNormal && ref.group != kGroupEvent)
+        return nullptr;
+    ThumbnailGrid* grid = pane_->View(ref.group).Grid();
+    if (ref.index < 0 || ref.index >= int(grid->Cells().size()))
+        return nullptr;
+    ThumbnailCell* cell = grid->Cell(ref.index);
+    return cell && !cell->IsEmpty() && cell->FileName() == ref.name ? cell : nullptr;
+}
+
+QString RecordingLibrary::MediaPathOf(const RecordingRef& ref) const
+{
+    return RecordingPath(catalogue_.recordingFolder, ref.name);
+}
+
+QString RecordingLibrary::SidecarPathOf(const RecordingRef& ref) const
+{
+    return SidecarPath(catalogue_.workingFolder, ref.name);
 }
 
 QString RecordingLibrary::WindowCaption() const
 {
     QWidget* w = host_.MainWindow();
     return w && !w->windowTitle().isEmpty() ? w->windowTitle() : QStringLiteral("Korvane");
-}
-
-bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
-{
-    host_.SetViewerIdle(false);
-    host_.ShowTimePanelPerMenu();
-    PlaybackChannel& channel = host_.CurrentChannel();
-    channel.currentSample = TelemetrySample{};
-    ThumbnailCell* cell = nullptr;
-    QString mp4, sidecar;
-    if (!CellPaths(control, &cell, &mp4, &sidecar)) {
-        host_.StartProcessFinish();
-        return false;
-    }
-    if (!QFileInfo(mp4).isFile()) {
-        ShowMessageBox(WindowCaption(), FileNotFoundText(), BoxIcon::Warning);
-        host_.StartProcessFinish();
-        return false;
-    }
-    channel.cell = cell;
-    channel.mediaPath = mp4;
-    channel.sidecarPath = sidecar;
-    try {
-        LoadTelemetry(QFile::encodeName(mp4).toStdString(), QFile::encodeName(sidecar).toStdString(),
-                      host_.TelemetryParser(), channel.lines, channel.track, host_.GpsSeen());
-    } catch (...) {
-        // A recording whose telemetry cannot be read still plays, without telemetry.
-        channel.lines.clear();
-        channel.track.Clear();
-    }
-    if (!LaunchKernel(channel, mp4, cell)) {
-        // The kernel refuses a path it would have to cut (it would name another file).
-        channel.cell = nullptr;
-        ShowMessageBox(WindowCaption(), LibraryText(QStringLiteral("Library.PathTooLong.Caption")), BoxIcon::Warning);
-        host_.StartProcessFinish();
-        return false;
-    }
-    host_.StartWaitReady();
-    return true;
 }
 
 void RecordingLibrary::SelectGroup(int group)
@@ -207,31 +169,30 @@ bool RecordingLibrary::HighlightCell(QWidget* control, bool scroll)
     return true;
 }
 
-ThumbnailCell* RecordingLibrary::NextCell(ThumbnailCell* cell) const
+bool RecordingLibrary::HighlightRecording(const RecordingRef& ref, bool scroll)
 {
-    for (int g : {kGroupNormal, kGroupEvent}) {
-        ThumbnailGrid* grid = pane_->View(g).Grid();
-        const int shown = int(catalogue_.Shown(g).size());
-        const int i = grid->IndexOf(cell, shown);
-        if (i >= 0)
-            return i + 1 < shown ? grid->Cell(i + 1) : nullptr;
-    }
-    return nullptr;
+    ThumbnailCell* cell = CellOf(ref);
+    return cell && HighlightCell(cell, scroll);
 }
 
-void RecordingLibrary::ResetViewer(bool video, bool maps, bool telemetry, bool buttons, bool grids)
+RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
 {
-    if (video)
-        host_.ResetVideo();
-    if (telemetry)
-        host_.ResetTelemetry(maps);
-    if (buttons)
-        host_.ResetButtons();
-    if (grids) {
-        host_.ShowGroupSelectors(-1);
-        pane_->ShowGroup(kGroupNormal);
-        SetFileBarsToTop();
-    }
+    ThumbnailCell* cell = CellOf(ref);
+    if (!cell)
+        return {};
+    ThumbnailGrid* grid = pane_->View(ref.group).Grid();
+    const int shown = int(catalogue_.Shown(ref.group).size());
+    const int i = grid->IndexOf(cell, shown);
+    if (i < 0 || i + 1 >= shown)
+        return {};
+    return RefOf(grid->Cell(i + 1));
+}
+
+void RecordingLibrary::ResetGrids()
+{
+    host_.ShowGroupSelectors(-1);
+    pane_->ShowGroup(kGroupNormal);
+    SetFileBarsToTop();
 }
 
 void RecordingLibrary::SetFileBarsToTop()
@@ -259,48 +220,13 @@ void RecordingLibrary::SetGridsReady(bool ready)
 
 void RecordingLibrary::CellDoubleClicked(ThumbnailCell* cell)
 {
-    fileRunTicks_ = 0;
-    host_.HaltPlayerForOpen();
-    if (!host_.ViewerIdle())
-        return;
-    ThumbnailCell* found = nullptr;
-    if (!CellPaths(cell, &found, nullptr, nullptr))
-        return;
-    host_.SetSelectedCell(found);
-    PlaybackChannel& channel = host_.CurrentChannel();
-    if (found == channel.cell) {  // its recording is loaded: just play it
-        host_.StartPlayback();
-        HighlightCell(found, false);
-        return;
-    }
-    pendingCell_ = found;
-    HighlightCell(found, false);
-    if (tmFileRun_.isActive())
-        return;
-    channel.cell = nullptr;
-    KillStaleEngines(channel);
-    host_.StopPlayback();
-    ResetViewer(true, false, true, true, false);
-    tmFileRun_.start();
-}
-
-void RecordingLibrary::tmFileRunTimer()
-{
-    if (++fileRunTicks_ < 5) {
-        tmFileRun_.start();
-        return;
-    }
-    host_.SetViewerIdle(false);
-    SetGridsReady(false);
-    if (!OpenRecordingFromCell(pendingCell_)) {
-        host_.SetViewerIdle(true);
-        SetGridsReady(true);
-    }
+    const RecordingRef ref = RefOf(cell);
+    if (ref.IsValid())
+        emit recordingActivated(ref);
 }
 
 void RecordingLibrary::Shutdown()
 {
-    tmFileRun_.stop();
     pass_.Stop();
     PurgeWorkingFolder(catalogue_.workingFolder);
 }
@@ -327,7 +253,7 @@ void RecordingLibrary::PassFinished()
         SelectGroup(kGroupEvent);
     SetGridsReady(true);
     host_.StartProcessFinish();
-    ResetViewer(true, true, true, true, false);
+    emit passFinished();
     host_.SetDataMenusEnabled(true);
     SetFileBarsToTop();
 }

@@ -1,25 +1,25 @@
 #pragma once
 // The recordings library as the main window uses it: the catalogue of the recording folder,
-// the thumbnail pass, the two grids with their bars, the group selection and highlight, the
-// double click that opens a recording, and the open-folder command.
+// the thumbnail pass, the two grids with their bars, the group selection and highlight. It names
+// a recording by a RecordingRef and signals the double click on one; opening it is the
+// player's business. It never launches anything.
 //
 // Wiring by the window (see LibraryHost for what it provides):
 //   library = new RecordingLibrary(host, displayScale, window);
 //   library->Pane()                  -> place as plFile (PreferredSize())
 //   library->SetFolders(program, start); library->PrepareWorkingFolder();
 //   library->OpenRecordingFolder(start)            at start-up
-//   miFileOpen (Ctrl+O)              -> OpenFolderCommand()
 //   imgNormalGray / imgEventGray     -> GroupPictureClicked(1 / 0)
 //   plWordNormal / plWordEvent       -> GroupWordClicked(1 / 0)
-//   player                           -> OpenRecordingFromCell, HighlightCell, NextCell, SetGridsReady
+//   recordingActivated, passFinished -> the player
 //   shut-down                        -> Shutdown()
 #include "library/catalogue.h"
 #include "library/library_host.h"
+#include "library/recording_ref.h"
 #include "library/recordings_pane.h"
 #include "library/thumbnail_pass.h"
 
 #include <QObject>
-#include <QTimer>
 
 namespace korvane {
 
@@ -45,44 +45,52 @@ public:
     void OpenRecordingFolder(const QString& folder);
     // The open dialog ("Film(mp4)" over *.mp4 and *.MP4); false on cancel, else the chosen file's folder.
     static bool ChooseRecordingFolder(QWidget* parent, QString& folder);
-    // File > Open (Ctrl+O).
-    void OpenFolderCommand();
-    // What OpenFolderCommand does once the dialog has given a folder (steps after the dialog).
+    // A new folder is about to be opened: maps told, data menus off, bars to the top, grids busy.
+    void BeginFolderChange();
+    // The library's steps once the viewer has been reset for a new folder: the thumbnail pass
+    // stops, the working folder is emptied and the new folder is scanned.
     void OpenChosenFolder(const QString& folder);
 
-    // From any control of a cell: the cell, the MP4 path and the side-car path. False for
-    // another control or an empty cell.
-    bool CellPaths(QWidget* control, ThumbnailCell** cell, QString* mp4Path, QString* sidecarPath) const;
-    // Opens the recording of a cell in the current channel; true when its kernel was launched.
-    bool OpenRecordingFromCell(QWidget* control);
+    // The recording shown by any control of a cell (the cell, its picture, its caption); an
+    // invalid ref for another control or an empty cell.
+    RecordingRef RefOf(QWidget* control) const;
+    // The cell that shows a recording, when it is still shown there.
+    ThumbnailCell* CellOf(const RecordingRef& ref) const;
+    // "<recordingFolder>/<name>" and "<workingFolder>/<name>.GPS" of a recording.
+    QString MediaPathOf(const RecordingRef& ref) const;
+    QString SidecarPathOf(const RecordingRef& ref) const;
+    // The window caption the library's boxes use.
+    QString WindowCaption() const;
 
     void SelectGroup(int group);
     void GroupPictureClicked(int group);  // imgNormalGrayClick / imgEventGrayClick: always
     void GroupWordClicked(int group);     // plWordNormalClick / plWordEventClick: only when idle
     bool HighlightCell(QWidget* control, bool scroll);
+    bool HighlightRecording(const RecordingRef& ref, bool scroll);
     void ClearHighlight();
-    ThumbnailCell* NextCell(ThumbnailCell* cell) const;
-    void ResetViewer(bool video, bool maps, bool telemetry, bool buttons, bool grids);
+    // The recording after `ref` in its group's grid; invalid at the end.
+    RecordingRef NextRecording(const RecordingRef& ref) const;
+    // The grid part of the viewer reset: selectors black, Normal shown, bars to the top.
+    void ResetGrids();
     // Cursors and enabled state of the shown cells while a recording loads (false) or not.
     void SetGridsReady(bool ready);
     void SetFileBarsToTop();
 
-    ThumbnailCell* PendingCell() const { return pendingCell_; }
-    void SetPendingCell(ThumbnailCell* cell) { pendingCell_ = cell; }
-    QTimer& FileRunTimer() { return tmFileRun_; }
-
     // Stops the pass and its tool processes and empties the working folder.
     void Shutdown();
+
+signals:
+    // A recording was double-clicked.
+    void recordingActivated(const korvane::RecordingRef& ref);
+    // A new folder is about to be opened (the maps show the position map again).
+    void folderOpening();
+    // The thumbnail pass has shown both groups; the viewer resets its players.
+    void passFinished();
 
 public slots:
     void CellDoubleClicked(korvane::ThumbnailCell* cell);
 
-private slots:
-    void tmFileRunTimer();
-
 private:
-    QString WindowCaption() const;
-
     // ThumbnailPassSink
     void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) override;
     void UpdateFileBar(int group, int shownCount) override;
@@ -93,9 +101,6 @@ private:
     RecordingCatalogue catalogue_;
     RecordingsPane* pane_;
     ThumbnailPass pass_;
-    QTimer tmFileRun_;
-    int fileRunTicks_ = 0;
-    ThumbnailCell* pendingCell_ = nullptr;
 };
 
 } // namespace korvane

@@ -1,5 +1,6 @@
 #include "library/recording_scan.h"
 #include "library/catalogue.h"
+#include "library/library_log.h"
 
 #include <QFile>
 #include <algorithm>
@@ -74,8 +75,10 @@ int ScanRecordings(const QString& folder, int group, QStringList& list, std::uin
     fs::directory_iterator it(fs::path(QFile::encodeName(folder).toStdString()), ec);
     if (listed)
         *listed = !ec;
-    if (ec)
+    if (ec) {
+        qCWarning(lcLibrary) << "cannot list" << folder << ":" << QString::fromStdString(ec.message());
         return 0;
+    }
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         const fs::directory_entry& entry = *it;
         const QString name = QFile::decodeName(QByteArray::fromStdString(entry.path().filename().native()));
@@ -91,8 +94,11 @@ int ScanRecordings(const QString& folder, int group, QStringList& list, std::uin
         total += size;
         list.append(name);
     }
-    if (ec && listed)
-        *listed = false;  // the listing broke off part way
+    if (ec) {
+        qCWarning(lcLibrary) << "listing of" << folder << "broke off:" << QString::fromStdString(ec.message());
+        if (listed)
+            *listed = false;  // the listing broke off part way
+    }
     SortRecordingNames(list);
     return int(list.size());
 }

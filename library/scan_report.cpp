@@ -1,5 +1,7 @@
 #include "library/scan_report.h"
 
+#include "library/library_log.h"
+
 #include <QSaveFile>
 
 namespace korvane {
@@ -35,8 +37,10 @@ bool WriteScanReport(const RecordingCatalogue& catalogue)
     for (const QString& line : ScanReportLines(catalogue))
         bytes += line.toUtf8() + "\r\n";
     QSaveFile file(catalogue.workingFolder + QStringLiteral("/FileReport.log"));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(lcLibrary) << "cannot write" << file.fileName() << ":" << file.errorString();
         return false;
+    }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;

@@ -112,6 +112,19 @@ bool SkinScrollBarWidget::eventFilter(QObject* watched, QEvent* event)
     auto* me = static_cast<QMouseEvent*>(event);
     const QPoint local = me->position().toPoint();
     const int along = bar_.Vertical() ? local.y() : local.x();
+    if (watched == thumb_ || watched == track_ || (fill_ && watched == fill_)) {
+        const BarPart part = watched == thumb_ ? BarPart::Thumb : watched == fill_ ? BarPart::Fill : BarPart::Track;
+        const QPoint inContainer = static_cast<QWidget*>(watched)->mapToParent(local);
+        const int at = part == BarPart::Thumb ? along : bar_.Vertical() ? inContainer.y() : inContainer.x();
+        if (type == QEvent::MouseButtonPress)
+            emit partPressed(part, at, me->buttons());
+        else if (type == QEvent::MouseMove)
+            emit partMoved(part, at, me->buttons());
+        else if (type == QEvent::MouseButtonRelease)
+            emit partReleased(part);
+        else
+            emit partDoubleClicked(part);
+    }
     if (watched == thumb_) {
         if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) && me->button() == Qt::LeftButton)
             emit thumbPressed(along);

@@ -12,6 +12,8 @@
 
 namespace korvane {
 
+enum class BarPart { Thumb, Fill, Track };
+
 class SkinScrollBarWidget : public QFrame {
     Q_OBJECT
 public:
@@ -45,6 +47,12 @@ signals:
     void thumbReleased();
     void trackPressed(int at);
     void trackReleased();
+    // Every mouse message of a part, whatever its buttons (`buttons` held after the message);
+    // `at` as above (the fill reports like the track). A double click is reported as such.
+    void partPressed(korvane::BarPart part, int at, Qt::MouseButtons buttons);
+    void partMoved(korvane::BarPart part, int at, Qt::MouseButtons buttons);
+    void partReleased(korvane::BarPart part);
+    void partDoubleClicked(korvane::BarPart part);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,3 +68,5 @@ private:
 };
 
 } // namespace korvane
+
+Q_DECLARE_METATYPE(korvane::BarPart)

@@ -1,4 +1,5 @@
 #include "library/thumbnail_pass.h"
+#include "library/library_log.h"
 #include "library/scan_report.h"
 #include "library/thumbnail_tool.h"
 #include "platform/message_box.h"
@@ -99,8 +100,10 @@ int ThumbnailPass::StartThumbnails(const QStringList& files, int generationIndex
         p->setStandardErrorFile(QProcess::nullDevice());
         connect(p, &QProcess::finished, this, [this, p] { ProcessEnded(p); });
         connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError e) {
-            if (e == QProcess::FailedToStart)
+            if (e == QProcess::FailedToStart) {
+                qCWarning(lcLibrary) << "the thumbnail tool could not be started:" << p->program();
                 ProcessEnded(p);
+            }
         });
         processes_.append(p);
         pending_.append(p);
@@ -131,6 +134,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
     if (CountThumbnailProcesses() > 0) {
         if (processWait_++ < processWaitLimit_)
             return true;
+        qCWarning(lcLibrary) << "thumbnail tools still running after" << processWait_ << "ticks are ended";
         KillThumbnailProcesses();  // a tool that never finishes
     }
     processWait_ = 0;
@@ -142,6 +146,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
             return false;
         const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(catalogue_.programFolder) : toolOverride_;
         if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
+            qCWarning(lcLibrary) << "no thumbnail tool found";
             ShowErrorNumber(0x6003);
             return false;
         }

@@ -41,10 +41,11 @@ public:
     static constexpr int kShownLimit = 240;
     static constexpr int kTickMs = 100;
 
-    // Phases: 1 Normal, 0 Event, 2 finished.
-    static constexpr int kPhaseNormal = 1;
-    static constexpr int kPhaseEvent = 0;
-    static constexpr int kPhaseFinished = 2;
+    // The group being made (the numbers are the group codes), or finished.
+    enum class Phase { Event = 0, Normal = 1, Finished = 2 };
+    static constexpr Phase kPhaseNormal = Phase::Normal;
+    static constexpr Phase kPhaseEvent = Phase::Event;
+    static constexpr Phase kPhaseFinished = Phase::Finished;
 
     ThumbnailPass(RecordingCatalogue& catalogue, ThumbnailPassSink& sink, QObject* parent = nullptr);
     ~ThumbnailPass() override;
@@ -56,7 +57,7 @@ public:
     void Stop();
 
     bool Running() const { return timer_.isActive() || waiting_ || inStep_; }
-    int Phase() const { return phase_; }
+    Phase CurrentPhase() const { return phase_; }
     // The number of the pass's own tool processes still running.
     int CountThumbnailProcesses() const;
     // Kills the pass's own tool processes and reaps them.
@@ -93,7 +94,7 @@ private:
     int maxRunning_ = 0;
     int processWaitLimit_ = kProcessWaitLimit;
     QString toolOverride_;
-    int phase_ = kPhaseFinished;
+    Phase phase_ = kPhaseFinished;
     int generationIndex_ = 0;
     int displayIndex_ = 0;
     int processWait_ = 0;

@@ -1,5 +1,6 @@
 #include "library/working_folder.h"
 #include "library/library_texts.h"
+#include "library/library_log.h"
 #include "platform/message_box.h"
 
 #include <QDir>
@@ -41,6 +42,7 @@ bool PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome
         return true;
     }
     folder.clear();
+    qCWarning(lcLibrary) << "no working folder could be made in" << first << "or" << second;
     ShowMessageBox(QStringLiteral("Korvane"), CannotMakeThumbnailsText(), BoxIcon::Error);
     return false;
 }

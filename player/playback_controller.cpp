@@ -8,8 +8,11 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "library/recording_library.h"
 #include "player/play_time.h"
 #include "player/player_host.h"
+#include "player/player_log.h"
+#include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
 
@@ -19,9 +22,13 @@ namespace {
 constexpr int kFrozenFrameHoldMs = 100;
 } // namespace
 
-PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, QObject* parent)
-    : QObject(parent), host_(host), buttons_(buttons)
+PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, RecordingLibrary& library,
+                                       QObject* parent)
+    : QObject(parent), host_(host), buttons_(buttons), library_(library),
+      opener_(new RecordingOpener(*this, library, host, this))
 {
+    qRegisterMetaType<PlayState>();
+    qRegisterMetaType<LoadedRecording>();
     channelA.partner = &channelB;
     channelB.partner = &channelA;
     channelB.id = 1;
@@ -45,7 +52,7 @@ void PlaybackController::SetSeekEnabled(bool enabled)
 {
     if (seekBar_)
         seekBar_->SetPartsEnabled(enabled);
-    host_.SetChartEnabled(enabled);
+    emit seekEnabledChanged(enabled);
 }
 
 void PlaybackController::StartWaitReady()
@@ -67,7 +74,7 @@ void PlaybackController::tmWaitReadyTimer()
     }
     // A kernel that never becomes ready (a file it cannot play, a kernel that died) or a
     // channel released meanwhile: give up instead of polling for ever.
-    const bool released = currentChannel->slot && currentChannel->cell == nullptr;
+    const bool released = currentChannel->slot && !currentChannel->ref.IsValid();
     if (released || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
         GiveUpWaiting();
         return;
@@ -77,12 +84,14 @@ void PlaybackController::tmWaitReadyTimer()
 
 void PlaybackController::GiveUpWaiting()
 {
-    const bool released = currentChannel->cell == nullptr;
+    const bool released = !currentChannel->ref.IsValid();
     ReleaseChannel(*currentChannel);
-    if (!released)
+    if (!released) {
+        qCWarning(lcPlayer) << "the kernel for" << currentChannel->mediaPath << "never became ready";
         host_.ReportPlaybackFailed(*currentChannel);
-    selectedCell = nullptr;
-    playState = 0;
+    }
+    selected = RecordingRef{};
+    SetPlayState(PlayState::Stopped);
     SetControls(TransportSituation::NothingLoaded);
     SetGridsReady(true);
     host_.SetViewerIdle(true);
@@ -120,14 +129,22 @@ void PlaybackController::StartPlayback()
     durationTenths = DurationTenths(current.durationSeconds);
     if (seekBar_)
         seekBar_->SetMaxValue(durationTenths);
-    host_.DrawChart(current);
+    LoadedRecording loaded;
+    loaded.ref = current.ref;
+    loaded.channelId = current.id;
+    loaded.track = &current.track;
+    loaded.lines.reserve(static_cast<qsizetype>(current.lines.size()));
+    for (const std::string& line : current.lines)
+        loaded.lines << QString::fromStdString(line);
+    loaded.durationTenths = durationTenths;
+    loaded.mp4Path = current.mediaPath;
+    emit recordingLoaded(loaded);
     ReleaseChannel(*current.partner);
     if (plTime_)
         plTime_->setVisible(miTime_ && miTime_->isChecked());
-    host_.StartRouteMap();
     SetControls(TransportSituation::Playing);
     tmSystem.start();
-    playState = 2;
+    SetPlayState(PlayState::Playing);
     emit playbackStarted(current.id);
 }
 
@@ -135,13 +152,13 @@ void PlaybackController::tbPlayClick()
 {
     if (!RequestPlay(*currentChannel))
         return;
-    if (!selectedCell && currentChannel->cell) {
-        host_.HighlightCell(currentChannel->cell, true);
-        selectedCell = currentChannel->cell;
+    if (!selected.IsValid() && currentChannel->ref.IsValid()) {
+        library_.HighlightRecording(currentChannel->ref, true);
+        selected = currentChannel->ref;
     }
     SetControls(TransportSituation::Playing);
     SetSeekEnabled(true);
-    playState = 2;
+    SetPlayState(PlayState::Playing);
     tmSystem.start();
 }
 
@@ -152,7 +169,7 @@ void PlaybackController::tbPauseClick()
         return;
     SetControls(TransportSituation::Paused);
     SetSeekEnabled(true);
-    playState = 1;
+    SetPlayState(PlayState::Paused);
 }
 
 void PlaybackController::tbStopClick()
@@ -165,19 +182,42 @@ void PlaybackController::tbStopClick()
     buttons_.tbPlay->setEnabled(true);
     buttons_.tbStop->setEnabled(false);
     buttons_.tbPause->setEnabled(false);
-    if (currentChannel->cell) {
-        playState = 0;
+    if (currentChannel->ref.IsValid()) {
+        playState = PlayState::Stopped;
         SetSeekEnabled(true);
         ShowTelemetryAt(0, true, !host_.QuitConfirmed(), true, true);
     }
-    host_.ShowNoFix();
+    // The displays show "no fix" on every stop.
+    emit playStateChanged(playState);
+}
+
+void PlaybackController::SetPlayState(PlayState state)
+{
+    playState = state;
+    emit playStateChanged(state);
 }
 
 void PlaybackController::ShowTelemetryAt(std::int64_t tenths, bool seek, bool cursor, bool g, bool map)
 {
     if (seek && seekBar_)
         seekBar_->SetPosition(static_cast<int>(tenths));
-    host_.ShowReadoutsAt(tenths, cursor, g, map);
+    emit telemetryPosition(tenths, seek, cursor, g, map);
+}
+
+void PlaybackController::ResetTelemetry(bool followMap)
+{
+    PlaybackChannel& c = *currentChannel;
+    ClearChannelTelemetry(c);
+    c.duration = 0;
+    c.durationSeconds = 0;
+    ShowTelemetryAt(0, true, true, true, followMap);
+}
+
+void PlaybackController::ClearChannelTelemetry(PlaybackChannel& channel)
+{
+    channel.track.Clear();
+    channel.lines.clear();
+    channel.currentSample = TelemetrySample{};
 }
 
 void PlaybackController::tmSystemTimer()
@@ -196,9 +236,9 @@ void PlaybackController::tmSystemTimer()
     }
     SetSeekEnabled(false);
     SetGridsReady(false);
-    ThumbnailCell* next = host_.NextCell(current.cell);
-    current.partner->cell = next;
-    if (!next || !continuousPlay) {
+    const RecordingRef next = library_.NextRecording(current.ref);
+    current.partner->ref = next;
+    if (!next.IsValid() || !continuousPlay) {
         EndOfPlayback();
         SetGridsReady(true);
         SetSeekEnabled(true);
@@ -209,30 +249,29 @@ void PlaybackController::tmSystemTimer()
     ReleaseChannel(current);
     currentChannel = current.partner;
     PlaybackChannel& incoming = *currentChannel;
-    host_.ClearChannelTelemetry(incoming);
-    host_.HighlightCell(next, true);
+    ClearChannelTelemetry(incoming);
+    library_.HighlightRecording(next, true);
     SetSeekEnabled(false);
-    pendingCell = next;
     host_.SetViewerIdle(false);
     emit recordingEnded();
-    if (!host_.OpenRecordingFromCell(pendingCell))
+    if (!opener_->OpenRecording(next))
         host_.SetViewerIdle(true);
 }
 
 void PlaybackController::EndOfPlayback()
 {
     if (continuousPlay) {
-        host_.ClearHighlight();
-        host_.SetFileBarsToTop();
+        library_.ClearHighlight();
+        library_.SetFileBarsToTop();
     }
     SetControls(TransportSituation::Stopped);
-    selectedCell = nullptr;
+    selected = RecordingRef{};
     tbStopClick();
 }
 
 void PlaybackController::SetGridsReady(bool ready)
 {
-    host_.SetCellsReady(ready);
+    library_.SetGridsReady(ready);
 }
 
 void PlaybackController::FreezeFrame(QWidget* panel, QLabel* image)
@@ -262,6 +301,25 @@ void PlaybackController::miTimeClick(bool checked)
 {
     if (plTime_)
         plTime_->setVisible(checked);
+}
+
+void PlaybackController::ShowTimePanelPerMenu()
+{
+    if (plTime_)
+        plTime_->setVisible(miTime_ && miTime_->isChecked());
+}
+
+void PlaybackController::ResetVideo()
+{
+    for (PlaybackChannel* c : {&channelA, &channelB})
+        if (c->image)
+            c->image->hide();
+    if (videoArea_)
+        videoArea_->show();
+    ReleaseChannel(channelA);
+    ReleaseChannel(channelB);
+    if (plTime_)
+        plTime_->hide();
 }
 
 } // namespace korvane

@@ -3,12 +3,17 @@
 // and stop, follows the kernel's position every 50 ms, and at the end of a recording either
 // stops or, with continuous play, opens the next recording of the grid in the partner channel
 // while the last frame stays on screen.
+//
+// What the displays need (the clock overlay, the chart, the read-outs, the maps) comes out as
+// signals; app/ connects them. The player never calls a display.
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
 
-#include "kernel/playback_channel.h"
+#include "library/recording_ref.h"
+#include "player/playback_channel.h"
 #include "player/transport.h"
 
 class QAction;
@@ -18,23 +23,41 @@ class QWidget;
 namespace korvane {
 
 class PlayerHost;
+class RecordingLibrary;
+class RecordingOpener;
 class SeekBar;
 class TransportBar;
+
+// The stored numbers are the ones the player has always used (0 stopped, 1 paused, 2 playing).
+enum class PlayState { Stopped = 0, Paused = 1, Playing = 2 };
+
+// What a display needs of the recording that now plays.
+struct LoadedRecording {
+    RecordingRef ref;
+    int channelId = 0;                        // 0 or 1
+    const TelemetryTrack* track = nullptr;    // the channel's decoded track, lives with the channel
+    QStringList lines;                        // the raw telemetry lines
+    qint64 durationTenths = 0;
+    QString mp4Path;
+};
 
 class PlaybackController : public QObject {
     Q_OBJECT
 public:
-    PlaybackController(PlayerHost& host, TransportBar& buttons, QObject* parent = nullptr);
+    PlaybackController(PlayerHost& host, TransportBar& buttons, RecordingLibrary& library,
+                       QObject* parent = nullptr);
+
+    // Opens recordings: double clicks of the library, continuous play, File > Open.
+    RecordingOpener& Opener() { return *opener_; }
 
     // The two channels and the one that plays.
     PlaybackChannel channelA;
     PlaybackChannel channelB;
     PlaybackChannel* currentChannel = &channelA;
 
-    int playState = 0;            // 0 stopped, 1 paused, 2 playing
+    PlayState playState = PlayState::Stopped;
     bool continuousPlay = true;
-    ThumbnailCell* selectedCell = nullptr;
-    ThumbnailCell* pendingCell = nullptr;
+    RecordingRef selected;   // the recording the user chose (highlighted)
     int durationTenths = 0;
 
     QTimer tmWaitReady;   // 1 ms, while a kernel starts
@@ -60,9 +83,19 @@ public:
     static void FreezeFrame(QWidget* panel, QLabel* image);
     void miContinueClick(bool checked);
     void miTimeClick(bool checked);
+    // plTime shown when the menu item miTime is checked, else hidden.
+    void ShowTimePanelPerMenu();
+    // The video part of the viewer reset: pictures hidden, the background shown, both channels
+    // released, plTime hidden.
+    void ResetVideo();
 
     // Moves the seek thumb and the telemetry displays to a position in tenths.
     void ShowTelemetryAt(std::int64_t tenths, bool seek, bool cursor, bool g, bool map);
+    // The telemetry part of the viewer reset: the current channel's track and duration cleared,
+    // the displays back to the start; `followMap` lets the maps follow.
+    void ResetTelemetry(bool followMap);
+    // Clears a channel's telemetry (track, lines, current sample).
+    static void ClearChannelTelemetry(PlaybackChannel& channel);
     // Enables the seek parts and the chart image.
     void SetSeekEnabled(bool enabled);
     void SetControls(TransportSituation situation);
@@ -74,13 +107,29 @@ signals:
     void playbackStarted(int channelId);
     void recordingEnded();
 
+    // A recording is ready and starts to play: the chart is to be drawn, the route map started.
+    void recordingLoaded(const korvane::LoadedRecording& rec);
+    // Every position the displays show: the 50 ms tick, a stop, the seek bar and chart, a reset.
+    // `moveSeekThumb` is true when the seek thumb moved too.
+    void telemetryPosition(qint64 tenths, bool moveSeekThumb, bool moveCursor, bool showG, bool followMap);
+    // Play, pause and stop; a stop is reported even when the player was stopped already.
+    void playStateChanged(korvane::PlayState state);
+    // The viewer reset: `telemetry` when the displays go back to empty; `followMap` when the
+    // maps follow.
+    void playerReset(bool telemetry, bool followMap);
+    // The seek parts and the chart take presses (true) or not.
+    void seekEnabledChanged(bool enabled);
+
 private:
     void tmWaitReadyTimer();
     void tmSystemTimer();
     void GiveUpWaiting();
+    void SetPlayState(PlayState state);
 
     PlayerHost& host_;
     TransportBar& buttons_;
+    RecordingLibrary& library_;
+    RecordingOpener* opener_;
     SeekBar* seekBar_ = nullptr;
     QWidget* plTime_ = nullptr;
     QAction* miTime_ = nullptr;
@@ -89,3 +138,6 @@ private:
 };
 
 } // namespace korvane
+
+Q_DECLARE_METATYPE(korvane::PlayState)
+Q_DECLARE_METATYPE(korvane::LoadedRecording)

@@ -1,7 +1,5 @@
 #include "player/seek_bar.h"
 
-#include <QMouseEvent>
-
 #include "player/play_time.h"
 #include "player/playback_controller.h"
 
@@ -15,11 +13,17 @@ SeekBar::SeekBar(SkinScrollBarWidget& bar, PlaybackController& player, QObject* 
     tmMouseUp.setSingleShot(true);
     connect(&tmMouseMove, &QTimer::timeout, this, &SeekBar::tmMouseMoveTimer);
     connect(&tmMouseUp, &QTimer::timeout, this, &SeekBar::tmMouseUpTimer);
-    // Our filter runs before the widget's own, so the surfaces report to the seek logic.
-    for (QWidget* part : {static_cast<QWidget*>(bar_.Thumb()), static_cast<QWidget*>(bar_.Fill()),
-                          static_cast<QWidget*>(bar_.Track())})
-        if (part)
-            part->installEventFilter(this);
+    // The bar's parts report every mouse message; a press or move goes to the seek logic with
+    // the surface it came from, a release or double click starts the release.
+    auto surfaceOf = [](BarPart part) {
+        return part == BarPart::Thumb ? SeekThumb : part == BarPart::Fill ? SeekFill : SeekTrack;
+    };
+    connect(&bar_, &SkinScrollBarWidget::partPressed, this,
+            [this, surfaceOf](BarPart part, int at, Qt::MouseButtons buttons) { SeekPress(surfaceOf(part), buttons, at); });
+    connect(&bar_, &SkinScrollBarWidget::partMoved, this,
+            [this](BarPart, int at, Qt::MouseButtons buttons) { SeekMove(buttons, at); });
+    connect(&bar_, &SkinScrollBarWidget::partReleased, this, &SeekBar::PartReleased);
+    connect(&bar_, &SkinScrollBarWidget::partDoubleClicked, this, &SeekBar::PartReleased);
     bar_.Bar().maxValue = 10;
     player_.seekReleasing = [this] { return tmMouseUp.isActive(); };
 }
@@ -54,7 +58,7 @@ void SeekBar::RequestSeekToBar()
 bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
 {
     const bool idle = !viewerIdle || viewerIdle();
-    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->cell || !idle ||
+    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->ref.IsValid() || !idle ||
         tmMouseUp.isActive())
         return false;
     if (seekDragging)
@@ -142,11 +146,11 @@ void SeekBar::tmMouseUpTimer()
     if (hideTimeThumb)
         hideTimeThumb();
     switch (player_.playState) {
-    case 2:
+    case PlayState::Playing:
         RequestPlay(*player_.currentChannel);
         player_.tmSystem.start();
         break;
-    case 1:
+    case PlayState::Paused:
         RequestPause(*player_.currentChannel);
         break;
     default:
@@ -154,35 +158,11 @@ void SeekBar::tmMouseUpTimer()
     }
 }
 
-bool SeekBar::eventFilter(QObject* watched, QEvent* event)
+void SeekBar::PartReleased(BarPart part)
 {
-    const auto type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease &&
-        type != QEvent::MouseButtonDblClick)
-        return QObject::eventFilter(watched, event);
-    auto* me = static_cast<QMouseEvent*>(event);
-    auto* part = static_cast<QWidget*>(watched);
-    const QPoint local = me->position().toPoint();
-    SeekSurface surface = watched == bar_.Thumb() ? SeekThumb : watched == bar_.Fill() ? SeekFill : SeekTrack;
-    // The thumb reports x inside itself; the track and the fill in the bar's own coordinates.
-    const int x = surface == SeekThumb ? local.x() : part->mapToParent(local).x();
-    switch (type) {
-    case QEvent::MouseButtonPress:
-        SeekPress(surface, me->buttons(), x);
-        break;
-    case QEvent::MouseMove:
-        SeekMove(me->buttons(), x);
-        break;
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        if (surface == SeekThumb)
-            bar_.Bar().dragging = false;
-        tmMouseUp.start();
-        break;
-    default:
-        break;
-    }
-    return true;
+    if (part == BarPart::Thumb)
+        bar_.Bar().dragging = false;
+    tmMouseUp.start();
 }
 
 } // namespace korvane

@@ -46,10 +46,8 @@ public:
     QTimer tmMouseMove;   // 1 ms
     QTimer tmMouseUp;     // 50 ms
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    void PartReleased(BarPart part);
     int ChartPositionOf(int x) const;
     void RequestSeekToBar();
 

@@ -3,7 +3,7 @@
 // panel and idles ("--viewer <file> <pid-file>"), and a slot writer for the cross-process test
 // ("--write-slot <block> <id> <value>").
 #include "kernel/control_block.h"
-#include "kernel/playback_channel.h"
+#include "kernel/kernel_client.h"
 #include "kernel/standalone_kernel.h"
 
 #include <QApplication>
@@ -45,12 +45,12 @@ int Viewer(const QStringList& args)
     KernelSlot* b = nullptr;
     if (!OpenViewerSlots(a, b))
         return 3;
-    PlaybackChannel channel;
-    SetUpChannel(channel, 0, &panel, nullptr, a);
+    KernelClient channel;
+    SetUpKernelClient(channel, 0, &panel, a);
     channel.callerName = QStringLiteral("Korvane");
     channel.launchFolder = QDir::currentPath();
     SetKernelExecutable(QCoreApplication::applicationFilePath());
-    if (!LaunchKernel(channel, args[1], nullptr))
+    if (!LaunchKernel(channel, args[1]))
         return 4;
     QFile pidFile(args[2]);
     if (pidFile.open(QIODevice::WriteOnly))

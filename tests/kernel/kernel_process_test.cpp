@@ -1,7 +1,7 @@
 // Real kernel processes (the test kernel host, wired like the program's kernel role) driven
 // through a private control block, drawing into a panel of a window of this process.
 #include "kernel/control_block.h"
-#include "kernel/playback_channel.h"
+#include "kernel/kernel_client.h"
 #include "platform/child_process.h"
 #include "test_support.h"
 
@@ -40,11 +40,9 @@ protected:
         KernelSlot* a = nullptr;
         KernelSlot* b = nullptr;
         ASSERT_TRUE(OpenViewerSlots(a, b));
-        SetUpChannel(channelA, 0, window->panel(), nullptr, a);
-        SetUpChannel(channelB, 1, nullptr, nullptr, b);
-        channelA.partner = &channelB;
-        channelB.partner = &channelA;
-        for (PlaybackChannel* c : {&channelA, &channelB}) {
+        SetUpKernelClient(channelA, 0, window->panel(), a);
+        SetUpKernelClient(channelB, 1, nullptr, b);
+        for (KernelClient* c : {&channelA, &channelB}) {
             c->callerName = QStringLiteral("Korvane");
             c->launchFolder = workFolder.path();
         }
@@ -55,8 +53,8 @@ protected:
     {
         if (!block)
             return;
-        ReleaseChannel(channelA);
-        ReleaseChannel(channelB);
+        ReleaseKernel(channelA);
+        ReleaseKernel(channelB);
         EndLaunchedKernels(2000);
         SetKernelExecutable(QString());
         unsetenv("KORVANE_BOX_LOG");
@@ -66,7 +64,7 @@ protected:
 
     void LaunchReady(const QString& path)
     {
-        ASSERT_TRUE(LaunchKernel(channelA, path, nullptr));
+        ASSERT_TRUE(LaunchKernel(channelA, path));
         ASSERT_GT(channelA.kernelPid, 0);
         ASSERT_TRUE(WaitFor([&] { return ReadDuration(channelA); }, kReadyTimeoutMs));
     }
@@ -91,14 +89,14 @@ protected:
     QTemporaryDir workFolder;
     std::unique_ptr<PrivateControlBlock> block;
     std::unique_ptr<VideoWindow> window;
-    PlaybackChannel channelA;
-    PlaybackChannel channelB;
+    KernelClient channelA;
+    KernelClient channelB;
 };
 } // namespace
 
 TEST_F(KernelProcessTest, LaunchPublishesTheDurationAndTheFirstPassStopsAndRewinds)
 {
-    ASSERT_TRUE(LaunchKernel(channelA, SampleRecording(), nullptr));
+    ASSERT_TRUE(LaunchKernel(channelA, SampleRecording()));
     // Whenever ready reads 1, everything published before it is already there.
     const auto deadline = steady_clock::now() + milliseconds(kReadyTimeoutMs);
     while (slot().ready.load() == 0 && steady_clock::now() < deadline) {
@@ -147,7 +145,7 @@ TEST_F(KernelProcessTest, PlayPauseStopSeekAndReleaseThroughTheSlot)
 
     const pid_t pid = channelA.kernelPid;
     const auto released = steady_clock::now();
-    ReleaseChannel(channelA);
+    ReleaseKernel(channelA);
     EXPECT_TRUE(platform::WaitChildEnded(pid, 3000));
     const auto took = duration_cast<milliseconds>(steady_clock::now() - released).count();
     EXPECT_GE(took, 400);  // the kernel closes through its 500 ms close timer
@@ -249,7 +247,7 @@ TEST_F(KernelProcessTest, AKilledKernelLeavesTheViewerResponsive)
     EXPECT_TRUE(RequestSeek(channelA, 20000000));
     ReadPosition(channelA);
     EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 3000);
-    ReleaseChannel(channelA);
+    ReleaseKernel(channelA);
     EXPECT_TRUE(RequestPlay(channelA));
 }
 
@@ -260,7 +258,7 @@ TEST_F(KernelProcessTest, AKernelForAMissingOrDamagedFileNeverBecomesReadyAndEnd
     for (const QString& path : {QStringLiteral("/nonexistent/20250101000000.MP4"), Fixture("damaged")}) {
         SCOPED_TRACE(path.toStdString());
         QFile::remove(boxLog);
-        ASSERT_TRUE(LaunchKernel(channelA, path, nullptr));
+        ASSERT_TRUE(LaunchKernel(channelA, path));
         const pid_t pid = channelA.kernelPid;
         // The build fails and reports it; ready never comes.
         EXPECT_TRUE(WaitFor([&] { return QFile::exists(boxLog); }, kReadyTimeoutMs));
@@ -270,7 +268,7 @@ TEST_F(KernelProcessTest, AKernelForAMissingOrDamagedFileNeverBecomesReadyAndEnd
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll().trimmed(), QByteArray("GoogleMap|ERROR 0x5006"));
         EXPECT_TRUE(platform::ChildRunning(pid));
-        ReleaseChannel(channelA);
+        ReleaseKernel(channelA);
         EXPECT_TRUE(platform::WaitChildEnded(pid, 3000));
     }
 }
@@ -278,12 +276,12 @@ TEST_F(KernelProcessTest, AKernelForAMissingOrDamagedFileNeverBecomesReadyAndEnd
 TEST_F(KernelProcessTest, AFailedKernelHeldByItsErrorBoxStillEndsWhenReleased)
 {
     // No box log: the kernel shows a real modal box, which nobody closes.
-    ASSERT_TRUE(LaunchKernel(channelA, Fixture("undecodable_video"), nullptr));
+    ASSERT_TRUE(LaunchKernel(channelA, Fixture("undecodable_video")));
     const pid_t pid = channelA.kernelPid;
     WaitFor([] { return false; }, 1500);
     EXPECT_FALSE(ReadDuration(channelA));
     EXPECT_TRUE(platform::ChildRunning(pid));
-    ReleaseChannel(channelA);
+    ReleaseKernel(channelA);
     EXPECT_TRUE(platform::WaitChildEnded(pid, 4000));
 }
 
@@ -301,7 +299,7 @@ TEST_F(KernelProcessTest, KillStaleEnginesReleasesBothChannelsAndEndsTheirKernel
 {
     LaunchReady(SampleRecording());
     const pid_t pid = channelA.kernelPid;
-    KillStaleEngines(channelB);
+    KillStaleEngines(channelB, &channelA);
     EXPECT_EQ(slot().ready.load(), 0);
     EXPECT_EQ(slot().kernelWindow.load(), 0u);
     EXPECT_TRUE(platform::WaitChildEnded(pid, 2000));

@@ -1,7 +1,7 @@
 // The grids, their bars and the cell operations on the offscreen platform.
-#include "kernel/playback_channel.h"
 #include "library/library_texts.h"
 #include "library/recording_library.h"
+#include "dialog_answer.h"
 #include "test_host.h"
 #include "test_recordings.h"
 
@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
@@ -25,7 +26,6 @@ class GridTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetKernelExecutable("/bin/true");
         SetMessageSink(&messages);
         library = std::make_unique<RecordingLibrary>(host, 1.0, &host.window);
         library->SetFolders(root.path(), root.path());
@@ -145,27 +145,32 @@ TEST_F(GridTest, HighlightCellScrollsItsRowIntoView)
     EXPECT_EQ(Cell(kGroupNormal, 22)->CaptionColor(), QColor(Qt::white));
 }
 
-TEST_F(GridTest, NextCellAndCellPaths)
+TEST_F(GridTest, NextRecordingAndTheRefsAndPathsOfCells)
 {
     Fill(kGroupNormal, 3);
     Fill(kGroupEvent, 2);
-    EXPECT_EQ(library->NextCell(Cell(kGroupNormal, 0)), Cell(kGroupNormal, 1));
-    EXPECT_EQ(library->NextCell(Cell(kGroupNormal, 2)), nullptr);  // last shown cell
-    EXPECT_EQ(library->NextCell(Cell(kGroupEvent, 0)), Cell(kGroupEvent, 1));
-    EXPECT_EQ(library->NextCell(Cell(kGroupEvent, 1)), nullptr);
-    EXPECT_EQ(library->NextCell(Cell(kGroupEvent, 5)), nullptr);
+    auto ref = [&](int group, int i) { return library->RefOf(Cell(group, i)); };
+    EXPECT_EQ(library->NextRecording(ref(kGroupNormal, 0)), ref(kGroupNormal, 1));
+    EXPECT_FALSE(library->NextRecording(ref(kGroupNormal, 2)).IsValid());  // last shown cell
+    EXPECT_EQ(library->NextRecording(ref(kGroupEvent, 0)), ref(kGroupEvent, 1));
+    EXPECT_FALSE(library->NextRecording(ref(kGroupEvent, 1)).IsValid());
+    EXPECT_FALSE(library->NextRecording(ref(kGroupEvent, 5)).IsValid());
 
-    ThumbnailCell* cell = nullptr;
-    QString mp4, gps;
     for (QWidget* control : {static_cast<QWidget*>(Cell(kGroupEvent, 1)), static_cast<QWidget*>(Cell(kGroupEvent, 1)->Image()),
                              static_cast<QWidget*>(Cell(kGroupEvent, 1)->Caption())}) {
-        ASSERT_TRUE(library->CellPaths(control, &cell, &mp4, &gps));
-        EXPECT_EQ(cell, Cell(kGroupEvent, 1));
-        EXPECT_EQ(mp4, root.path() + "/" + StampName(1, "G"));
-        EXPECT_EQ(gps, library->Catalogue().workingFolder + "/" + RecordingStem(StampName(1, "G")) + ".GPS");
+        const RecordingRef r = library->RefOf(control);
+        ASSERT_TRUE(r.IsValid());
+        EXPECT_EQ(r, (RecordingRef{kGroupEvent, 1, StampName(1, "G")}));
+        EXPECT_EQ(library->CellOf(r), Cell(kGroupEvent, 1));
+        EXPECT_EQ(library->MediaPathOf(r), root.path() + "/" + StampName(1, "G"));
+        EXPECT_EQ(library->SidecarPathOf(r),
+                  library->Catalogue().workingFolder + "/" + RecordingStem(StampName(1, "G")) + ".GPS");
     }
-    EXPECT_FALSE(library->CellPaths(Cell(kGroupEvent, 2), &cell, &mp4, &gps));
-    EXPECT_FALSE(library->CellPaths(library->Pane(), &cell, &mp4, &gps));
+    EXPECT_FALSE(library->RefOf(Cell(kGroupEvent, 2)).IsValid());  // empty cell
+    EXPECT_FALSE(library->RefOf(library->Pane()).IsValid());       // not a cell
+    // A ref whose cell now shows another recording names nothing.
+    EXPECT_EQ(library->CellOf(RecordingRef{kGroupNormal, 1, StampName(7)}), nullptr);
+    EXPECT_EQ(library->CellOf(RecordingRef{kGroupNormal, 900, StampName(1)}), nullptr);
 }
 
 TEST_F(GridTest, WheelMovesOneRowPerMessageOverTheGrid)
@@ -227,82 +232,36 @@ TEST_F(GridTest, SelectGroupAndTheSelectors)
     EXPECT_FALSE(library->View(kGroupNormal).ScrollBox()->isHidden());
 }
 
-TEST_F(GridTest, DoubleClickOpensAfterFiveTicksOnceAndPlaysALoadedCell)
+TEST_F(GridTest, ADoubleClickNamesItsRecordingAndEmptyCellsNameNothing)
 {
     Fill(kGroupNormal, 3);
-    library->CellDoubleClicked(Cell(kGroupNormal, 0));
-    library->CellDoubleClicked(Cell(kGroupNormal, 1));  // within half a second: loads once, the latest
-    EXPECT_EQ(Cell(kGroupNormal, 1)->CaptionColor(), QColor(255, 0, 0));
-    EXPECT_EQ(host.selected, Cell(kGroupNormal, 1));
-    EXPECT_EQ(host.stops, 1);
-    EXPECT_EQ(host.videoResets, 1);
-    EXPECT_EQ(host.telemetryResets, QList<bool>{false});
-    ASSERT_TRUE(WaitFor([&] { return host.waitReady > 0; }, 3000));
-    EXPECT_EQ(host.waitReady, 1);
-    EXPECT_FALSE(host.idle);
-    EXPECT_EQ(host.channelA.cell, Cell(kGroupNormal, 1));
-    EXPECT_EQ(host.channelA.mediaPath, root.path() + "/" + StampName(1));
-    EXPECT_FALSE(Cell(kGroupNormal, 0)->IsReady());  // grids busy while loading
-
-    // The player has started it and the viewer is idle again: a double click on it plays.
-    host.idle = true;
-    library->SetGridsReady(true);
+    QSignalSpy activated(library.get(), &RecordingLibrary::recordingActivated);
     library->CellDoubleClicked(Cell(kGroupNormal, 1));
-    EXPECT_EQ(host.plays, 1);
-    EXPECT_FALSE(library->FileRunTimer().isActive());
-
-    // Not idle: a double click does nothing beyond halting the player's tick.
-    host.idle = false;
-    const int halts = host.halts;
-    library->CellDoubleClicked(Cell(kGroupNormal, 2));
-    EXPECT_EQ(host.halts, halts + 1);
-    EXPECT_FALSE(library->FileRunTimer().isActive());
-    EXPECT_NE(host.selected, Cell(kGroupNormal, 2));
+    library->CellDoubleClicked(Cell(kGroupNormal, 5));  // empty
+    ASSERT_EQ(activated.size(), 1);
+    EXPECT_EQ(activated[0][0].value<RecordingRef>(), (RecordingRef{kGroupNormal, 1, StampName(1)}));
+    // A real double click on the picture reaches the same signal.
+    const QPoint centre = Cell(kGroupNormal, 2)->Image()->rect().center();
+    QMouseEvent press(QEvent::MouseButtonDblClick, centre, Cell(kGroupNormal, 2)->Image()->mapToGlobal(centre),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Cell(kGroupNormal, 2)->Image(), &press);
+    ASSERT_EQ(activated.size(), 2);
+    EXPECT_EQ(activated[1][0].value<RecordingRef>().index, 2);
 }
 
-TEST_F(GridTest, VanishedRecordingShowsFileNotFoundAndReturnsToIdle)
-{
-    Fill(kGroupNormal, 2);
-    ASSERT_TRUE(QFile::remove(root.path() + "/" + StampName(1)));
-    library->CellDoubleClicked(Cell(kGroupNormal, 1));
-    ASSERT_TRUE(WaitFor([&] { return !library->FileRunTimer().isActive(); }, 3000));
-    EXPECT_EQ(messages.texts, QStringList{"ファイルが見つかりません!"});
-    EXPECT_EQ(messages.captions, QStringList{"Korvane"});
-    EXPECT_EQ(host.processFinish, 1);
-    EXPECT_EQ(host.waitReady, 0);
-    EXPECT_TRUE(host.idle);
-    EXPECT_TRUE(Cell(kGroupNormal, 0)->IsReady());
-    EXPECT_FALSE(library->OpenRecordingFromCell(Cell(kGroupNormal, 5)));  // empty cell
-    EXPECT_EQ(host.processFinish, 2);
-}
-
-TEST_F(GridTest, TelemetryThatCannotBeReadStillPlaysWithoutTelemetry)
-{
-    Fill(kGroupNormal, 1);
-    ASSERT_TRUE(CopyRecordings(root.path(), {"20230101130000.MP4"}));
-    QFile::remove(root.path() + "/" + StampName(0));
-    ASSERT_TRUE(QFile::copy(root.path() + "/20230101130000.MP4", root.path() + "/" + StampName(0)));
-    // A side-car the loader cannot open (a directory in its place) makes the load raise.
-    ASSERT_TRUE(QDir().mkpath(SidecarPath(library->Catalogue().workingFolder, StampName(0))));
-    host.channelA.lines = {"left over from the last recording"};
-    host.channelA.track.sampleCount = 5;
-    EXPECT_TRUE(library->OpenRecordingFromCell(Cell(kGroupNormal, 0)->Caption()));
-    EXPECT_TRUE(host.channelA.lines.empty());
-    EXPECT_EQ(host.channelA.track.sampleCount, 0);
-    EXPECT_EQ(host.waitReady, 1);
-    EXPECT_EQ(host.channelA.cell, Cell(kGroupNormal, 0));
-    EXPECT_TRUE(messages.texts.isEmpty());
-}
-
-TEST_F(GridTest, OpenChosenFolderEmptiesTheWorkingFolderAndRestarts)
+TEST_F(GridTest, TheLibrarysPartOfANewFolderEmptiesTheWorkingFolderAndRestarts)
 {
     Fill(kGroupNormal, 2);
     const QString other = root.path() + "/other";
     ASSERT_TRUE(QDir().mkpath(other));
-    library->OpenChosenFolder(other);
+    QSignalSpy opening(library.get(), &RecordingLibrary::folderOpening);
+    QSignalSpy finished(library.get(), &RecordingLibrary::passFinished);
+    library->BeginFolderChange();
+    EXPECT_EQ(opening.size(), 1);
     EXPECT_EQ(host.menus, QList<bool>{false});
-    EXPECT_EQ(host.mapPreparations, 1);
     EXPECT_FALSE(host.idle);
+    EXPECT_FALSE(Cell(kGroupNormal, 0)->IsReady());
+    library->OpenChosenFolder(other);
     EXPECT_TRUE(QDir(library->Catalogue().workingFolder).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(library->Catalogue().recordingFolder, other);
     EXPECT_TRUE(library->Catalogue().normalShown.isEmpty());
@@ -310,37 +269,9 @@ TEST_F(GridTest, OpenChosenFolderEmptiesTheWorkingFolderAndRestarts)
     ASSERT_TRUE(WaitFor([&] { return host.menus.size() == 2; }, 5000));
     EXPECT_EQ(host.menus.last(), true);
     EXPECT_EQ(host.processFinish, 1);
+    EXPECT_EQ(finished.size(), 1);
 }
 
-namespace {
-// Answers the next modal file dialog: picks `file`, or cancels when it is empty.
-class DialogAnswer : public QObject {
-public:
-    explicit DialogAnswer(const QString& file) : file_(file)
-    {
-        timer_.setInterval(20);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!d)
-                return;
-            timer_.stop();
-            filters = d->nameFilters();
-            if (file_.isEmpty()) {
-                d->reject();
-            } else {
-                d->selectFile(file_);
-                static_cast<QDialog*>(d)->done(QDialog::Accepted);
-            }
-        });
-        timer_.start();
-    }
-    QStringList filters;
-
-private:
-    QString file_;
-    QTimer timer_;
-};
-} // namespace
 
 TEST_F(GridTest, ChooseRecordingFolderGivesTheChosenFilesFolderOrNothingOnCancel)
 {
@@ -359,36 +290,5 @@ TEST_F(GridTest, ChooseRecordingFolderGivesTheChosenFilesFolderOrNothingOnCancel
         EXPECT_FALSE(RecordingLibrary::ChooseRecordingFolder(&host.window, folder));
     }
     EXPECT_EQ(folder, card);
-
-    // The command: a cancelled dialog changes nothing but the stopped playback.
-    Fill(kGroupNormal, 2);
-    {
-        DialogAnswer cancel{QString()};
-        library->OpenFolderCommand();
-    }
-    EXPECT_EQ(host.stops, 1);
-    EXPECT_TRUE(host.menus.isEmpty());
-    EXPECT_EQ(library->Catalogue().recordingFolder, root.path());
-    EXPECT_FALSE(Cell(kGroupNormal, 1)->IsEmpty());
-    {
-        DialogAnswer answer(card + "/" + StampName(0));
-        library->OpenFolderCommand();
-    }
-    EXPECT_EQ(library->Catalogue().recordingFolder, card);
-    EXPECT_EQ(library->Catalogue().normalFiles, QStringList{StampName(0)});
-    EXPECT_EQ(host.menus, QList<bool>{false});
 }
 
-TEST_F(GridTest, RecordingWhosePathIsTooLongForTheKernelIsRefusedWithAMessage)
-{
-    const QString deep = root.path() + "/" + QString(120, 'a') + "/" + QString(120, 'b');
-    ASSERT_TRUE(QDir().mkpath(deep));
-    library->Catalogue().recordingFolder = deep;
-    ASSERT_TRUE(CopyRecordings(deep, {StampName(0)}));
-    Fill(kGroupNormal, 1, false);
-    EXPECT_FALSE(library->OpenRecordingFromCell(Cell(kGroupNormal, 0)));
-    EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.PathTooLong.Caption")});
-    EXPECT_EQ(host.processFinish, 1);
-    EXPECT_EQ(host.waitReady, 0);
-    EXPECT_EQ(host.channelA.cell, nullptr);
-}

@@ -99,7 +99,7 @@ TEST_F(ThumbnailPassTest, FillsBothGridsListsBadFilesAndEnds)
     EXPECT_TRUE(c.eventMissing.isEmpty());
     ExpectShownCellsComplete(kGroupNormal);
     ExpectShownCellsComplete(kGroupEvent);
-    EXPECT_EQ(library->Pass().Phase(), ThumbnailPass::kPhaseFinished);
+    EXPECT_EQ(library->Pass().CurrentPhase(), ThumbnailPass::kPhaseFinished);
     EXPECT_EQ(library->Pass().CountThumbnailProcesses(), 0);
 
     // 7 shown cells: 3 rows, the Normal thumb shows with range 2; 2 Event cells: no bar.

@@ -11,7 +11,7 @@
 
 #include "app/app_shell.h"
 #include "app/viewer.h"
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "library/thumbnail_cell.h"
 #include "map/leaflet_map.h"
 #include "map/map_view.h"
@@ -73,7 +73,7 @@ protected:
         MapView& maps = *v.viewer().Maps();
         v.DoubleClick(cell);
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            return v.player().playState == 2 && v.player().currentChannel->cell == cell && !maps.routePending &&
+            return v.player().playState == PlayState::Playing && v.viewer().Library().CellOf(v.player().currentChannel->ref) == cell && !maps.routePending &&
                    maps.plMapRoute()->isVisible() && v.shell().flags.viewerIdle;
         }, 15000)) << name.toStdString();
         QVariantMap state;

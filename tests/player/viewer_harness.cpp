@@ -6,9 +6,10 @@
 
 #include "app/app_shell.h"
 #include "app/viewer.h"
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_cell.h"
+#include "platform/shared_memory.h"
 #include "player/playback_controller.h"
 #include "ui/main_window.h"
 #include "ui/show_centered.h"
@@ -42,6 +43,8 @@ ViewerHarness::~ViewerHarness()
 {
     shell_->FormDestroy();
     window_.reset();
+    // The viewer's control block of this process goes with it.
+    platform::RemoveSharedMemory(qEnvironmentVariable("KORVANE_CONTROL_BLOCK").toStdString());
     SetDialogRunner(nullptr);
     SetMessageSink(nullptr);
     QDir::setCurrent(previousDir_);

@@ -12,12 +12,13 @@
 
 #include "app/app_shell.h"
 #include "app/viewer.h"
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
 #include "library/thumbnail_cell.h"
 #include "player/play_time.h"
 #include "player/playback_controller.h"
+#include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "ui/main_window.h"
 #include "viewer_harness.h"
@@ -69,9 +70,9 @@ TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
     ThumbnailCell* first = v.NormalCell(0);
 
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
     EXPECT_TRUE(IsRed(first));
-    EXPECT_EQ(p.currentChannel->cell, first);
+    EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), first);
     const qint64 before = ReadPosition(*p.currentChannel);
     QTest::qWait(600);
     EXPECT_GT(ReadPosition(*p.currentChannel), before);
@@ -86,11 +87,11 @@ TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
 
     // Paused, a double click on the loaded cell plays it again without a new kernel.
     p.tbPauseClick();
-    EXPECT_EQ(p.playState, 1);
+    EXPECT_EQ(p.playState, PlayState::Paused);
     const pid_t kernel = p.currentChannel->kernelPid;
     const int opens = p.openCount;
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 3000));
     EXPECT_EQ(p.currentChannel->kernelPid, kernel);
     EXPECT_EQ(p.openCount, opens);
 }
@@ -101,14 +102,14 @@ TEST_F(ViewerPlayback, TwoQuickDoubleClicksOnAnotherCellLoadItOnce)
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
     const int opens = p.openCount;
 
     ThumbnailCell* second = v.NormalCell(1);
     v.DoubleClick(second);
     QTest::qWait(150);
     v.DoubleClick(second);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.currentChannel->cell == second && p.playState == 2 &&
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.viewer().Library().CellOf(p.currentChannel->ref) == second && p.playState == PlayState::Playing &&
                                              v.shell().flags.viewerIdle; }, 8000));
     QTest::qWait(700);
     EXPECT_EQ(p.openCount, opens + 1);
@@ -125,11 +126,11 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
     std::vector<ThumbnailCell*> cells;
     QObject::connect(&p, &PlaybackController::playbackStarted, [&](int id) {
         channels.push_back(id);
-        cells.push_back(p.currentChannel->cell);
+        cells.push_back(v.viewer().Library().CellOf(p.currentChannel->ref));
     });
 
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 8000));
     QTest::qWait(800);   // the first pictures are on screen
 
     // Sample the video area through both switches, until the last recording has ended.
@@ -137,14 +138,14 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(QTest::qWaitFor([&] {
-        if (channels.size() < 3 || p.playState == 2) {
+        if (channels.size() < 3 || p.playState == PlayState::Playing) {
             const double b = VideoAreaBrightness(v.window());
             if (b < 20 && qEnvironmentVariableIsSet("KORVANE_DEBUG_FRAMES"))
                 fprintf(stderr, "dark %.1f at %lld ms, starts %zu state %d idle %d\n", b, clock.elapsed(),
-                        channels.size(), p.playState, int(v.shell().flags.viewerIdle));
+                        channels.size(), int(p.playState), int(v.shell().flags.viewerIdle));
             darkest = std::min(darkest, b);
         }
-        return channels.size() == 3 && p.playState == 0;
+        return channels.size() == 3 && p.playState == PlayState::Stopped;
     }, 20000));
 
     EXPECT_EQ(channels, (std::vector<int>{0, 1, 0}));
@@ -154,7 +155,7 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
     EXPECT_EQ(cells[2], v.NormalCell(2));
     // The end of the last recording stops the player and clears the highlight.
     EXPECT_FALSE(IsRed(v.NormalCell(2)));
-    EXPECT_EQ(p.selectedCell, nullptr);
+    EXPECT_FALSE(p.selected.IsValid());
     EXPECT_GT(darkest, 20.0) << "the video area went black during a switch";
 }
 
@@ -168,8 +169,8 @@ TEST_F(ViewerPlayback, WithContinuousPlayOffThePlayerStopsAfterTheFirst)
     int starts = 0;
     QObject::connect(&p, &PlaybackController::playbackStarted, [&] { ++starts; });
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2; }, 8000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 0; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 8000));
     QTest::qWait(500);
     EXPECT_EQ(starts, 1);
     EXPECT_TRUE(IsRed(v.NormalCell(0)));
@@ -183,7 +184,7 @@ TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
     PlaybackController& p = v.player();
     v.window().miContinue->trigger();   // stay on this recording
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
 
     SkinScrollBarWidget& bar = v.viewer().Seek().Widget();
     QWidget* track = bar.Track();
@@ -196,19 +197,19 @@ TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
     EXPECT_GT(target, 15);
     QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, QPoint(x, track->height() / 2));
     ASSERT_TRUE(QTest::qWaitFor([&] { return p.currentChannel->slot->graphState.load() == 2; }, 3000));
-    EXPECT_EQ(p.playState, 2);
+    EXPECT_EQ(p.playState, PlayState::Playing);
     EXPECT_TRUE(p.tmSystem.isActive() || !v.viewer().Seek().seekDragging);
     EXPECT_GE(PositionTenths(ReadPosition(*p.currentChannel)), target - 1);
 
     // Stopped: the kernel shows the new position paused, and the player stays stopped.
     p.tbStopClick();
-    ASSERT_EQ(p.playState, 0);
+    ASSERT_EQ(p.playState, PlayState::Stopped);
     const int x2 = track->width() / 2;
     QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, QPoint(x2, track->height() / 2));
     const int target2 = bar.Bar().position;
     QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, QPoint(x2, track->height() / 2));
     QTest::qWait(400);
-    EXPECT_EQ(p.playState, 0);
+    EXPECT_EQ(p.playState, PlayState::Stopped);
     EXPECT_EQ(p.currentChannel->slot->graphState.load(), 1);
     EXPECT_NEAR(PositionTenths(ReadPosition(*p.currentChannel)), target2, 1);
 }
@@ -223,13 +224,13 @@ TEST_F(ViewerPlayback, AKernelThatNeverGetsReadyReturnsTheViewerToIdleWithAMessa
     ASSERT_NE(cell, nullptr);
     ASSERT_FALSE(cell->FileName().isEmpty());
     v.messages.clear();
-    v.viewer().Library().OpenRecordingFromCell(cell);
+    p.Opener().OpenRecording(v.viewer().Library().RefOf(cell));
     EXPECT_FALSE(v.shell().flags.viewerIdle);
     ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle; }, 6000));
-    EXPECT_EQ(p.playState, 0);
+    EXPECT_EQ(p.playState, PlayState::Stopped);
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
-    EXPECT_EQ(p.currentChannel->cell, nullptr);
+    EXPECT_FALSE(p.currentChannel->ref.IsValid());
 }
 
 TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
@@ -243,7 +244,7 @@ TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
     ThumbnailCell* first = v.NormalCell(0);
     ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
     // The recording's timed-text track carries the camera clock, ten samples a second.
     EXPECT_GT(p.currentChannel->track.sampleCount, 100);
     QTest::qWait(1500);

@@ -11,7 +11,7 @@
 #include "app/app_shell.h"
 #include "app/telemetry_hookup.h"
 #include "app/viewer.h"
-#include "kernel/playback_channel.h"
+#include "player/playback_channel.h"
 #include "library/thumbnail_cell.h"
 #include "player/play_time.h"
 #include "player/playback_controller.h"
@@ -41,7 +41,7 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
     ThumbnailCell* first = v.NormalCell(0);
     ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
     const TelemetryTrack& track = p.currentChannel->track;
     ASSERT_GT(track.sampleCount, 100);
     EXPECT_EQ(chart.chartSamples(), 200);  // a 20-second recording: two columns
@@ -86,7 +86,7 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
     ASSERT_TRUE(QTest::qWaitFor([&] { return !v.viewer().Seek().seekDragging; }, 2000));
     const double lines = static_cast<double>(p.currentChannel->lines.size());
     EXPECT_EQ(chart.currentSampleIndex(), static_cast<int>(target * lines / p.durationTenths));
-    EXPECT_EQ(p.playState, 1);
+    EXPECT_EQ(p.playState, PlayState::Paused);
     EXPECT_EQ(chart.renderCount(), renders);
 }
 

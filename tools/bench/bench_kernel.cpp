@@ -3,7 +3,7 @@
 // The executable is its own kernel: started with "/CALLER:<name>/ID:<n>" it plays the kernel role.
 #include "kernel/control_block.h"
 #include "kernel/media_graph_player.h"
-#include "kernel/playback_channel.h"
+#include "kernel/kernel_client.h"
 #include "kernel/standalone_kernel.h"
 #include "platform/child_process.h"
 #include "platform/shared_memory.h"
@@ -108,7 +108,7 @@ struct Viewer {
     QWidget window;
     QLabel* caption = new QLabel(&window);
     QWidget* panel = new QWidget(&window);
-    PlaybackChannel channel;
+    KernelClient channel;
 
     explicit Viewer(QSize size)
     {
@@ -129,7 +129,7 @@ struct Viewer {
         KernelSlot* a = nullptr;
         KernelSlot* b = nullptr;
         OpenViewerSlots(a, b);
-        SetUpChannel(channel, 0, panel, nullptr, a);
+        SetUpKernelClient(channel, 0, panel, a);
         channel.callerName = QStringLiteral("Korvane");
         channel.launchFolder = QDir::currentPath();
         // BENCH_KERNEL_EXE names another kernel executable (e.g. the korvane program).
@@ -138,19 +138,19 @@ struct Viewer {
     }
     ~Viewer()
     {
-        ReleaseChannel(channel);
+        ReleaseKernel(channel);
         EndLaunchedKernels(2000);
         CloseControlBlock();
         platform::RemoveSharedMemory(qEnvironmentVariable("KORVANE_CONTROL_BLOCK").toStdString());
     }
     bool LaunchAndWait(const QString& file)
     {
-        return LaunchKernel(channel, file, nullptr) && WaitUntil([&] { return ReadDuration(channel); }, 15000);
+        return LaunchKernel(channel, file) && WaitUntil([&] { return ReadDuration(channel); }, 15000);
     }
     void ReleaseAndWait()
     {
         const pid_t pid = channel.kernelPid;
-        ReleaseChannel(channel);
+        ReleaseKernel(channel);
         platform::WaitChildEnded(pid, 3000);
     }
 };

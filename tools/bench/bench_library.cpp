@@ -5,10 +5,8 @@
 //   bench_library scan [entries] [runs]      ScanRecordings (both groups) on a folder of `entries`
 //                                            entries (default 5000: recordings of both groups,
 //                                            other files and a few folders)
-#include "kernel/playback_channel.h"
 #include "library/recording_library.h"
 #include "library/recording_scan.h"
-#include "mp4parse/mp4_parser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,30 +26,14 @@ namespace {
 class BenchHost : public LibraryHost {
 public:
     QWidget* MainWindow() override { return &window; }
-    PlaybackChannel& CurrentChannel() override { return channel; }
-    Mp4Parser& TelemetryParser() override { return parser; }
-    bool& GpsSeen() override { return gpsSeen; }
     bool ViewerIdle() const override { return true; }
     void SetViewerIdle(bool) override {}
     void StartProcessFinish() override {}
-    void StopPlayback() override {}
-    void StartPlayback() override {}
-    void StartWaitReady() override {}
-    void SetSelectedCell(ThumbnailCell*) override {}
-    void HaltPlayerForOpen() override {}
-    void ShowTimePanelPerMenu() override {}
-    void ResetVideo() override {}
-    void ResetTelemetry(bool) override {}
-    void ResetButtons() override {}
     void ShowGroupSelectors(int) override {}
-    void PrepareMapsForNewFolder() override {}
     void SetDataMenusEnabled(bool enabled) override { finished = enabled; }
     void ShowInformation2(const QString&, const QString&) override {}
 
     QWidget window;
-    PlaybackChannel channel;
-    Mp4Parser parser;
-    bool gpsSeen = false;
     bool finished = false;
 };
 

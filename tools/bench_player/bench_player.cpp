@@ -129,7 +129,7 @@ int main(int argc, char** argv)
             bool shown = QTest::qWaitFor([&] { return Difference(Grab(area), before) > 40; }, 8000);
             if (shown)
                 firstFrame.push_back(clock.nsecsElapsed() / 1e6);
-            (void)QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 5000);
+            (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 5000);
         }
         p.tbStopClick();
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv)
         // the screen is sampled from the double click to the end of the last recording, and for
         // each switch the longest time without a picture change around it is taken.
         v.DoubleClick(v.NormalCell(1));   // load another recording first, so cell 0 opens afresh
-        (void)QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000);
+        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000);
         p.tbStopClick();
         v.window().miContinue->trigger();
         QElapsedTimer since;
@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         since.start();
         v.DoubleClick(v.NormalCell(0));
         QImage last = Grab(area);
-        while (!(starts.size() >= 3 && p.playState == 0) && since.elapsed() < 30000) {
+        while (!(starts.size() >= 3 && p.playState == PlayState::Stopped) && since.elapsed() < 30000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
             QImage now = Grab(area);
             if (Difference(now, last) > 1.0) {
@@ -167,7 +167,7 @@ int main(int argc, char** argv)
         // 3. CPU of the viewer process (its kernels are other processes) while it plays.
         v.window().miContinue->trigger();
         v.DoubleClick(v.NormalCell(0));
-        (void)QTest::qWaitFor([&] { return p.playState == 2 && v.shell().flags.viewerIdle; }, 8000);
+        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000);
         int ticks = 0;
         QObject::connect(&p.tmSystem, &QTimer::timeout, [&] { ++ticks; });
         const double cpu0 = CpuSeconds();

@@ -1,9 +1,10 @@
-#include "kernel/playback_channel.h"
+#include "kernel/kernel_client.h"
 
 #include "platform/child_process.h"
 
+#include "kernel/kernel_log.h"
+
 #include <QFile>
-#include <QLabel>
 #include <QWidget>
 
 #include <algorithm>
@@ -27,8 +28,11 @@ void SleepMs(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool RequestState(PlaybackChannel& channel, int32_t target, int* writes)
+} // namespace
+
+bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
 {
+    const int32_t target = ToSlot(requested);
     int count = 0;
     auto finish = [&](bool result) {
         if (writes)
@@ -50,9 +54,9 @@ bool RequestState(PlaybackChannel& channel, int32_t target, int* writes)
         if (i < kRequestMaxWrites - 1 && slot->graphState.load() == target)
             return finish(true);
     }
+    qCWarning(lcKernel) << "kernel" << channel.id << "did not confirm state" << target;
     return finish(false);
 }
-} // namespace
 
 void SetKernelExecutable(const QString& path) { g_kernelExecutable = path; }
 
@@ -62,18 +66,10 @@ QString KernelExecutable()
                                         : g_kernelExecutable;
 }
 
-void SetUpChannel(PlaybackChannel& channel, int32_t id, QWidget* panel, QLabel* image, KernelSlot* slot)
+void SetUpKernelClient(KernelClient& channel, int32_t id, QWidget* panel, KernelSlot* slot)
 {
     channel.id = id;
-    channel.panel = panel;
-    channel.image = image;
     channel.slot = slot;
-    if (panel && image) {
-        if (image->parentWidget() != panel)
-            image->setParent(panel);
-        image->setGeometry(panel->rect());
-        image->setScaledContents(true);
-    }
     channel.renderWindow = 0;
     if (panel) {
         panel->setAttribute(Qt::WA_NativeWindow);
@@ -81,17 +77,16 @@ void SetUpChannel(PlaybackChannel& channel, int32_t id, QWidget* panel, QLabel* 
     }
     channel.duration = 0;
     channel.durationSeconds = 0.0f;
-    channel.cell = nullptr;
-    channel.lines.clear();
     channel.mediaPath.clear();
 }
 
-bool LaunchKernel(PlaybackChannel& channel, const QString& path, ThumbnailCell* cell)
+bool LaunchKernel(KernelClient& channel, const QString& path)
 {
     // A path the slot would have to cut names another file: refused like a too short one.
-    if (path.size() < kMinLaunchPath || path.size() > kMediaPathLaunchMax || !channel.slot)
+    if (path.size() < kMinLaunchPath || path.size() > kMediaPathLaunchMax || !channel.slot) {
+        qCWarning(lcKernel) << "refused to launch a kernel for a path of" << path.size() << "characters";
         return false;
-    channel.cell = nullptr;
+    }
     ZeroSlot(*channel.slot);
     channel.mediaPath = path.left(kMediaPathLaunchMax);
     SetSlotMediaPath(*channel.slot, channel.mediaPath);
@@ -106,26 +101,18 @@ bool LaunchKernel(PlaybackChannel& channel, const QString& path, ThumbnailCell* 
     std::erase_if(g_kernelPids, [](pid_t p) { return !platform::ChildRunning(p); });
     if (pid > 0)
         g_kernelPids.insert(pid);
-    channel.cell = cell;
+    else
+        qCWarning(lcKernel) << "could not start the kernel" << KernelExecutable();
     return true;
 }
 
-void ReleaseChannel(PlaybackChannel& channel)
+void ReleaseKernel(KernelClient& channel)
 {
-    channel.cell = nullptr;
     if (channel.slot)
         ZeroSlot(*channel.slot);
 }
 
-void CloseChannel(PlaybackChannel& channel)
-{
-    if (channel.slot)
-        ZeroSlot(*channel.slot);
-    channel.lines.clear();
-    channel.lines.shrink_to_fit();
-}
-
-bool ReadDuration(PlaybackChannel& channel)
+bool ReadDuration(KernelClient& channel)
 {
     if (!channel.slot || channel.slot->ready.load() == 0)
         return false;
@@ -134,17 +121,17 @@ bool ReadDuration(PlaybackChannel& channel)
     return true;
 }
 
-bool RequestPlay(PlaybackChannel& channel, int* writes) { return RequestState(channel, 2, writes); }
-bool RequestPause(PlaybackChannel& channel, int* writes) { return RequestState(channel, 1, writes); }
-bool RequestStop(PlaybackChannel& channel, int* writes) { return RequestState(channel, 0, writes); }
+bool RequestPlay(KernelClient& channel, int* writes) { return RequestState(channel, RequestedState::Run, writes); }
+bool RequestPause(KernelClient& channel, int* writes) { return RequestState(channel, RequestedState::Pause, writes); }
+bool RequestStop(KernelClient& channel, int* writes) { return RequestState(channel, RequestedState::Stop, writes); }
 
-void RequestFitVideo(PlaybackChannel& channel)
+void RequestFitVideo(KernelClient& channel)
 {
     if (channel.slot)
-        channel.slot->command.store(2);
+        channel.slot->command.store(ToSlot(KernelCommand::FitVideo));
 }
 
-bool RequestSeek(PlaybackChannel& channel, int64_t position100ns)
+bool RequestSeek(KernelClient& channel, int64_t position100ns)
 {
     KernelSlot* slot = channel.slot;
     if (!slot)
@@ -159,7 +146,7 @@ bool RequestSeek(PlaybackChannel& channel, int64_t position100ns)
     return true;
 }
 
-int64_t ReadPosition(const PlaybackChannel& channel)
+int64_t ReadPosition(const KernelClient& channel)
 {
     return channel.slot ? channel.slot->position.load() : 0;
 }
@@ -182,11 +169,11 @@ void EndLaunchedKernels(int waitMs)
     g_kernelPids.clear();
 }
 
-void KillStaleEngines(PlaybackChannel& current)
+void KillStaleEngines(KernelClient& current, KernelClient* partner)
 {
-    ReleaseChannel(current);
-    if (current.partner)
-        ReleaseChannel(*current.partner);
+    ReleaseKernel(current);
+    if (partner)
+        ReleaseKernel(*partner);
     // Released kernels end by themselves; any that still runs (hung, or held by an error box)
     // is a leftover of this viewer and is ended by its pid.
     EndLaunchedKernels(0);
