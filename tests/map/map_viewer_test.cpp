@@ -12,6 +12,7 @@
 #include "app/app_shell.h"
 #include "app/viewer.h"
 #include "player/playback_channel.h"
+#include "library/recording_library.h"
 #include "library/thumbnail_cell.h"
 #include "map/leaflet_map.h"
 #include "map/map_view.h"
