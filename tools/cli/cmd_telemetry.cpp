@@ -48,7 +48,7 @@ int RunTelemetry(const std::vector<std::string>& args) {
 
   const TelemetryTrack& t = *rec.track;
   std::string out = "# data_type=" + std::to_string(static_cast<int>(rec.dataType)) +
-                    " lines=" + std::to_string(rec.lines.size()) +
+                    " lines=" + std::to_string(t.sampleCount) +
                     " samples=" + std::to_string(t.sampleCount) +
                     " valid=" + std::to_string(t.validCount) +
                     " speeds=" + std::to_string(t.speedCount) +
