@@ -3,6 +3,8 @@
 // written sparse where it is large, so the fixtures cost a few kilobytes of disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fixtures.h"
 #include "mp4parse/load_telemetry.h"
 #include "mp4parse/mp4_parser.h"
@@ -11,8 +13,8 @@
 namespace korvane::test {
 namespace {
 
-// The walk is flat, so three tkhd boxes and the third track's tables side by side are a text
-// track. `count` samples are declared; the first `real` of them exist in the leading mdat and
+// The walk is flat, so three tkhd boxes and the third track's tables side by side in the moov
+// are a text track. `count` samples are declared; the first `real` of them exist in the leading mdat and
 // the rest of both tables is a hole of zeros.
 std::string WriteHugeTextTrack(const TempDir& dir, uint32_t count, int real) {
   w::Bytes samples;
@@ -23,7 +25,9 @@ std::string WriteHugeTextTrack(const TempDir& dir, uint32_t count, int real) {
     sizes.push_back(static_cast<uint32_t>(s.size()));
     w::Append(samples, s);
   }
-  w::Bytes head = w::Box("mdat", samples);
+  const w::Bytes mdat = w::Box("mdat", samples);
+  w::Bytes head = mdat;
+  w::Append(head, w::LargeBoxHeader("moov", 0));  // its size is set below
   for (int t = 0; t < 3; ++t) w::Append(head, w::Box("tkhd", w::Zeros(84)));
   w::Append(head, w::FullBox("stts", 0, 0, w::Cat({w::U32(1), w::U32(count), w::U32(100)})));
   const uint64_t table = uint64_t{count} * 4;
@@ -33,6 +37,9 @@ std::string WriteHugeTextTrack(const TempDir& dir, uint32_t count, int real) {
   const uint64_t stcoAt = head.size() - uint64_t{sizes.size()} * 4 + table;
   w::Bytes stco = w::Cat({w::BoxHeader("stco", static_cast<uint32_t>(16 + table)), w::U32(0), w::U32(count)});
   for (uint32_t o : offsets) w::Append(stco, w::U32(o));
+  const uint64_t total = stcoAt + 16 + table;
+  const w::Bytes moov = w::LargeBoxHeader("moov", total - mdat.size());
+  std::copy(moov.begin(), moov.end(), head.begin() + static_cast<std::ptrdiff_t>(mdat.size()));
   const std::string path = dir.Path("huge_tables.MP4");
   w::WriteSparseFile(path, {{0, head}, {stcoAt, stco}}, stcoAt + 16 + table);
   return path;
