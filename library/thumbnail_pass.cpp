@@ -3,6 +3,7 @@
 #include "library/thumbnail_tool.h"
 #include "platform/message_box.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -38,7 +39,7 @@ void ThumbnailPass::KillThumbnailProcesses()
             p->kill();
             p->waitForFinished(1000);
             // A picture the killed tool may have left half written would count as made.
-            QFile::remove(p->arguments().constLast());
+            QFile::remove(ThumbnailToolOutput(p->arguments()));
         }
         p->deleteLater();
     }
@@ -71,6 +72,11 @@ void ThumbnailPass::ProcessEnded(QProcess* process)
     if (!processes_.removeOne(process))
         return;
     pending_.removeOne(process);
+    // The tool ran on a name with no picture: what it left counts only when it is a picture
+    // (a full disk leaves 0 bytes).
+    const QString output = ThumbnailToolOutput(process->arguments());
+    if (QFileInfo::exists(output) && !IsUsableThumbnail(output))
+        QFile::remove(output);
     process->deleteLater();
     LaunchPending();
     // The batch is done: go on at once instead of waiting for the next poll.
@@ -89,8 +95,9 @@ int ThumbnailPass::StartThumbnails(const QStringList& files, int generationIndex
             break;
         const QString& name = files.at(i);
         const QString bmp = ThumbnailPath(catalogue_.workingFolder, name);
-        if (QFileInfo::exists(bmp))
+        if (IsUsableThumbnail(bmp))
             continue;
+        QFile::remove(bmp);  // a 0-byte or damaged picture is made again
         auto* p = new QProcess(this);
         p->setProgram(tool);
         p->setArguments(ThumbnailToolArguments(RecordingPath(catalogue_.recordingFolder, name), bmp));
@@ -140,7 +147,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
         // be made; the group ends without thumbnails.
         if (catalogue_.workingFolder.isEmpty())
             return false;
-        const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(catalogue_.programFolder) : toolOverride_;
+        const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(QCoreApplication::applicationDirPath()) : toolOverride_;
         if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
             ShowErrorNumber(0x6003);
             return false;
@@ -166,7 +173,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
         }
         const QString& name = files.at(i);
         const QString bmp = ThumbnailPath(catalogue_.workingFolder, name);
-        if (QFileInfo::exists(bmp)) {
+        if (IsUsableThumbnail(bmp)) {
             if (shown.size() >= kShownLimit) {
                 sink_.ShowOverLimitNotice();
                 return false;
