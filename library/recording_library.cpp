@@ -153,9 +153,11 @@ bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
         channel.track.Clear();
     }
     if (!LaunchKernel(channel, mp4, cell)) {
-        // The kernel refuses a path it would have to cut (it would name another file).
+        // The kernel refuses a path it would have to cut (it would name another file); without
+        // a slot (the block could not be opened) nothing can play at all.
         channel.cell = nullptr;
-        ShowMessageBox(WindowCaption(), LibraryText(QStringLiteral("Library.PathTooLong")), BoxIcon::Warning);
+        const QString key = channel.slot ? QStringLiteral("Library.PathTooLong") : QStringLiteral("Library.NoPlaybackChannel");
+        ShowMessageBox(WindowCaption(), LibraryText(key), BoxIcon::Warning);
         host_.StartProcessFinish();
         return false;
     }

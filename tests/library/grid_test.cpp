@@ -392,3 +392,15 @@ TEST_F(GridTest, RecordingWhosePathIsTooLongForTheKernelIsRefusedWithAMessage)
     EXPECT_EQ(host.waitReady, 0);
     EXPECT_EQ(host.channelA.cell, nullptr);
 }
+
+TEST_F(GridTest, WithoutAPlaybackChannelTheMessageSaysSo)
+{
+    // The block could not be opened at start-up ("ERROR 0x6006"): the channel has no slot.
+    host.channelA.slot = nullptr;
+    ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0)}));
+    Fill(kGroupNormal, 1, false);
+    EXPECT_FALSE(library->OpenRecordingFromCell(Cell(kGroupNormal, 0)));
+    EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.NoPlaybackChannel")});
+    EXPECT_TRUE(LibraryText("Library.NoPlaybackChannel").contains("0x6006"));
+    EXPECT_EQ(host.waitReady, 0);
+}
