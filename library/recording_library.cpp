@@ -5,6 +5,7 @@
 #include "library/working_folder.h"
 #include "kernel/playback_channel.h"
 #include "mp4parse/load_telemetry.h"
+#include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
 
 #include <QDir>
@@ -136,7 +137,7 @@ bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
         host_.StartProcessFinish();
         return false;
     }
-    if (!QFileInfo(mp4).isFile()) {
+    if (!IsRegularFileName(mp4)) {
         ShowMessageBox(WindowCaption(), FileNotFoundText(), BoxIcon::Warning);
         host_.StartProcessFinish();
         return false;
@@ -145,7 +146,7 @@ bool RecordingLibrary::OpenRecordingFromCell(QWidget* control)
     channel.mediaPath = mp4;
     channel.sidecarPath = sidecar;
     try {
-        LoadTelemetry(QFile::encodeName(mp4).toStdString(), QFile::encodeName(sidecar).toStdString(),
+        LoadTelemetry(EncodeFileNameBytes(mp4).toStdString(), EncodeFileNameBytes(sidecar).toStdString(),
                       host_.TelemetryParser(), channel.lines, channel.track, host_.GpsSeen());
     } catch (...) {
         // A recording whose telemetry cannot be read still plays, without telemetry.

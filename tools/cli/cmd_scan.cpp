@@ -10,11 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <filesystem>
-#include <map>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include <QFile>
@@ -23,34 +19,11 @@
 
 #include "library/catalogue.h"
 #include "library/recording_scan.h"
+#include "platform/file_name_bytes.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_text.h"
 
 namespace korvane::cli {
-
-namespace {
-
-// The names of the current folder as bytes, by the text the scan knows them by (several byte
-// names can decode to one text).
-std::map<QString, std::deque<std::string>> RawNames() {
-  std::map<QString, std::deque<std::string>> names;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(".", ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string raw = it->path().filename().native();
-    names[QFile::decodeName(QByteArray::fromStdString(raw))].push_back(raw);
-  }
-  return names;
-}
-
-std::string TakeRawName(std::map<QString, std::deque<std::string>>& raw, const QString& name) {
-  auto found = raw.find(name);
-  if (found == raw.end() || found->second.empty()) return QFile::encodeName(name).toStdString();
-  std::string bytes = found->second.front();
-  found->second.pop_front();
-  return bytes;
-}
-
-}  // namespace
 
 int RunScan(const std::vector<std::string>& args) {
   if (args.size() != 1) {
@@ -75,12 +48,11 @@ int RunScan(const std::vector<std::string>& args) {
                  error != 0 ? std::strerror(error) : "listing failed");
     return ExitNoFile;
   }
-  auto raw = RawNames();
   std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu\n",
               static_cast<long long>(normal.size()), static_cast<unsigned long long>(normalBytes),
               static_cast<long long>(event.size()), static_cast<unsigned long long>(eventBytes));
-  for (const QString& n : normal) std::printf("N %s\n", EscapeName(TakeRawName(raw, n)).c_str());
-  for (const QString& n : event) std::printf("E %s\n", EscapeName(TakeRawName(raw, n)).c_str());
+  for (const QString& n : normal) std::printf("N %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
+  for (const QString& n : event) std::printf("E %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
   return FinishOutput() ? ExitOk : ExitNoFile;
 }
 
