@@ -10,6 +10,16 @@
 
 namespace korvane {
 
+namespace {
+// The link a recording whose name is not UTF-8 was handed to the tool through.
+void RemoveToolInputLink(const QStringList& arguments)
+{
+    const QString input = ThumbnailToolInput(arguments);
+    if (IsToolInputLinkName(QFileInfo(input).fileName()))
+        QFile::remove(input);
+}
+} // namespace
+
 ThumbnailPass::ThumbnailPass(RecordingCatalogue& catalogue, ThumbnailPassSink& sink, QObject* parent)
     : QObject(parent), catalogue_(catalogue), sink_(sink)
 {
@@ -40,6 +50,7 @@ void ThumbnailPass::KillThumbnailProcesses()
             p->waitForFinished(1000);
             // A picture the killed tool may have left half written would count as made.
             QFile::remove(ThumbnailToolOutput(p->arguments()));
+            RemoveToolInputLink(p->arguments());
         }
         p->deleteLater();
     }
@@ -74,6 +85,7 @@ void ThumbnailPass::ProcessEnded(QProcess* process)
     pending_.removeOne(process);
     // The tool ran on a name with no picture: what it left counts only when it is a picture
     // (a full disk leaves 0 bytes).
+    RemoveToolInputLink(process->arguments());
     const QString output = ThumbnailToolOutput(process->arguments());
     if (QFileInfo::exists(output) && !IsUsableThumbnail(output))
         QFile::remove(output);
@@ -100,7 +112,8 @@ int ThumbnailPass::StartThumbnails(const QStringList& files, int generationIndex
         QFile::remove(bmp);  // a 0-byte or damaged picture is made again
         auto* p = new QProcess(this);
         p->setProgram(tool);
-        p->setArguments(ThumbnailToolArguments(RecordingPath(catalogue_.recordingFolder, name), bmp));
+        const QString input = ToolInputPath(RecordingPath(catalogue_.recordingFolder, name), catalogue_.workingFolder, i);
+        p->setArguments(ThumbnailToolArguments(input, bmp));
         p->setStandardInputFile(QProcess::nullDevice());
         p->setStandardOutputFile(QProcess::nullDevice());
         p->setStandardErrorFile(QProcess::nullDevice());

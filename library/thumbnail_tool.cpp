@@ -1,8 +1,12 @@
 #include "library/thumbnail_tool.h"
+#include "platform/file_name_bytes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+
+#include <unistd.h>
 
 namespace korvane {
 
@@ -44,6 +48,29 @@ QString ThumbnailToolOutput(const QStringList& arguments)
 {
     const QString last = arguments.isEmpty() ? QString() : arguments.constLast();
     return last.startsWith(QLatin1String("file:")) ? last.mid(5) : last;
+}
+
+QString ThumbnailToolInput(const QStringList& arguments)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("-i"));
+    const QString input = at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : QString();
+    return input.startsWith(QLatin1String("file:")) ? input.mid(5) : input;
+}
+
+QString ToolInputPath(const QString& recordingPath, const QString& workingFolder, int n)
+{
+    const QByteArray bytes = EncodeFileNameBytes(recordingPath);
+    if (QFile::encodeName(recordingPath) == bytes)
+        return recordingPath;
+    const QString link = workingFolder + QStringLiteral("/.input-%1.MP4").arg(n);
+    const QByteArray linkBytes = EncodeFileNameBytes(link);
+    ::unlink(linkBytes.constData());
+    return ::symlink(bytes.constData(), linkBytes.constData()) == 0 ? link : QString();
+}
+
+bool IsToolInputLinkName(const QString& name)
+{
+    return name.startsWith(QLatin1String(".input-")) && name.endsWith(QLatin1String(".MP4"));
 }
 
 bool IsUsableThumbnail(const QString& bmpPath)

@@ -18,6 +18,16 @@ QStringList ThumbnailToolArguments(const QString& mp4Path, const QString& bmpPat
 
 // The picture path in arguments made by ThumbnailToolArguments.
 QString ThumbnailToolOutput(const QStringList& arguments);
+// The recording path in arguments made by ThumbnailToolArguments.
+QString ThumbnailToolInput(const QStringList& arguments);
+
+// The tool gets its arguments as UTF-8 text, so a recording whose name is not UTF-8 is handed
+// to it through a link with a plain name in the working folder: "<workingFolder>/.input-<n>.MP4".
+// Returns the path to give the tool (`recordingPath` itself when no link is needed, empty when
+// the link cannot be made).
+QString ToolInputPath(const QString& recordingPath, const QString& workingFolder, int n);
+// True for such a link's name.
+bool IsToolInputLinkName(const QString& name);
 
 // A picture the grids can show: a non-empty file that decodes. A 0-byte file (a full disk) or
 // a damaged one is not a thumbnail.

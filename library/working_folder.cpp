@@ -1,5 +1,6 @@
 #include "library/working_folder.h"
 #include "library/library_texts.h"
+#include "library/thumbnail_tool.h"
 #include "platform/message_box.h"
 #include "platform/private_folder.h"
 
@@ -69,7 +70,7 @@ bool PrepareWorkingFolder(const QString& programFolder, QString& folder)
 
 bool IsWorkingFileName(const QString& name)
 {
-    if (name == QLatin1String("FileReport.log"))
+    if (name == QLatin1String("FileReport.log") || IsToolInputLinkName(name))
         return true;
     if (name.startsWith(QLatin1Char('.')))
         return false;

@@ -17,8 +17,8 @@ QString XdgCacheHome();
 bool PrepareWorkingFolder(const QString& programFolder, QString& folder);
 bool PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome, QString& folder);
 
-// The names the viewer writes into the working folder: "<stem>.bmp", "<name>.GPS" and
-// "FileReport.log" (exact letter case, not hidden).
+// The names the viewer writes into the working folder: "<stem>.bmp", "<name>.GPS",
+// "FileReport.log" (exact letter case, not hidden) and the tool's input links ".input-<n>.MP4".
 bool IsWorkingFileName(const QString& name);
 
 // Deletes the viewer's own files (IsWorkingFileName) from `folder`, and nothing else. Only a

@@ -3,6 +3,7 @@
 #include "library/library_texts.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_tool.h"
+#include "platform/file_name_bytes.h"
 #include "test_host.h"
 #include "test_recordings.h"
 
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstdio>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -133,4 +136,17 @@ TEST_F(ThumbnailToolTest, AZeroBytePictureIsMadeAgain)
     RunPass();
     EXPECT_EQ(library->Catalogue().normalShown, QStringList{StampName(0)});
     EXPECT_TRUE(IsUsableThumbnail(bmp));
+}
+
+TEST_F(ThumbnailToolTest, ANameThatIsNotUtf8GetsItsPictureAndLeavesNoLink)
+{
+    ASSERT_TRUE(CopyRecordings(card.path(), {StampName(0)}));
+    const QByteArray bytes = QFile::encodeName(card.path()) + "/20230101\xFF\xFE" "0000.MP4";
+    ASSERT_EQ(::rename(QFile::encodeName(card.path() + "/" + StampName(0)).constData(), bytes.constData()), 0);
+    RunPass();
+    const RecordingCatalogue& c = library->Catalogue();
+    ASSERT_EQ(c.normalShown.size(), 1);
+    EXPECT_TRUE(c.normalMissing.isEmpty());
+    EXPECT_EQ(EncodeFileNameBytes(RecordingPath(c.recordingFolder, c.normalShown[0])), bytes);
+    EXPECT_TRUE(QDir(c.workingFolder).entryList({".input-*"}, QDir::AllEntries | QDir::Hidden | QDir::System).isEmpty());
 }
