@@ -132,6 +132,19 @@ TEST_F(CliTruth, ScanOfWhatIsNoFolderFails) {
   }
 }
 
+TEST_F(CliTruth, ScanOfAFolderItCannotReadFails) {
+  if (::geteuid() != 0 || !HaveProgram("setpriv")) GTEST_SKIP() << "needs root to run the tool as another user";
+  const std::string locked = dir_.Path("locked");
+  ASSERT_EQ(::mkdir(locked.c_str(), 0700), 0);
+  Touch(locked, "20230101120000.MP4");
+  const ProcessResult r =
+      RunProcess({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", KORVANE_CLI, "scan", locked});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("cannot list folder"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Permission denied"), std::string::npos) << r.err;
+}
+
 // ---- GPX ---------------------------------------------------------------------------------------
 
 std::string RmcLine(const std::string& lat, char ns, const std::string& lon, char ew) {
