@@ -2,9 +2,12 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <memory>
+
 #include "app/app_shell.h"
 #include "app/command_line.h"
 #include "map/browser_setup.h"
+#include "app/termination_signals.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv)
@@ -19,7 +22,16 @@ int main(int argc, char** argv)
     shell.FormCreate();
     if (!role.isKernelRole && !shell.flags.quitNow && !shell.tmQuit->isActive())
         window.show();
+    // SIGTERM and SIGINT close the viewer as a confirmed close does, without asking (a kernel
+    // keeps the default: it simply ends).
+    std::unique_ptr<korvane::TerminationSignals> terminationSignals;
+    if (!role.isKernelRole)
+        terminationSignals = std::make_unique<korvane::TerminationSignals>(
+            [&shell] { korvane::QuitWithoutConfirmation(shell.closeChannels); });
     const int status = app.exec();
+    const bool ownsBlock = !role.isKernelRole && !shell.flags.quitNow;
     shell.FormDestroy();
+    if (ownsBlock)
+        korvane::UnlinkViewerControlBlock();
     return status;
 }

@@ -4,6 +4,8 @@
 #include "kernel/kernel_log.h"
 #include "platform/child_process.h"
 #include "platform/message_box.h"
+#include "platform/process_peer.h"
+#include "platform/shared_memory.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -71,12 +73,14 @@ bool KernelRuntime::ParseKernelCommandLine(const QString& commandLineText)
     colon = tokens[1].indexOf(QLatin1Char(':'));
     if (colon < 0)
         return false;
-    // Leading decimal digits; none read as 0.
+    // Decimal digits only: "-1", "" or "1x" name no slot (the slot range is checked on mapping).
     const QString rest = tokens[1].mid(colon + 1);
+    if (rest.isEmpty())
+        return false;
     int64_t value = 0;
     for (QChar c : rest) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            break;
+            return false;
         value = value * 10 + (c.unicode() - '0');
         if (value > INT32_MAX)
             return false;
@@ -112,6 +116,14 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
     KernelSlot* mapped = MapSlot(kernelId);
     if (!mapped) {
         ShowKernelBox("VCRError2");
+        StartCloseTimer();
+        return;
+    }
+    // Only a live viewer of this user, one that has the block mapped, may start a kernel: a
+    // kernel started by hand would take over a channel it was never given, or never end.
+    if (!platform::ProcessOfUserMapsBlock(parentAtStart_,
+                                          platform::SharedMemoryObjectName(ControlBlockName().toStdString()))) {
+        qWarning("korvane kernel: not started by a viewer of this user; ending");
         StartCloseTimer();
         return;
     }

@@ -3,6 +3,7 @@
 #include "kernel/kernel_state.h"
 #include "kernel/time_units.h"
 
+#include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
 
 #include <QFile>
@@ -139,7 +140,7 @@ bool MediaGraphPlayer::Build(const QString& path)
     if (!source_ || !demux_ || !gst_bin_add(GST_BIN(pipeline_), source_) ||
         !gst_bin_add(GST_BIN(pipeline_), demux_) || !gst_element_link(source_, demux_))
         return FailBuild(0x5004);
-    g_object_set(source_, "location", QFile::encodeName(path).constData(), nullptr);
+    g_object_set(source_, "location", EncodeFileNameBytes(path).constData(), nullptr);  // the name's own bytes
     g_signal_connect(demux_, "pad-added", G_CALLBACK(&MediaGraphPlayer::OnDemuxPad), this);
 
     // 6.-9. Decoders and renderers join as the splitter's pads appear; the preroll tells

@@ -19,6 +19,9 @@ QString BuiltIn(const QString& key)
          QStringLiteral("Recordings beyond 240 cannot be shown.")},
         {QStringLiteral("Library.PathTooLong.Caption"),
          QStringLiteral("The path of this recording is too long to play it. Move the folder to a shorter path.")},
+        {QStringLiteral("Library.NoPlaybackChannel"),
+         QStringLiteral("Recordings cannot be played: the playback channel could not be opened at start-up "
+                        "(ERROR 0x6006). Restart the viewer.")},
     };
     return texts.value(key);
 }

@@ -15,7 +15,8 @@ using LibraryTextSource = std::function<QString(const QString& key)>;
 void SetLibraryTextSource(LibraryTextSource source);
 
 // Keys of texts the catalogue does not have yet fall back on these too:
-// "Library.PathTooLong.Caption" (a recording whose path the kernel cannot take whole).
+// "Library.PathTooLong.Caption" (a recording whose path the kernel cannot take whole),
+// "Library.NoPlaybackChannel" (the shared block could not be opened at start-up).
 
 // Texts that are the same in every language.
 inline QString FileNotFoundText() { return QStringLiteral("ファイルが見つかりません!"); }

@@ -3,6 +3,7 @@
 #include "library/library_texts.h"
 #include "library/recording_scan.h"
 #include "library/working_folder.h"
+#include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "library/recording_scan.h"
 #include "library/catalogue.h"
 #include "library/library_log.h"
+#include "platform/file_name_bytes.h"
 
 #include <QFile>
 #include <algorithm>
@@ -72,7 +73,7 @@ int ScanRecordings(const QString& folder, int group, QStringList& list, std::uin
     list.clear();
     total = 0;
     std::error_code ec;
-    fs::directory_iterator it(fs::path(QFile::encodeName(folder).toStdString()), ec);
+    fs::directory_iterator it(fs::path(EncodeFileNameBytes(folder).toStdString()), ec);
     if (listed)
         *listed = !ec;
     if (ec) {
@@ -81,7 +82,8 @@ int ScanRecordings(const QString& folder, int group, QStringList& list, std::uin
     }
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         const fs::directory_entry& entry = *it;
-        const QString name = QFile::decodeName(QByteArray::fromStdString(entry.path().filename().native()));
+        // Kept as bytes (DecodeFileNameBytes), so a name that is not UTF-8 still names its file.
+        const QString name = DecodeFileNameBytes(QByteArray::fromStdString(entry.path().filename().native()));
         // Hidden entries (leading dot) and directories are never recordings.
         if (name.startsWith(QLatin1Char('.')) || !PassesNameRules(name) || !InGroup(name, group))
             continue;

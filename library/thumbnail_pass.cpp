@@ -4,11 +4,22 @@
 #include "library/thumbnail_tool.h"
 #include "platform/message_box.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
 namespace korvane {
+
+namespace {
+// The link a recording whose name is not UTF-8 was handed to the tool through.
+void RemoveToolInputLink(const QStringList& arguments)
+{
+    const QString input = ThumbnailToolInput(arguments);
+    if (IsToolInputLinkName(QFileInfo(input).fileName()))
+        QFile::remove(input);
+}
+} // namespace
 
 ThumbnailPass::ThumbnailPass(RecordingCatalogue& catalogue, ThumbnailPassSink& sink, QObject* parent)
     : QObject(parent), catalogue_(catalogue), sink_(sink)
@@ -39,7 +50,8 @@ void ThumbnailPass::KillThumbnailProcesses()
             p->kill();
             p->waitForFinished(1000);
             // A picture the killed tool may have left half written would count as made.
-            QFile::remove(p->arguments().constLast());
+            QFile::remove(ThumbnailToolOutput(p->arguments()));
+            RemoveToolInputLink(p->arguments());
         }
         p->deleteLater();
     }
@@ -72,6 +84,12 @@ void ThumbnailPass::ProcessEnded(QProcess* process)
     if (!processes_.removeOne(process))
         return;
     pending_.removeOne(process);
+    // The tool ran on a name with no picture: what it left counts only when it is a picture
+    // (a full disk leaves 0 bytes).
+    RemoveToolInputLink(process->arguments());
+    const QString output = ThumbnailToolOutput(process->arguments());
+    if (QFileInfo::exists(output) && !IsUsableThumbnail(output))
+        QFile::remove(output);
     process->deleteLater();
     LaunchPending();
     // The batch is done: go on at once instead of waiting for the next poll.
@@ -90,11 +108,13 @@ int ThumbnailPass::StartThumbnails(const QStringList& files, int generationIndex
             break;
         const QString& name = files.at(i);
         const QString bmp = ThumbnailPath(catalogue_.workingFolder, name);
-        if (QFileInfo::exists(bmp))
+        if (IsUsableThumbnail(bmp))
             continue;
+        QFile::remove(bmp);  // a 0-byte or damaged picture is made again
         auto* p = new QProcess(this);
         p->setProgram(tool);
-        p->setArguments(ThumbnailToolArguments(RecordingPath(catalogue_.recordingFolder, name), bmp));
+        const QString input = ToolInputPath(RecordingPath(catalogue_.recordingFolder, name), catalogue_.workingFolder, i);
+        p->setArguments(ThumbnailToolArguments(input, bmp));
         p->setStandardInputFile(QProcess::nullDevice());
         p->setStandardOutputFile(QProcess::nullDevice());
         p->setStandardErrorFile(QProcess::nullDevice());
@@ -144,7 +164,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
         // be made; the group ends without thumbnails.
         if (catalogue_.workingFolder.isEmpty())
             return false;
-        const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(catalogue_.programFolder) : toolOverride_;
+        const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(QCoreApplication::applicationDirPath()) : toolOverride_;
         if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
             qCWarning(lcLibrary) << "no thumbnail tool found";
             ShowErrorNumber(0x6003);
@@ -171,7 +191,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
         }
         const QString& name = files.at(i);
         const QString bmp = ThumbnailPath(catalogue_.workingFolder, name);
-        if (QFileInfo::exists(bmp)) {
+        if (IsUsableThumbnail(bmp)) {
             if (shown.size() >= kShownLimit) {
                 sink_.ShowOverLimitNotice();
                 return false;

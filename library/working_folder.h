@@ -1,23 +1,30 @@
 #pragma once
 // The working folder holds the thumbnails, the side-car telemetry files and FileReport.log.
-// It is "<XDG cache home>/KorvaneData" (XDG_CACHE_HOME, else ~/.cache), else
-// "<programFolder>/.KorvaneData".
+// It is "<XDG cache home>/KorvaneData" (XDG_CACHE_HOME when absolute, else ~/.cache), else
+// "$XDG_RUNTIME_DIR/KorvaneData", else a fresh "korvane-data-XXXXXX" in the temporary folder;
+// never a folder on the card. It is always a private folder of the user (mode 0700).
 #include <QString>
 
 namespace korvane {
 
-// The cache home by the XDG rule; empty when neither XDG_CACHE_HOME nor HOME is set.
+// The cache home by the XDG rule; empty when neither XDG_CACHE_HOME nor HOME is an absolute path.
 QString XdgCacheHome();
 
-// Creates the folder when needed and returns its path in `folder`. When neither place can be
-// made, clears `folder`, shows "サムネイルを作成できません!" (title "Korvane", error icon) and
-// returns false.
+// Creates the folder when needed, empties it of what an earlier run left (PurgeWorkingFolder)
+// and returns its path in `folder`. When no place can be made, clears `folder`, shows
+// "サムネイルを作成できません!" (title "Korvane", error icon) once and returns false.
+// `programFolder` (the card) is never used for it.
 bool PrepareWorkingFolder(const QString& programFolder, QString& folder);
 bool PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome, QString& folder);
 
-// Deletes the thumbnails and side-car files of `folder` (files whose upper-cased name contains
-// ".BMP" or ".GPS"; directories and hidden entries stay) and its FileReport.log. An empty path
-// is refused (nothing is deleted). Returns the number of files deleted.
+// The names the viewer writes into the working folder: "<stem>.bmp", "<name>.GPS",
+// "FileReport.log" (exact letter case, not hidden) and the tool's input links ".input-<n>.MP4".
+bool IsWorkingFileName(const QString& name);
+
+// Deletes the viewer's own files (IsWorkingFileName) from `folder`, and nothing else. Only a
+// private folder of the user (a real directory, owned by the user, mode 0700) is touched; an
+// empty path, a symbolic link or any other folder is refused. Returns the number of files
+// deleted (FileReport.log not counted).
 int PurgeWorkingFolder(const QString& folder);
 
 } // namespace korvane

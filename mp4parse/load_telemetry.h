@@ -17,9 +17,14 @@
 
 namespace korvane {
 
+// Largest side-car read: a real one holds a few hundred lines of under a hundred bytes; the rest
+// of a larger file is ignored.
+inline constexpr uint64_t MaxSidecarBytes = 1u << 20;
+
 struct TelemetryLoadResult {
   DataType dataType = DataTypeNone;
-  std::vector<std::string> lines;
+  std::vector<std::string> lines;  // at most MaxKeptLines
+  uint64_t lineCount = 0;          // lines found, kept or not
 };
 
 // Steps 1 and 2 of a load: the side-car's lines (when a regular file exists at `sidecarPath`;
@@ -29,9 +34,10 @@ struct TelemetryLoadResult {
 TelemetryLoadResult LoadTelemetryLines(const std::string& mp4Path, const std::string& sidecarPath,
                                        Mp4Parser& parser);
 
-// The whole load: replaces `lines` by the loaded lines, decodes them into `track` by data type
-// (DataTypeNone leaves the track as the caller left it) and stores the data type in
-// track.dataType. Returns the data type.
+// The whole load: replaces `lines` by the loaded lines (at most MaxKeptLines), decodes them into
+// `track` by data type (DataTypeNone leaves the track as the caller left it) and stores the data
+// type in track.dataType and the number of lines found in track.sampleCount. Returns the data
+// type.
 // On MP4::BinaryStreamException nothing is changed. On TelemetryConversionError (a bad G pair)
 // `lines` already hold the new lines and `track` what was decoded before the bad line.
 DataType LoadTelemetry(const std::string& mp4Path, const std::string& sidecarPath, Mp4Parser& parser,

@@ -1,5 +1,6 @@
 #include "mp4parse/mp4_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -24,18 +25,25 @@ bool IsEnteredContainer(std::string_view t) {
   return false;
 }
 
-// Reads a table of `count` big-endian 32-bit entries that follows in the stream. The table must
-// lie inside both the box (`tableBytes` left in its payload) and the file; otherwise it is
-// unusable and `out` stays empty. Nothing is allocated before that check.
+// Reads a table of `count` big-endian 32-bit entries that follows in the stream, keeping the
+// first MaxKeptLines of them (the rest are never used). The whole table must lie inside both the
+// box (`tableBytes` left in its payload) and the file; otherwise it is unusable and `out` stays
+// empty. Nothing is allocated before that check, and never more than the kept entries.
 bool ReadTable(MP4::BinaryStream& in, uint32_t count, uint64_t tableBytes, std::vector<uint32_t>& out) {
   out.clear();
   const uint64_t need = uint64_t{count} * 4;
   if (need > tableBytes || need > in.Remaining()) return false;
-  std::vector<unsigned char> raw(need);
-  if (in.ReadBytes(raw.data(), need) != need) return false;
-  out.resize(count);
-  for (uint32_t i = 0; i < count; ++i) out[i] = BigEndian32(&raw[uint64_t{i} * 4]);
+  const uint32_t kept = static_cast<uint32_t>(std::min<uint64_t>(count, MaxKeptLines));
+  std::vector<unsigned char> raw(uint64_t{kept} * 4);
+  if (in.ReadBytes(raw.data(), raw.size()) != raw.size()) return false;
+  out.resize(kept);
+  for (uint32_t i = 0; i < kept; ++i) out[i] = BigEndian32(&raw[uint64_t{i} * 4]);
+  in.SkipUnsigned(need - raw.size());
   return true;
+}
+
+uint32_t KeptCount(uint32_t count) {
+  return static_cast<uint32_t>(std::min<uint64_t>(count, MaxKeptLines));
 }
 
 }  // namespace
@@ -46,33 +54,45 @@ void Mp4Parser::Reset() {
   chunkOffsets.clear();
   chunkOffsets.shrink_to_fit();
   lines.clear();
+  lines.shrink_to_fit();
+  lineCount = 0;
   textSampleCount = 0;
+  boxesWalked = 0;
 }
 
 bool Mp4Parser::TablesComplete() const {
-  return textSampleCount != 0 && sampleSizes.size() == textSampleCount &&
-         chunkOffsets.size() == textSampleCount;
+  return textSampleCount != 0 && sampleSizes.size() == KeptCount(textSampleCount) &&
+         chunkOffsets.size() == KeptCount(textSampleCount);
 }
 
 WalkOutcome Mp4Parser::Walk(const std::string& file) {
   MP4::BinaryStream in;
   in.Open(file);
   trackNumber = 0;
+  boxesWalked = 0;
   WalkOutcome outcome;
-  // Every pass consumes at least the 8-byte header, so the walk ends within size/8 passes.
-  while (!in.AtEnd()) {
+  // A header whose size cannot be a box (0, 2 to 7, or a large size below 16) ends the walk: it is
+  // the zeros or garbage after the boxes, not a box. At most MaxWalkedBoxes headers are read.
+  while (!in.AtEnd() && boxesWalked < MaxWalkedBoxes) {
+    ++boxesWalked;
     const uint32_t size = in.ReadUInt32BE();
     char typeBytes[4] = {0, 0, 0, 0};
     in.ReadBytes(typeBytes, 4);
     if (in.AtEnd()) break;  // header cut by the end of the file
-    uint64_t payload = size >= 8 ? size - 8 : 0;
+    if (size == 0 || (size > 1 && size < 8)) break;
+    uint64_t payload = size - 8;
     if (size == 1) {
       const uint64_t large = in.ReadUInt64BE();
-      if (in.AtEnd()) break;
-      payload = large >= 16 ? large - 16 : 0;
+      if (in.AtEnd() || large < 16) break;
+      payload = large - 16;
     }
     const std::string_view type(typeBytes, 4);
 
+    if (type == "meta") {
+      // A full box: its version and flags word comes before the children.
+      in.SkipUnsigned(4);
+      continue;
+    }
     if (IsEnteredContainer(type) || type == "udta") continue;  // children follow
     if (type == "@CMT") {
       // A comment larger than any camera comment, or one cut by the end of the file, is not
@@ -81,7 +101,7 @@ WalkOutcome Mp4Parser::Walk(const std::string& file) {
       if (payload > in.Remaining()) break;
       std::string text(payload, '\0');
       in.ReadBytes(text.data(), payload);
-      switch (ClassifyCommentBlock(text, dataType, lines)) {
+      switch (ClassifyCommentBlock(text, dataType, lines, lineCount)) {
         case BlockVerdict::Continue: continue;
         case BlockVerdict::StopNothing: return {WalkOutcome::StoppedEmpty, DataTypeNone};
         case BlockVerdict::StopBlock: return {WalkOutcome::StoppedAtBlock, dataType};
@@ -135,13 +155,16 @@ bool Mp4Parser::ReadTextSamples(const std::string& file) {
   in.Open(file);
   // The tables must describe samples inside the file, in increasing file order and without
   // overlap; the stream only reads forwards. Otherwise the text track is unusable.
-  for (uint32_t k = 0; k < textSampleCount; ++k) {
+  // Only the kept samples are read; the others are counted as lines but never stored.
+  const uint32_t kept = KeptCount(textSampleCount);
+  for (uint32_t k = 0; k < kept; ++k) {
     const uint64_t end = uint64_t{chunkOffsets[k]} + sampleSizes[k];
     if (end > in.Size()) return false;
-    if (k + 1 < textSampleCount && chunkOffsets[k + 1] < end) return false;
+    if (k + 1 < kept && chunkOffsets[k + 1] < end) return false;
   }
   in.Skip(chunkOffsets[0]);
-  for (uint32_t k = 0; k < textSampleCount; ++k) {
+  lines.reserve(kept);
+  for (uint32_t k = 0; k < kept; ++k) {
     // A sample of TextSampleBuffer bytes or more is cut to the buffer (the rest is skipped); a
     // sample shorter than the 2-byte length gives an empty line.
     char buffer[TextSampleBuffer] = {};
@@ -153,9 +176,10 @@ bool Mp4Parser::ReadTextSamples(const std::string& file) {
     if (taken > 2) line.assign(buffer + 2, strnlen(buffer + 2, taken - 2));
     if (!line.empty() && line.back() == '\n') line.pop_back();
     lines.push_back(std::move(line));
-    if (k + 1 < textSampleCount) in.SkipUnsigned(chunkOffsets[k + 1] - chunkOffsets[k] - size);
+    if (k + 1 < kept) in.SkipUnsigned(chunkOffsets[k + 1] - chunkOffsets[k] - size);
   }
   in.Close();
+  lineCount = textSampleCount;
   return true;
 }
 
@@ -170,6 +194,7 @@ DataType Mp4Parser::Load(const std::string& file) {
   if (outcome.kind == WalkOutcome::StoppedEmpty) {
     dataType = DataTypeNone;
     lines.clear();
+    lineCount = 0;
     return dataType;
   }
   if (TablesComplete()) {
@@ -177,6 +202,7 @@ DataType Mp4Parser::Load(const std::string& file) {
       dataType = DataTypeSubtitle;
     } else {
       lines.clear();
+      lineCount = 0;
     }
   }
   return dataType;

@@ -17,6 +17,12 @@ namespace korvane {
 inline constexpr uint64_t MaxCommentBytes = 1u << 20;
 // Text sample buffer: a sample and its terminating NUL.
 inline constexpr uint32_t TextSampleBuffer = 260;
+// Lines kept in memory: the decoders never look past the track's capacity. The true number of
+// lines found is counted separately (Mp4Parser::lineCount).
+inline constexpr size_t MaxKeptLines = TrackCapacity;
+// Boxes the walk looks at before it gives up: a camera file has about a hundred, so a file of
+// millions of tiny boxes cannot hold the caller for long.
+inline constexpr uint32_t MaxWalkedBoxes = 10000;
 
 // What classifying one "@CMT" payload decided.
 enum class BlockVerdict {
@@ -26,13 +32,19 @@ enum class BlockVerdict {
 };
 
 // Classifies one "@CMT" payload; for a "$" or "GPS" block appends each line ten times to `lines`
-// and sets `dataType`.
+// (keeping at most MaxKeptLines in all), adds the true number of lines to `lineCount` and sets
+// `dataType`.
+BlockVerdict ClassifyCommentBlock(std::string_view payload, DataType& dataType,
+                                  std::vector<std::string>& lines, uint64_t& lineCount);
 BlockVerdict ClassifyCommentBlock(std::string_view payload, DataType& dataType,
                                   std::vector<std::string>& lines);
 
 // Cuts `text` at LF characters; runs of LF are one separator, so no empty line appears; a CR
-// before an LF stays at the end of its line.
-void SplitLines(std::string_view text, std::vector<std::string>& out, int repeat);
+// before an LF stays at the end of its line. Each line is appended `repeat` times while `out`
+// holds fewer than `keep` lines; returns the number of lines the text makes (repeats counted),
+// kept or not.
+uint64_t SplitLines(std::string_view text, std::vector<std::string>& out, int repeat,
+                    size_t keep = MaxKeptLines);
 
 struct WalkOutcome {
   enum Kind { StoppedEmpty, StoppedAtBlock, Finished };
@@ -50,14 +62,19 @@ class Mp4Parser {
   void Reset();
   // The box walk alone (Load calls it after Reset). Throws MP4::BinaryStreamException(1).
   WalkOutcome Walk(const std::string& path);
-  // True when textSampleCount, sampleSizes and chunkOffsets agree.
+  // True when textSampleCount, sampleSizes and chunkOffsets agree (the tables hold the first
+  // min(textSampleCount, MaxKeptLines) entries).
   bool TablesComplete() const;
 
   std::string path;
   DataType dataType = DataTypeNone;
+  // At most MaxKeptLines lines; lineCount is how many the recording holds.
   std::vector<std::string> lines;
-  // Walk state.
+  uint64_t lineCount = 0;
+  // Walk state. The tables keep at most MaxKeptLines entries, each checked against the box and
+  // the file for its full declared length before anything is allocated.
   int trackNumber = 0;
+  uint32_t boxesWalked = 0;
   uint32_t textSampleCount = 0;
   std::vector<uint32_t> sampleSizes;
   std::vector<uint32_t> chunkOffsets;

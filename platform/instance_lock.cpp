@@ -1,8 +1,9 @@
 #include "platform/instance_lock.h"
+#include "platform/private_folder.h"
 
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
+#include <string>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -13,7 +14,7 @@ InstanceLock::~InstanceLock() { Release(); }
 bool InstanceLock::Acquire(const std::string& path)
 {
     Release();
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -35,19 +36,23 @@ void InstanceLock::Release()
 
 std::string InstanceLock::DefaultPath()
 {
+    return DefaultPath("/tmp");
+}
+
+std::string InstanceLock::DefaultPath(const std::string& sharedRoot)
+{
+    // The runtime folder is the user's own by definition; a relative or foreign one is ignored.
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime && std::filesystem::is_directory(runtime))
+    if (IsAbsolutePath(runtime) && IsPrivateFolder(runtime))
         return std::string(runtime) + "/korvane.lock";
-    std::string cache;
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
-        cache = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        cache = std::string(home) + "/.cache";
-    else
-        cache = "/tmp";
-    std::error_code ec;
-    std::filesystem::create_directories(cache, ec);
-    return cache + "/korvane.lock";
+    // Else a folder named with the uid, checked for owner and mode. When another user holds
+    // that name, a fresh private folder keeps this viewer from being stopped by that user.
+    const std::string uid = std::to_string(::geteuid());
+    const std::string own = sharedRoot + "/korvane-" + uid;
+    if (MakePrivateFolder(own))
+        return own + "/korvane.lock";
+    const std::string fresh = MakeFreshPrivateFolder(sharedRoot, "korvane-" + uid + "-");
+    return fresh.empty() ? std::string() : fresh + "/korvane.lock";
 }
 
 } // namespace korvane

@@ -24,6 +24,19 @@ int OpenSharedMemory(const std::string& name, std::size_t size)
         close(fd);
         return -1;
     }
+    if ((st.st_mode & 07777) != 0600) {
+        // Our own block with wider rights: another user may hold it open already, so it is not
+        // narrowed but replaced by a fresh one that only this user can open.
+        close(fd);
+        shm_unlink(object.c_str());
+        fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return -1;
+        if (fchmod(fd, 0600) != 0 || fstat(fd, &st) != 0 || st.st_uid != getuid()) {
+            close(fd);
+            return -1;
+        }
+    }
     // A new object has size 0; ftruncate zero-fills it. An existing block keeps its contents.
     if (static_cast<std::size_t>(st.st_size) < size && ftruncate(fd, static_cast<off_t>(size)) != 0) {
         close(fd);

@@ -9,6 +9,7 @@
 #include "library/library_texts.h"
 #include "library/recording_library.h"
 #include "mp4parse/load_telemetry.h"
+#include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
 #include "player/playback_controller.h"
 #include "player/player_host.h"
@@ -83,7 +84,7 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
     }
     const QString mp4 = library_.MediaPathOf(ref);
     const QString sidecar = library_.SidecarPathOf(ref);
-    if (!QFileInfo(mp4).isFile()) {
+    if (!IsRegularFileName(mp4)) {
         qCWarning(lcPlayer) << "recording not found:" << mp4;
         ShowMessageBox(library_.WindowCaption(), FileNotFoundText(), BoxIcon::Warning);
         host_.StartProcessFinish();
@@ -92,7 +93,7 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
     channel.mediaPath = mp4;
     channel.sidecarPath = sidecar;
     try {
-        LoadTelemetry(QFile::encodeName(mp4).toStdString(), QFile::encodeName(sidecar).toStdString(), parser_,
+        LoadTelemetry(EncodeFileNameBytes(mp4).toStdString(), EncodeFileNameBytes(sidecar).toStdString(), parser_,
                       channel.lines, channel.track, gpsSeen_);
     } catch (const std::exception& e) {
         // A recording whose telemetry cannot be read still plays, without telemetry.
@@ -106,9 +107,12 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
     }
     channel.ref = RecordingRef{};
     if (!LaunchKernel(channel, mp4)) {
-        // The kernel refuses a path it would have to cut (it would name another file).
-        ShowMessageBox(library_.WindowCaption(), LibraryText(QStringLiteral("Library.PathTooLong.Caption")),
-                       BoxIcon::Warning);
+        // The kernel refuses a path it would have to cut (it would name another file); without
+        // a slot (the block could not be opened) nothing can play at all.
+        const QString key = channel.slot ? QStringLiteral("Library.PathTooLong.Caption")
+                                         : QStringLiteral("Library.NoPlaybackChannel");
+        qCWarning(lcPlayer) << "no kernel launched for" << mp4 << (channel.slot ? "(path too long)" : "(no slot)");
+        ShowMessageBox(library_.WindowCaption(), LibraryText(key), BoxIcon::Warning);
         host_.StartProcessFinish();
         return false;
     }

@@ -359,3 +359,25 @@ TEST_F(KernelProcessTest, AKilledViewerLeavesNoKernelRunning)
     ASSERT_TRUE(platform::WaitChildEnded(viewer, 2000));
     EXPECT_TRUE(WaitFor([&] { return !platform::ProcessExists(kernel); }, 1000));
 }
+
+TEST_F(KernelProcessTest, AKernelStartedByHandTakesNoSlotAndEnds)
+{
+    // "-1" once read as slot 0; a shell is no viewer, so a kernel it starts takes no channel
+    // and does not run on for ever.
+    const std::string host = KORVANE_KERNEL_HOST;
+    struct Case { const char* name; std::vector<std::string> argv; };
+    const Case cases[] = {
+        {"negative id", {host, "/CALLER:Korvane/ID:-1"}},
+        {"shell parent", {"/bin/sh", "-c", "\"$0\" \"$@\"; true", host, "/CALLER:Korvane/ID:0"}},
+        {"shell parent, slot 1", {"/bin/sh", "-c", "\"$0\" \"$@\"; true", host, "/CALLER:Korvane/ID:1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> args(c.argv.begin() + 1, c.argv.end());
+        const pid_t pid = platform::SpawnChild(c.argv[0], args, workFolder.path().toStdString());
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(platform::WaitChildEnded(pid, 5000));
+        EXPECT_EQ(slot().processId.load(), 0u);
+        EXPECT_EQ(channelB.slot->processId.load(), 0u);
+    }
+}

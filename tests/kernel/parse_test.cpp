@@ -10,8 +10,13 @@ TEST(KernelCommandLine, ParsesCallerAndId)
     const Case cases[] = {
         {QStringLiteral("/CALLER:Korvane/ID:1"), true, QStringLiteral("Korvane"), 1},
         {QStringLiteral("/CALLER:Korvane/ID:0"), true, QStringLiteral("Korvane"), 0},
-        {QStringLiteral("/CALLER:Korvane/ID:12abc"), true, QStringLiteral("Korvane"), 12},
-        {QStringLiteral("/CALLER:Korvane/ID:"), true, QStringLiteral("Korvane"), 0},
+        {QStringLiteral("/CALLER:Korvane/ID:2"), true, QStringLiteral("Korvane"), 2},
+        {QStringLiteral("/CALLER:Korvane/ID:3"), true, QStringLiteral("Korvane"), 3},  // refused by the mapping
+        {QStringLiteral("/CALLER:Korvane/ID:12abc"), false, QStringLiteral("Korvane"), 0},
+        {QStringLiteral("/CALLER:Korvane/ID:"), false, QStringLiteral("Korvane"), 0},
+        {QStringLiteral("/CALLER:Korvane/ID:-1"), false, QStringLiteral("Korvane"), 0},
+        {QStringLiteral("/CALLER:Korvane/ID:+1"), false, QStringLiteral("Korvane"), 0},
+        {QStringLiteral("/CALLER:Korvane/ID: 1"), false, QStringLiteral("Korvane"), 0},
         {QStringLiteral("/CALLER:a:b/ID:2"), true, QStringLiteral("a:b"), 2},
         {QString(), false, QString(), 0},
         {QStringLiteral("/"), false, QString(), 0},

@@ -1,13 +1,17 @@
 // The media graph in this process, drawing into a panel of a real window.
 #include "kernel/media_graph_player.h"
+#include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
 #include "test_support.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 using namespace korvane;
@@ -212,4 +216,15 @@ TEST_F(PlayerTest, AtTheEndTheGraphHoldsThePositionAndStopRewindsForAnotherRun)
         int64_t p = 0;
         return player.CurrentPosition(p) && p > 2000000 && p < player.duration / 2;
     }, 3000));
+}
+
+TEST_F(PlayerTest, ANameThatIsNotUtf8OrHoldsALineBreakPlays)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = QFile::encodeName(dir.path()) + "/2023\xFF\n01120000.MP4";
+    ASSERT_TRUE(QFile::copy(Fixture("noaudio"), QFile::decodeName(QFile::encodeName(dir.path()) + "/copy.MP4")));
+    ASSERT_EQ(::rename(QFile::encodeName(dir.path() + "/copy.MP4").constData(), bytes.constData()), 0);
+    OpenActive(DecodeFileNameBytes(bytes));
+    EXPECT_GT(NonBlackFraction(window->panelId()), 0.3);
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char(',')).toStdString();
 }

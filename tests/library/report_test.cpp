@@ -116,29 +116,43 @@ TEST(CellGeometry, EveryDisplayScale)
     }
 }
 
-TEST(WorkingFolder, CacheHomeFirstThenHiddenFolderInProgramFolder)
+TEST(WorkingFolder, CacheHomeFirstThenNeverTheProgramFolder)
 {
-    QTemporaryDir cache, program;
+    QTemporaryDir cache, program, runtime;
     QString folder;
     ASSERT_TRUE(PrepareWorkingFolder(program.path(), cache.path(), folder));
     EXPECT_EQ(folder, cache.path() + "/KorvaneData");
     EXPECT_TRUE(QDir(folder).exists());
 
-    // A cache home that cannot hold folders: a plain file in its place.
+    // A cache home that cannot hold folders: a plain file in its place. The runtime folder
+    // takes over; the program folder (the card) stays untouched.
     QFile blocker(cache.path() + "/file");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     ASSERT_TRUE(PrepareWorkingFolder(program.path(), cache.path() + "/file", folder));
-    EXPECT_EQ(folder, program.path() + "/.KorvaneData");
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    EXPECT_EQ(folder, runtime.path() + "/KorvaneData");
     EXPECT_TRUE(QDir(folder).exists());
+    EXPECT_TRUE(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 TEST(WorkingFolder, NeitherPlaceShowsTheMessageAndClearsThePath)
 {
     RecordingSink sink;
     SetMessageSink(&sink);
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("XDG_RUNTIME_DIR", "/proc/korvane-none");
+    qputenv("TMPDIR", "/proc/korvane-none");
     QString folder = "stale";
     EXPECT_FALSE(PrepareWorkingFolder("/proc/korvane-none", "/proc/korvane-none", folder));
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    if (oldTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
     SetMessageSink(nullptr);
     EXPECT_TRUE(folder.isEmpty());
     EXPECT_EQ(sink.texts, QStringList{"サムネイルを作成できません!"});
@@ -147,16 +161,16 @@ TEST(WorkingFolder, NeitherPlaceShowsTheMessageAndClearsThePath)
 
 TEST(WorkingFolder, PurgeRemovesPicturesSideFilesAndReportOnly)
 {
-    QTemporaryDir dir;
+    QTemporaryDir dir;  // a private folder of the user, as the viewer makes it
     const QString d = dir.path();
     for (const char* n : {"a.bmp", "B.BMP", "c.GPS", "d.gps", "x.bmp.old", "keep.txt", ".hidden.bmp", "FileReport.log"}) {
         QFile f(d + "/" + n);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     ASSERT_TRUE(QDir(d).mkdir("sub.bmp"));
-    EXPECT_EQ(PurgeWorkingFolder(d), 5);
+    EXPECT_EQ(PurgeWorkingFolder(d), 2);
     QStringList left = QDir(d).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    EXPECT_EQ(left, (QStringList{".hidden.bmp", "keep.txt", "sub.bmp"}));
+    EXPECT_EQ(left, (QStringList{".hidden.bmp", "B.BMP", "d.gps", "keep.txt", "sub.bmp", "x.bmp.old"}));
     EXPECT_EQ(PurgeWorkingFolder(QString()), 0);  // never the current directory
 }
 

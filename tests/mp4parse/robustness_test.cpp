@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(GarbageCase{"empty", {}}, GarbageCase{"zeros", w::Bytes(10000, 0)},
                     GarbageCase{"ones", w::Bytes(10000, 0xFF)},
                     GarbageCase{"text", w::Text("this is not a recording at all, just some text\n")},
-                    // Headers with sizes below 8 have no payload; the walk still moves on.
+                    // Headers with sizes below 8 cannot be boxes; they end the walk.
                     GarbageCase{"tiny_sizes", w::Cat({w::BoxHeader("moov", 3), w::BoxHeader("trak", 0),
                                                       w::BoxHeader("tkhd", 7), w::BoxHeader("stts", 2)})},
                     GarbageCase{"large_size_below_header",

@@ -197,6 +197,18 @@ TEST_F(OpenerTest, RecordingWhosePathIsTooLongForTheKernelIsRefusedWithAMessage)
     EXPECT_FALSE(player->channelA.ref.IsValid());
 }
 
+TEST_F(OpenerTest, WithoutAPlaybackChannelTheMessageSaysSo)
+{
+    // The block could not be opened at start-up ("ERROR 0x6006"): the channel has no slot.
+    player->channelA.slot = nullptr;
+    ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0)}));
+    Fill(kGroupNormal, 1, false);
+    EXPECT_FALSE(player->Opener().OpenRecording(Ref(0)));
+    EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.NoPlaybackChannel")});
+    EXPECT_TRUE(LibraryText("Library.NoPlaybackChannel").contains("0x6006"));
+    EXPECT_EQ(player->openCount, 0);
+}
+
 TEST_F(OpenerTest, OpenChosenFolderResetsTheViewerEmptiesTheWorkingFolderAndRestarts)
 {
     Fill(kGroupNormal, 2);

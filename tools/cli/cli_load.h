@@ -18,9 +18,10 @@ struct LoadedRecording {
   size_t FilledSamples() const;
 };
 
-// Loads like the viewer does (the side-car, when given and present, wins). Returns ExitOk, or
-// prints a one-line message to stderr and returns ExitNoFile (recording missing or not
-// openable) or ExitBadData (a G pair that is not hexadecimal).
+// Loads like the viewer does (the side-car, when given, wins). Returns ExitOk, or prints a
+// one-line message naming the file at fault to stderr and returns ExitNoFile (recording or
+// given side-car missing or not openable) or ExitBadData (a G pair that is not hexadecimal, or
+// a recording that is not a complete MP4 file).
 int LoadRecording(const std::string& recording, const std::string& sidecar, LoadedRecording& out);
 
 // Printable form of arbitrary bytes for a one-line message.

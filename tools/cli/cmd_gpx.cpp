@@ -7,6 +7,8 @@
 #include "mp4parse/text_fields.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_load.h"
+#include "tools/cli/cli_text.h"
+#include "tools/cli/gpx_point.h"
 
 namespace korvane::cli {
 
@@ -56,13 +58,15 @@ const char* kLocalTimeNote =
     "Point times are the camera clock's local time; the recording holds no time zone.";
 
 void AppendTrack(std::string& out, const std::string& recording, const LoadedRecording& rec) {
-  out += "  <trk>\n    <name>" + XmlEscape(std::filesystem::path(recording).filename().string()) +
+  out += "  <trk>\n    <name>" + XmlEscape(ValidUtf8(std::filesystem::path(recording).filename().string())) +
          "</name>\n    <cmt>" + kLocalTimeNote + "</cmt>\n    <trkseg>\n";
   const size_t rows = rec.FilledSamples();
   for (size_t i = 0; i < rows; ++i) {
     const TelemetrySample& s = rec.track->samples[i];
-    if (s.fixValid != 1 || (s.latitude == 0 && s.longitude == 0)) continue;
-    out += "      <trkpt lat=\"" + FormatFixed(s.latitude, 7) + "\" lon=\"" + FormatFixed(s.longitude, 7) + "\">";
+    double lat = 0, lon = 0;
+    const std::string_view line = i < rec.lines.size() ? std::string_view(rec.lines[i]) : std::string_view();
+    if (!GpxPosition(s, line, rec.dataType, lat, lon)) continue;
+    out += "      <trkpt lat=\"" + FormatFixed(lat, 7) + "\" lon=\"" + FormatFixed(lon, 7) + "\">";
     const std::string time = GpxTime(s.dateTime);
     if (!time.empty()) out += "<time>" + time + "</time>";
     if (s.speedKmh != NoSpeed) {
@@ -98,7 +102,7 @@ int RunGpx(const std::vector<std::string>& args) {
   }
   out += "</gpx>\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
-  return std::fflush(stdout) == 0 ? ExitOk : ExitNoFile;
+  return FinishOutput() ? ExitOk : ExitNoFile;
 }
 
 }  // namespace korvane::cli

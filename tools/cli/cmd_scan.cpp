@@ -2,8 +2,14 @@
 //   # normal=N normal_bytes=B event=M event_bytes=C
 //   N <name>   (Normal group, time-stamp order)
 //   E <name>   (Event group, time-stamp order)
+// Names are printed escaped (EscapeName): a name holding a line break or bytes that are not
+// UTF-8 cannot be misread.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,7 +19,9 @@
 
 #include "library/catalogue.h"
 #include "library/recording_scan.h"
+#include "platform/file_name_bytes.h"
 #include "tools/cli/cli_commands.h"
+#include "tools/cli/cli_text.h"
 
 namespace korvane::cli {
 
@@ -22,22 +30,30 @@ int RunScan(const std::vector<std::string>& args) {
     std::fprintf(stderr, "korvane-cli: usage: korvane-cli scan FOLDER\n");
     return ExitUsage;
   }
-  const QString folder = QFile::decodeName(QByteArray::fromStdString(args[0]));
+  // The folder is entered by its bytes, so any name works, and the recordings are listed there.
+  if (args[0].empty() || chdir(args[0].c_str()) != 0) {
+    std::fprintf(stderr, "korvane-cli: cannot list folder '%s': %s\n", EscapeName(args[0]).c_str(),
+                 args[0].empty() ? "empty name" : std::strerror(errno));
+    return ExitNoFile;
+  }
+  const QString folder = QStringLiteral(".");
   QStringList normal, event;
   std::uint64_t normalBytes = 0, eventBytes = 0;
   bool listedNormal = false, listedEvent = false;
   ScanRecordings(folder, kGroupNormal, normal, normalBytes, &listedNormal);
   ScanRecordings(folder, kGroupEvent, event, eventBytes, &listedEvent);
   if (!listedNormal || !listedEvent) {
-    std::fprintf(stderr, "korvane-cli: cannot list folder '%s'\n", args[0].c_str());
+    const int error = errno;
+    std::fprintf(stderr, "korvane-cli: cannot list folder '%s': %s\n", EscapeName(args[0]).c_str(),
+                 error != 0 ? std::strerror(error) : "listing failed");
     return ExitNoFile;
   }
   std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu\n",
               static_cast<long long>(normal.size()), static_cast<unsigned long long>(normalBytes),
               static_cast<long long>(event.size()), static_cast<unsigned long long>(eventBytes));
-  for (const QString& n : normal) std::printf("N %s\n", QFile::encodeName(n).constData());
-  for (const QString& n : event) std::printf("E %s\n", QFile::encodeName(n).constData());
-  return ExitOk;
+  for (const QString& n : normal) std::printf("N %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
+  for (const QString& n : event) std::printf("E %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
+  return FinishOutput() ? ExitOk : ExitNoFile;
 }
 
 }  // namespace korvane::cli

@@ -6,6 +6,7 @@
 #include "mp4parse/text_fields.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_load.h"
+#include "tools/cli/cli_text.h"
 
 namespace korvane::cli {
 
@@ -48,7 +49,7 @@ int RunTelemetry(const std::vector<std::string>& args) {
 
   const TelemetryTrack& t = *rec.track;
   std::string out = "# data_type=" + std::to_string(static_cast<int>(rec.dataType)) +
-                    " lines=" + std::to_string(rec.lines.size()) +
+                    " lines=" + std::to_string(t.sampleCount) +
                     " samples=" + std::to_string(t.sampleCount) +
                     " valid=" + std::to_string(t.validCount) +
                     " speeds=" + std::to_string(t.speedCount) +
@@ -62,7 +63,7 @@ int RunTelemetry(const std::vector<std::string>& args) {
            FormatFixed(s.gForce, 4) + ',' + CsvField(s.gText) + ',' + CsvField(s.dateTime) + '\n';
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  return std::fflush(stdout) == 0 ? ExitOk : ExitNoFile;
+  return FinishOutput() ? ExitOk : ExitNoFile;
 }
 
 }  // namespace korvane::cli

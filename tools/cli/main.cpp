@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -57,7 +58,12 @@ int main(int argc, char** argv) {
   for (const CliCommand& c : kCommands) {
     if (std::strcmp(argv[1], c.name) != 0) continue;
     if (!c.run) return RunHelper(c.name, argc, argv);
-    return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    try {
+      return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    } catch (const std::bad_alloc&) {
+      std::fprintf(stderr, "korvane-cli: %s: out of memory\n", c.name);
+      return korvane::cli::ExitBadData;
+    }
   }
   std::fprintf(stderr, "korvane-cli: unknown subcommand '%s'\n", argv[1]);
   PrintUsage(stderr);
