@@ -95,7 +95,7 @@ int RunBackup(const std::vector<std::string>& args)
         return kBadInput;
     }
     // The command prints its own one-line messages; the library's log would repeat them.
-    QLoggingCategory::setFilterRules(QStringLiteral("korvane.datamgmt*=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("korvane.*=false"));
     auto absolute = [](const std::string& arg) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(arg));
         return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,8 @@ int RunScan(const std::vector<std::string>& args) {
                  args[0].empty() ? "empty name" : std::strerror(errno));
     return ExitNoFile;
   }
+  // The command prints its own one-line messages; the library's log would repeat them.
+  QLoggingCategory::setFilterRules(QStringLiteral("korvane.*=false"));
   const QString folder = QStringLiteral(".");
   QStringList normal, event;
   std::uint64_t normalBytes = 0, eventBytes = 0;
