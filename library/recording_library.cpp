@@ -53,6 +53,8 @@ void RecordingLibrary::OpenRecordingFolder(const QString& folder)
     catalogue_.eventShown.clear();
     catalogue_.normalMissing.clear();
     catalogue_.eventMissing.clear();
+    catalogue_.normalDamaged.clear();
+    catalogue_.eventDamaged.clear();
     pass_.Start();  // ends the tool processes of an earlier pass first
     SelectGroup(kGroupNormal);
 }
@@ -118,6 +120,25 @@ QString RecordingLibrary::MediaPathOf(const RecordingRef& ref) const
 QString RecordingLibrary::SidecarPathOf(const RecordingRef& ref) const
 {
     return SidecarPath(catalogue_.workingFolder, ref.name);
+}
+
+bool RecordingLibrary::IsDamaged(const RecordingRef& ref) const
+{
+    const ThumbnailCell* cell = CellOf(ref);
+    return cell && cell->IsDamaged();
+}
+
+QString RecordingLibrary::RepairedPathOf(const RecordingRef& ref) const
+{
+    return catalogue_.workingFolder.isEmpty() ? QString() : RepairedPath(catalogue_.workingFolder, ref.name);
+}
+
+QString RecordingLibrary::PlayablePathOf(const RecordingRef& ref) const
+{
+    if (!IsDamaged(ref))
+        return MediaPathOf(ref);
+    const QString repaired = RepairedPathOf(ref);
+    return !repaired.isEmpty() && IsRegularFileName(repaired) ? repaired : QString();
 }
 
 QString RecordingLibrary::WindowCaption() const
@@ -222,7 +243,11 @@ void RecordingLibrary::SetGridsReady(bool ready)
 void RecordingLibrary::CellDoubleClicked(ThumbnailCell* cell)
 {
     const RecordingRef ref = RefOf(cell);
-    if (ref.IsValid())
+    if (!ref.IsValid())
+        return;
+    if (PlayablePathOf(ref).isEmpty())
+        emit damagedRecordingActivated(ref);
+    else
         emit recordingActivated(ref);
 }
 
@@ -235,6 +260,11 @@ void RecordingLibrary::Shutdown()
 void RecordingLibrary::ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath)
 {
     korvane::ShowThumbnail(*pane_->View(group).Grid(), shown, bmpPath);
+}
+
+void RecordingLibrary::ShowDamaged(int group, const QStringList& shown)
+{
+    ShowDamagedThumbnail(*pane_->View(group).Grid(), shown);
 }
 
 void RecordingLibrary::UpdateFileBar(int group, int shownCount)
