@@ -205,9 +205,15 @@ RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
     ThumbnailGrid* grid = pane_->View(ref.group).Grid();
     const int shown = int(catalogue_.Shown(ref.group).size());
     const int i = grid->IndexOf(cell, shown);
-    if (i < 0 || i + 1 >= shown)
+    if (i < 0)
         return {};
-    return RefOf(grid->Cell(i + 1));
+    // A cut recording not repaired yet cannot be played: continuous play goes past it.
+    for (int k = i + 1; k < shown; ++k) {
+        const RecordingRef next = RefOf(grid->Cell(k));
+        if (!next.IsValid() || !PlayablePathOf(next).isEmpty())
+            return next;
+    }
+    return {};
 }
 
 void RecordingLibrary::ResetGrids()

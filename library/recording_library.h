@@ -75,7 +75,8 @@ public:
     bool HighlightCell(QWidget* control, bool scroll);
     bool HighlightRecording(const RecordingRef& ref, bool scroll);
     void ClearHighlight();
-    // The recording after `ref` in its group's grid; invalid at the end.
+    // The recording after `ref` in its group's grid that can be played (cut recordings without a
+    // repaired copy are passed over); invalid at the end.
     RecordingRef NextRecording(const RecordingRef& ref) const;
     // The grid part of the viewer reset: selectors black, Normal shown, bars to the top.
     void ResetGrids();

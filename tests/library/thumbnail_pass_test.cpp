@@ -294,6 +294,10 @@ TEST_F(ThumbnailPassTest, ACutRecordingKeepsItsCellWithTheDamagedPicture)
     EXPECT_EQ(repairs, QList<RecordingRef>{ref});
     EXPECT_TRUE(plays.isEmpty());
     EXPECT_TRUE(library->PlayablePathOf(ref).isEmpty());
+    // Continuous play passes over it while it has no repaired copy.
+    const RecordingRef first = library->RefOf(library->Grid(kGroupNormal).Cell(0));
+    const RecordingRef last = library->RefOf(library->Grid(kGroupNormal).Cell(2));
+    EXPECT_EQ(library->NextRecording(first), last);
 
     // Once its repaired copy is in the working folder, the cell plays that copy.
     const QString repaired = c.workingFolder + "/" + RecordingStem(StampName(1)) + "_repaired.MP4";
@@ -302,6 +306,7 @@ TEST_F(ThumbnailPassTest, ACutRecordingKeepsItsCellWithTheDamagedPicture)
     library->CellDoubleClicked(cut);
     EXPECT_EQ(plays, QList<RecordingRef>{ref});
     EXPECT_EQ(library->PlayablePathOf(ref), repaired);
+    EXPECT_EQ(library->NextRecording(first), ref);
     // The working folder's purge leaves the repaired copy alone.
     PurgeWorkingFolder(c.workingFolder);
     EXPECT_TRUE(QFile::exists(repaired));
