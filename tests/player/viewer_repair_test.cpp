@@ -31,15 +31,37 @@ const QString kFixtures = QStringLiteral(KORVANE_PLAYER_FIXTURES "/card");
 const QString kCut = QStringLiteral("20250301100000.MP4");
 const QString kReference = QStringLiteral("20250301100100.MP4");
 
-// A card in a temporary folder: the first fixture recording cut at 60 % of its size as power loss
-// leaves it, and (when asked) a complete recording of the same camera beside it.
-bool MakeCard(const QTemporaryDir& dir, bool withReference)
+// Where the top-level mdat of `path` begins; -1 when there is none.
+qint64 MdatOffset(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (qint64 pos = 0; f.seek(pos);) {
+        const QByteArray header = f.read(8);
+        if (header.size() < 8)
+            return -1;
+        if (header.mid(4) == "mdat")
+            return pos;
+        const quint32 size = quint32(uchar(header[0])) << 24 | quint32(uchar(header[1])) << 16 |
+                             quint32(uchar(header[2])) << 8 | quint32(uchar(header[3]));
+        if (size < 8)
+            return -1;
+        pos += size;
+    }
+    return -1;
+}
+
+// A card in a temporary folder: the first fixture recording cut as power loss leaves it (at 60 %
+// of its size, or with no media byte at all), and (when asked) a complete recording of the same
+// camera beside it.
+bool MakeCard(const QTemporaryDir& dir, bool withReference, bool emptyMedia = false)
 {
     const QString source = kFixtures + QLatin1Char('/') + kCut;
-    const qint64 keep = QFileInfo(source).size() * 6 / 10;
+    const qint64 keep = emptyMedia ? MdatOffset(source) + 8 : QFileInfo(source).size() * 6 / 10;
     std::string error;
-    if (!camera::CutAsPowerLoss(source.toStdString(), dir.filePath(kCut).toStdString(), uint64_t(keep), error)) {
-        ADD_FAILURE() << error;
+    if (keep <= 8 || !camera::CutAsPowerLoss(source.toStdString(), dir.filePath(kCut).toStdString(), uint64_t(keep), error)) {
+        ADD_FAILURE() << "cannot cut " << source.toStdString() << ": " << error;
         return false;
     }
     return !withReference || QFile::copy(kFixtures + QLatin1Char('/') + kReference, dir.filePath(kReference));
@@ -140,9 +162,24 @@ TEST_F(ViewerRepair, TheCutRecordingShowsDamagedIsRepairedIntoTheWorkingFolderAn
     EXPECT_TRUE(v.messages.isEmpty()) << v.messages.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(ViewerRepair, WithoutAReferenceItSaysSoAndNoKernelStarts)
+struct FailureCase {
+    const char* name;
+    bool withReference;
+    bool emptyMedia;
+    const char* message;  // what the information dialog says
+};
+
+const FailureCase kFailures[] = {
+    {"NoReference", false, false, "No complete recording of the same camera"},
+    {"NothingRecovered", true, true, "Nothing could be recovered"},
+};
+
+class ViewerRepairFailure : public ViewerRepair, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ViewerRepairFailure, SaysWhyWritesNothingAndStartsNoKernel)
 {
-    ASSERT_TRUE(MakeCard(card_, false));
+    const FailureCase c = GetParam();
+    ASSERT_TRUE(MakeCard(card_, c.withReference, c.emptyMedia));
     ViewerHarness v(card_.path());
     ASSERT_TRUE(v.WaitForThumbnails());
     ThumbnailCell* cut = v.NormalCell(0);
@@ -162,11 +199,15 @@ TEST_F(ViewerRepair, WithoutAReferenceItSaysSoAndNoKernelStarts)
     v.DoubleClick(cut);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 20000));
     EXPECT_FALSE(RepairOf(v).LastOutcome().repaired);
-    EXPECT_TRUE(dialogs.shown.last().contains(QStringLiteral("No complete recording of the same camera")))
+    EXPECT_TRUE(dialogs.shown.last().contains(QString::fromUtf8(c.message)) && dialogs.shown.last().contains(kCut))
         << dialogs.shown.last().toStdString();
     EXPECT_FALSE(QFileInfo::exists(repaired));
+    EXPECT_EQ(QDir(card_.path()).entryList(QDir::Files | QDir::Hidden).size(), c.withReference ? 2 : 1);
     QTest::qWait(700);
     EXPECT_TRUE(v.shell().flags.viewerIdle);
     EXPECT_FALSE(v.player().currentChannel->ref.IsValid());
     EXPECT_LE(v.player().currentChannel->kernelPid, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, ViewerRepairFailure, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
