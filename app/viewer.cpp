@@ -7,6 +7,7 @@
 
 #include "app/app_shell.h"
 #include "app/map_area.h"
+#include "app/recording_repair.h"
 #include "app/telemetry_hookup.h"
 #include "kernel/control_block.h"
 #include "library/group_selector.h"
@@ -67,6 +68,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
     connect(window_.miOpen, &QAction::triggered, &player_->Opener(), &RecordingOpener::OpenFolderCommand);
     maps_ = CreateMapArea(window_, *player_, this);
+    new RecordingRepair(*library_, player_->Opener(), *this, this);  // double clicks on cut recordings
     ConnectDisplays();
 
     // Until a recording plays the seek parts do not take presses.

@@ -22,4 +22,9 @@ QString SidecarPath(const QString& workingFolder, const QString& name)
     return workingFolder + QLatin1Char('/') + name.left(qMax(0, name.size() - 3)) + QStringLiteral("GPS");
 }
 
+QString RepairedPath(const QString& workingFolder, const QString& name)
+{
+    return workingFolder + QLatin1Char('/') + RecordingStem(name) + QStringLiteral("_repaired.MP4");
+}
+
 } // namespace korvane

@@ -1,7 +1,8 @@
 #pragma once
 // The recording catalogue of the folder being shown: the folders, the scanned lists of both
 // groups, the names that received a thumbnail cell, the names whose thumbnail could not be
-// made, and the byte totals the backup compares with the free space of its destination.
+// made, the names shown as damaged (cut by power loss, no picture possible), and the byte totals
+// the backup compares with the free space of its destination.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -21,6 +22,7 @@ struct RecordingCatalogue {
     QStringList normalFiles, eventFiles;       // scan result, time-stamp order
     QStringList normalShown, eventShown;       // entry i is shown in cell i of its grid
     QStringList normalMissing, eventMissing;   // names whose thumbnail was never made
+    QStringList normalDamaged, eventDamaged;   // shown names that are cut recordings (no picture)
     std::uint64_t normalTotalBytes = 0;
     std::uint64_t eventTotalBytes = 0;
 
@@ -30,6 +32,8 @@ struct RecordingCatalogue {
     QStringList& Shown(int group) { return group == kGroupNormal ? normalShown : eventShown; }
     QStringList& Missing(int group) { return group == kGroupNormal ? normalMissing : eventMissing; }
     const QStringList& Shown(int group) const { return group == kGroupNormal ? normalShown : eventShown; }
+    QStringList& Damaged(int group) { return group == kGroupNormal ? normalDamaged : eventDamaged; }
+    const QStringList& Damaged(int group) const { return group == kGroupNormal ? normalDamaged : eventDamaged; }
 };
 
 // A recording is named by its bare file name; its stem is the name without its last four
@@ -41,5 +45,8 @@ QString RecordingPath(const QString& recordingFolder, const QString& name);
 QString ThumbnailPath(const QString& workingFolder, const QString& name);
 // "<workingFolder>/<name with its last three characters replaced by GPS>"
 QString SidecarPath(const QString& workingFolder, const QString& name);
+// "<workingFolder>/<stem>_repaired.MP4": where the viewer writes the repaired copy of a cut
+// recording (never on the card).
+QString RepairedPath(const QString& workingFolder, const QString& name);
 
 } // namespace korvane

@@ -53,6 +53,8 @@ void RecordingLibrary::OpenRecordingFolder(const QString& folder)
     catalogue_.eventShown.clear();
     catalogue_.normalMissing.clear();
     catalogue_.eventMissing.clear();
+    catalogue_.normalDamaged.clear();
+    catalogue_.eventDamaged.clear();
     pass_.Start();  // ends the tool processes of an earlier pass first
     SelectGroup(kGroupNormal);
 }
@@ -120,6 +122,25 @@ QString RecordingLibrary::SidecarPathOf(const RecordingRef& ref) const
     return SidecarPath(catalogue_.workingFolder, ref.name);
 }
 
+bool RecordingLibrary::IsDamaged(const RecordingRef& ref) const
+{
+    const ThumbnailCell* cell = CellOf(ref);
+    return cell && cell->IsDamaged();
+}
+
+QString RecordingLibrary::RepairedPathOf(const RecordingRef& ref) const
+{
+    return catalogue_.workingFolder.isEmpty() ? QString() : RepairedPath(catalogue_.workingFolder, ref.name);
+}
+
+QString RecordingLibrary::PlayablePathOf(const RecordingRef& ref) const
+{
+    if (!IsDamaged(ref))
+        return MediaPathOf(ref);
+    const QString repaired = RepairedPathOf(ref);
+    return !repaired.isEmpty() && IsRegularFileName(repaired) ? repaired : QString();
+}
+
 QString RecordingLibrary::WindowCaption() const
 {
     QWidget* w = host_.MainWindow();
@@ -184,9 +205,15 @@ RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
     ThumbnailGrid* grid = pane_->View(ref.group).Grid();
     const int shown = int(catalogue_.Shown(ref.group).size());
     const int i = grid->IndexOf(cell, shown);
-    if (i < 0 || i + 1 >= shown)
+    if (i < 0)
         return {};
-    return RefOf(grid->Cell(i + 1));
+    // A cut recording not repaired yet cannot be played: continuous play goes past it.
+    for (int k = i + 1; k < shown; ++k) {
+        const RecordingRef next = RefOf(grid->Cell(k));
+        if (!next.IsValid() || !PlayablePathOf(next).isEmpty())
+            return next;
+    }
+    return {};
 }
 
 void RecordingLibrary::ResetGrids()
@@ -222,7 +249,11 @@ void RecordingLibrary::SetGridsReady(bool ready)
 void RecordingLibrary::CellDoubleClicked(ThumbnailCell* cell)
 {
     const RecordingRef ref = RefOf(cell);
-    if (ref.IsValid())
+    if (!ref.IsValid())
+        return;
+    if (PlayablePathOf(ref).isEmpty())
+        emit damagedRecordingActivated(ref);
+    else
         emit recordingActivated(ref);
 }
 
@@ -235,6 +266,11 @@ void RecordingLibrary::Shutdown()
 void RecordingLibrary::ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath)
 {
     korvane::ShowThumbnail(*pane_->View(group).Grid(), shown, bmpPath);
+}
+
+void RecordingLibrary::ShowDamaged(int group, const QStringList& shown)
+{
+    ShowDamagedThumbnail(*pane_->View(group).Grid(), shown);
 }
 
 void RecordingLibrary::UpdateFileBar(int group, int shownCount)

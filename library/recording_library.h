@@ -12,6 +12,7 @@
 //   imgNormalGray / imgEventGray     -> GroupPictureClicked(1 / 0)
 //   plWordNormal / plWordEvent       -> GroupWordClicked(1 / 0)
 //   recordingActivated, passFinished -> the player
+//   damagedRecordingActivated        -> the repair of a cut recording
 //   shut-down                        -> Shutdown()
 #include "library/catalogue.h"
 #include "library/library_host.h"
@@ -59,6 +60,12 @@ public:
     // "<recordingFolder>/<name>" and "<workingFolder>/<name>.GPS" of a recording.
     QString MediaPathOf(const RecordingRef& ref) const;
     QString SidecarPathOf(const RecordingRef& ref) const;
+    // A cut recording (its cell shows the damaged picture) and where its repaired copy goes.
+    bool IsDamaged(const RecordingRef& ref) const;
+    QString RepairedPathOf(const RecordingRef& ref) const;
+    // The file that plays for a recording: its own, or for a cut one its repaired copy in the
+    // working folder; empty for a cut recording not repaired yet.
+    QString PlayablePathOf(const RecordingRef& ref) const;
     // The window caption the library's boxes use.
     QString WindowCaption() const;
 
@@ -68,7 +75,8 @@ public:
     bool HighlightCell(QWidget* control, bool scroll);
     bool HighlightRecording(const RecordingRef& ref, bool scroll);
     void ClearHighlight();
-    // The recording after `ref` in its group's grid; invalid at the end.
+    // The recording after `ref` in its group's grid that can be played (cut recordings without a
+    // repaired copy are passed over); invalid at the end.
     RecordingRef NextRecording(const RecordingRef& ref) const;
     // The grid part of the viewer reset: selectors black, Normal shown, bars to the top.
     void ResetGrids();
@@ -80,8 +88,10 @@ public:
     void Shutdown();
 
 signals:
-    // A recording was double-clicked.
+    // A recording was double-clicked (a cut one whose repaired copy exists counts as one).
     void recordingActivated(const korvane::RecordingRef& ref);
+    // A cut recording without a repaired copy was double-clicked.
+    void damagedRecordingActivated(const korvane::RecordingRef& ref);
     // A new folder is about to be opened (the maps show the position map again).
     void folderOpening();
     // The thumbnail pass has shown both groups; the viewer resets its players.
@@ -93,6 +103,7 @@ public slots:
 private:
     // ThumbnailPassSink
     void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) override;
+    void ShowDamaged(int group, const QStringList& shown) override;
     void UpdateFileBar(int group, int shownCount) override;
     void ShowOverLimitNotice() override;
     void PassFinished() override;

@@ -1,5 +1,6 @@
 #include "library/thumbnail_cell.h"
 #include "library/cell_layout.h"
+#include "library/damaged_picture.h"
 
 #include <QImage>
 #include <QMouseEvent>
@@ -17,6 +18,12 @@ void SetColors(QWidget* w, const QColor& background, const QColor& text)
     pal.setColor(QPalette::WindowText, text);
     w->setPalette(pal);
     w->setAutoFillBackground(true);
+}
+
+// Where the picture goes inside a canvas of width w and height h: above the caption band.
+QRect PictureArea(int w, int h)
+{
+    return QRect(QPoint(2, 2), QPoint(w - 4, int(kPictureHeightShare * h) - 1));
 }
 
 QPixmap EmptyCanvas(int w, int h)
@@ -93,15 +100,35 @@ void ThumbnailCell::ApplyGeometry(const QRect& image, const QRect& caption)
 void ThumbnailCell::ShowRecording(const QString& name, const QString& bmpPath, const QString& caption)
 {
     fileName_ = name;
+    damaged_ = false;
     const int w = image_->width(), h = image_->height();
     QPixmap canvas = EmptyCanvas(w, h);
     {
         QPainter p(&canvas);
         const QImage picture(bmpPath);
         if (!picture.isNull())
-            p.drawImage(QRect(QPoint(2, 2), QPoint(w - 4, int(kPictureHeightShare * h) - 1)), picture);
+            p.drawImage(PictureArea(w, h), picture);
         DrawCellFrame(p, w, h);
     }
+    ShowCanvas(canvas, caption);
+}
+
+void ThumbnailCell::ShowDamaged(const QString& name, const QString& caption)
+{
+    fileName_ = name;
+    damaged_ = true;
+    const int w = image_->width(), h = image_->height();
+    QPixmap canvas = EmptyCanvas(w, h);
+    {
+        QPainter p(&canvas);
+        DrawDamagedPicture(p, PictureArea(w, h));
+        DrawCellFrame(p, w, h);
+    }
+    ShowCanvas(canvas, caption);
+}
+
+void ThumbnailCell::ShowCanvas(const QPixmap& canvas, const QString& caption)
+{
     image_->setPixmap(canvas);
     QString text = caption;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -113,6 +140,7 @@ void ThumbnailCell::ShowRecording(const QString& name, const QString& bmpPath, c
 
 void ThumbnailCell::Clear()
 {
+    damaged_ = false;
     SetCaptionColor(Qt::white);
     hide();
     image_->hide();

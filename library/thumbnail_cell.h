@@ -1,7 +1,8 @@
 #pragma once
 // One cell of a thumbnail grid: a black panel whose text is the bare file name of the recording
 // shown, with the picture (child 0) and the date-and-time caption (child 1). A cell whose
-// picture is hidden is empty: no recording is there.
+// picture is hidden is empty: no recording is there. A cut recording (no picture can be made of
+// it) shows the damaged picture instead.
 #include <QFrame>
 #include <QLabel>
 
@@ -25,6 +26,8 @@ public:
     QLabel* Image() const { return image_; }
     QLabel* Caption() const { return caption_; }
     bool IsEmpty() const { return image_->isHidden(); }
+    // The cell shows a cut recording (ShowDamaged).
+    bool IsDamaged() const { return damaged_; }
 
     // The cell a control belongs to (the panel itself, its picture or its caption); null for
     // any other control.
@@ -36,6 +39,8 @@ public:
     // Shows a recording: the picture from `bmpPath` stretched into the frame, and the caption.
     // A picture that cannot be read leaves the frame empty; the caption is shown all the same.
     void ShowRecording(const QString& name, const QString& bmpPath, const QString& caption);
+    // Shows a cut recording: the damaged picture in the frame, and the caption.
+    void ShowDamaged(const QString& name, const QString& caption);
     // Hides panel, picture and caption; white caption; busy cursor.
     void Clear();
     void SetCaptionColor(const QColor& color);
@@ -53,12 +58,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowCanvas(const QPixmap& canvas, const QString& caption);
+
     int group_;
     int index_;
     QString fileName_;
     QLabel* image_;
     QLabel* caption_;
     bool ready_ = true;
+    bool damaged_ = false;
 };
 
 } // namespace korvane

@@ -79,4 +79,14 @@ ThumbnailCell* ShowThumbnail(ThumbnailGrid& grid, const QStringList& shown, cons
     return cell;
 }
 
+ThumbnailCell* ShowDamagedThumbnail(ThumbnailGrid& grid, const QStringList& shown)
+{
+    ThumbnailCell* cell = grid.Cell(int(shown.size()) - 1);
+    if (!cell)
+        return nullptr;
+    const QString& name = shown.last();
+    cell->ShowDamaged(name, CaptionForName(name));
+    return cell;
+}
+
 } // namespace korvane

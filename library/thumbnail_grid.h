@@ -47,5 +47,7 @@ void ClearGrid(ThumbnailGrid& grid);
 // Fills the cell whose index is the last index of `shown` with its last entry and the picture.
 // Returns the cell, or null when the list is empty or longer than the grid.
 ThumbnailCell* ShowThumbnail(ThumbnailGrid& grid, const QStringList& shown, const QString& bmpPath);
+// The same for a cut recording: the cell shows the damaged picture.
+ThumbnailCell* ShowDamagedThumbnail(ThumbnailGrid& grid, const QStringList& shown);
 
 } // namespace korvane

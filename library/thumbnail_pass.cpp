@@ -2,6 +2,8 @@
 #include "library/library_log.h"
 #include "library/scan_report.h"
 #include "library/thumbnail_tool.h"
+#include "mp4repair/damage.h"
+#include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
 
 #include <QCoreApplication>
@@ -18,6 +20,12 @@ void RemoveToolInputLink(const QStringList& arguments)
     const QString input = ThumbnailToolInput(arguments);
     if (IsToolInputLinkName(QFileInfo(input).fileName()))
         QFile::remove(input);
+}
+
+// Only box headers are read, so this stays cheap on a large recording.
+bool IsCutRecording(const QString& path)
+{
+    return repair::IsDamagedRecording(EncodeFileNameBytes(path).toStdString());
 }
 } // namespace
 
@@ -198,6 +206,15 @@ bool ThumbnailPass::ThumbnailStep(int group)
             }
             shown.append(name);
             sink_.ShowThumbnail(group, shown, bmp);
+        } else if (IsCutRecording(RecordingPath(catalogue_.recordingFolder, name))) {
+            if (shown.size() >= kShownLimit) {
+                sink_.ShowOverLimitNotice();
+                return false;
+            }
+            qCInfo(lcLibrary) << "no picture of" << name << ": a cut recording, shown as damaged";
+            shown.append(name);
+            catalogue_.Damaged(group).append(name);
+            sink_.ShowDamaged(group, shown);
         } else {
             missing.append(name);
         }

@@ -8,6 +8,9 @@
 // The pass never blocks the window: where it has to wait for its tool processes it re-arms its
 // timer, and it moves on as soon as the last process of a batch has ended. It only ever counts,
 // waits for and kills the tool processes it started itself.
+//
+// A recording the tool could make no picture of, and that is a recording cut by power loss (no
+// sample tables; told by its box headers), keeps its place: its cell shows the damaged picture.
 #include "library/catalogue.h"
 
 #include <QObject>
@@ -24,6 +27,8 @@ public:
     virtual ~ThumbnailPassSink() = default;
     // `shown` is the group's shown list; its last entry is the new name, for cell shown.size()-1.
     virtual void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) = 0;
+    // The same for a cut recording the tool could make no picture of: the damaged picture.
+    virtual void ShowDamaged(int group, const QStringList& shown) { (void)group, (void)shown; }
     // After every step of a group: the file bar follows the number of shown cells.
     virtual void UpdateFileBar(int group, int shownCount) = 0;
     // The group holds more than 240 pictures (the over-limit notice, a modal dialog).

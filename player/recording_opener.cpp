@@ -82,8 +82,15 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
         host_.StartProcessFinish();
         return false;
     }
-    const QString mp4 = library_.MediaPathOf(ref);
+    // A cut recording plays through its repaired copy in the working folder; without one no
+    // kernel is started (it could not play the file).
+    const QString mp4 = library_.PlayablePathOf(ref);
     const QString sidecar = library_.SidecarPathOf(ref);
+    if (mp4.isEmpty()) {
+        qCWarning(lcPlayer) << "a cut recording is not played before it is repaired:" << ref.name;
+        host_.StartProcessFinish();
+        return false;
+    }
     if (!IsRegularFileName(mp4)) {
         qCWarning(lcPlayer) << "recording not found:" << mp4;
         ShowMessageBox(library_.WindowCaption(), FileNotFoundText(), BoxIcon::Warning);

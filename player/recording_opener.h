@@ -26,7 +26,7 @@ public:
 
     // Opens a recording in the current channel; true when its kernel was launched. A recording
     // that has gone shows "ファイルが見つかりません!"; one whose telemetry cannot be read plays
-    // without telemetry.
+    // without telemetry. A cut recording plays its repaired copy, and is refused without one.
     bool OpenRecording(const RecordingRef& ref);
     // File > Open (Ctrl+O): stops playback, asks for a file and opens its folder.
     void OpenFolderCommand();

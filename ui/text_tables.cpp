@@ -92,6 +92,12 @@ const TextRow kViewer[] = {
     {keys::kPathTooLong,
      "The path of this recording is too long to play it. Move the folder to a shorter path.",
      "この録画のパスは長すぎるため再生できません。フォルダを短いパスへ移してください。"},
+    {keys::kRepairQuestion, "This recording was cut off while it was written. Repair a copy of it?", "この録画は記録中に途切れています。修復したコピーを作成しますか？"},
+    {keys::kRepairProgress, "Repairing the recording", "録画を修復中"},
+    {keys::kRepairDone, "The repaired copy was saved. Play it?", "修復したコピーを保存しました。再生しますか？"},
+    {keys::kRepairNoReference, "No complete recording of the same camera in this folder to repair it after.", "同じカメラの正常な録画がこのフォルダにないため、修復できません。"},
+    {keys::kRepairNothingFound, "Nothing could be recovered from this recording.", "この録画から復元できるデータがありません。"},
+    {keys::kRepairFailed, "The recording could not be repaired:", "録画を修復できませんでした:"},
 };
 
 } // namespace

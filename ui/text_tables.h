@@ -50,6 +50,12 @@ namespace keys {
 inline constexpr char kUpdateInformation[] = "Dlg.Update.Information.Caption";
 inline constexpr char kPlaybackFailed[] = "Viewer.PlaybackFailed.Caption";
 inline constexpr char kPathTooLong[] = "Library.PathTooLong.Caption";
+inline constexpr char kRepairQuestion[] = "Viewer.Repair.Question.Caption";
+inline constexpr char kRepairProgress[] = "Viewer.Repair.Progress.Caption";
+inline constexpr char kRepairDone[] = "Viewer.Repair.Done.Caption";
+inline constexpr char kRepairNoReference[] = "Viewer.Repair.NoReference.Caption";
+inline constexpr char kRepairNothingFound[] = "Viewer.Repair.NothingFound.Caption";
+inline constexpr char kRepairFailed[] = "Viewer.Repair.Failed.Caption";
 } // namespace keys
 
 } // namespace korvane

@@ -3,6 +3,7 @@
 #include "library/library_texts.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_tool.h"
+#include "library/working_folder.h"
 #include "test_host.h"
 #include "test_recordings.h"
 
@@ -234,4 +235,79 @@ TEST_F(ThumbnailPassTest, ToolThatNeverFinishesIsKilledAndThePassGoesOn)
     EXPECT_FALSE(QFile::exists(ThumbnailPath(c.workingFolder, StampName(0))));  // no half-made picture
     EXPECT_EQ(library->Pass().CountThumbnailProcesses(), 0);
     EXPECT_TRUE(Report().contains("Bad Normal File : 1\r\nEvent File : 0\r\nBad Event File : 1\r\n"));
+}
+
+namespace {
+// Writes the first `keep` bytes of `source` to `output` with the top-level mdat's size set to 0,
+// as a camera leaves a recording when its power is cut.
+bool CutLikePowerLoss(const QString& source, const QString& output, qint64 keep)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = in.read(keep);
+    for (qint64 pos = 0; pos + 8 <= bytes.size();) {
+        const quint32 size = quint32(uchar(bytes[pos])) << 24 | quint32(uchar(bytes[pos + 1])) << 16 |
+                             quint32(uchar(bytes[pos + 2])) << 8 | quint32(uchar(bytes[pos + 3]));
+        if (bytes.mid(pos + 4, 4) == "mdat") {
+            bytes.replace(pos, 4, QByteArray(4, '\0'));
+            QFile out(output);
+            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+        }
+        if (size < 8)
+            return false;
+        pos += size;
+    }
+    return false;
+}
+} // namespace
+
+// A cut recording keeps its place with the damaged picture; bytes that are no recording at all
+// stay left out; the double click on the cut one asks for the repair until a repaired copy exists.
+TEST_F(ThumbnailPassTest, ACutRecordingKeepsItsCellWithTheDamagedPicture)
+{
+    const QString d = root.path() + "/cut";
+    ASSERT_TRUE(QDir().mkpath(d));
+    ASSERT_TRUE(CopyRecordings(d, {StampName(0), StampName(2)}));
+    ASSERT_TRUE(CutLikePowerLoss(SmallMp4(), d + "/" + StampName(1), QFileInfo(SmallMp4()).size() / 2));
+    QFile junk(d + "/" + StampName(3));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, '\x5a'));
+    junk.close();
+
+    RunPass(d);
+    const RecordingCatalogue& c = library->Catalogue();
+    EXPECT_EQ(c.normalShown, (QStringList{StampName(0), StampName(1), StampName(2)}));
+    EXPECT_EQ(c.normalDamaged, QStringList{StampName(1)});
+    EXPECT_EQ(c.normalMissing, QStringList{StampName(3)});
+    ThumbnailCell* cut = library->Grid(kGroupNormal).Cell(1);
+    EXPECT_TRUE(cut->IsDamaged());
+    EXPECT_FALSE(library->Grid(kGroupNormal).Cell(0)->IsDamaged());
+    EXPECT_EQ(cut->Caption()->text(), QString(CaptionForName(StampName(1))).replace("\r\n", "\n"));
+    EXPECT_NE(cut->Image()->pixmap().toImage(), library->Grid(kGroupNormal).Cell(3)->Image()->pixmap().toImage());
+
+    QList<RecordingRef> repairs, plays;
+    QObject::connect(library.get(), &RecordingLibrary::damagedRecordingActivated, [&](const RecordingRef& r) { repairs << r; });
+    QObject::connect(library.get(), &RecordingLibrary::recordingActivated, [&](const RecordingRef& r) { plays << r; });
+    library->CellDoubleClicked(cut);
+    const RecordingRef ref = library->RefOf(cut);
+    EXPECT_EQ(repairs, QList<RecordingRef>{ref});
+    EXPECT_TRUE(plays.isEmpty());
+    EXPECT_TRUE(library->PlayablePathOf(ref).isEmpty());
+    // Continuous play passes over it while it has no repaired copy.
+    const RecordingRef first = library->RefOf(library->Grid(kGroupNormal).Cell(0));
+    const RecordingRef last = library->RefOf(library->Grid(kGroupNormal).Cell(2));
+    EXPECT_EQ(library->NextRecording(first), last);
+
+    // Once its repaired copy is in the working folder, the cell plays that copy.
+    const QString repaired = c.workingFolder + "/" + RecordingStem(StampName(1)) + "_repaired.MP4";
+    EXPECT_EQ(library->RepairedPathOf(ref), repaired);
+    ASSERT_TRUE(QFile::copy(SmallMp4(), repaired));
+    library->CellDoubleClicked(cut);
+    EXPECT_EQ(plays, QList<RecordingRef>{ref});
+    EXPECT_EQ(library->PlayablePathOf(ref), repaired);
+    EXPECT_EQ(library->NextRecording(first), ref);
+    // The working folder's purge leaves the repaired copy alone.
+    PurgeWorkingFolder(c.workingFolder);
+    EXPECT_TRUE(QFile::exists(repaired));
 }

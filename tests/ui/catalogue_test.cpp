@@ -154,7 +154,13 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
     EXPECT_EQ(keys.value(31), QStringLiteral("Dlg.About.Caption"));
     EXPECT_EQ(keys.value(59), QStringLiteral("Dlg.Update.Information.Caption"));
     EXPECT_EQ(keys.mid(60), (QStringList{QStringLiteral("Viewer.PlaybackFailed.Caption"),
-                                         QStringLiteral("Library.PathTooLong.Caption")}));
+                                         QStringLiteral("Library.PathTooLong.Caption"),
+                                         QStringLiteral("Viewer.Repair.Question.Caption"),
+                                         QStringLiteral("Viewer.Repair.Progress.Caption"),
+                                         QStringLiteral("Viewer.Repair.Done.Caption"),
+                                         QStringLiteral("Viewer.Repair.NoReference.Caption"),
+                                         QStringLiteral("Viewer.Repair.NothingFound.Caption"),
+                                         QStringLiteral("Viewer.Repair.Failed.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

@@ -1,0 +1,170 @@
+// The repair of a cut recording from the viewer: question, worker thread, progress dialog,
+// outcome and the offer to play the repaired copy.
+#include "app/recording_repair.h"
+
+#include <QLoggingCategory>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+
+#include "library/library_host.h"
+#include "library/recording_library.h"
+#include "mp4repair/repair.h"
+#include "platform/file_name_bytes.h"
+#include "player/recording_opener.h"
+#include "ui/dialog_family.h"
+#include "ui/process_dialog.h"
+#include "ui/show_centered.h"
+#include "ui/text_catalogue.h"
+
+Q_LOGGING_CATEGORY(lcRepair, "korvane.repair")
+
+namespace korvane {
+
+// What the worker thread and the GUI thread share: the request, the counters the progress dialog
+// reads, the stop flag its button sets, and the result once the worker is done.
+struct RecordingRepair::Job : public JobProgress {
+    repair::RepairRequest request;
+    repair::RepairResult result;
+    std::atomic<uint64_t> done{0}, total{0};
+    std::atomic<bool> stop{false}, ended{false};
+
+    // The dialog counts kilobytes, so that the counts of a large recording fit an int.
+    int JobDone() const override { return int(done.load() >> 10); }
+    int JobTotal() const override { return int(total.load() >> 10); }
+    bool ViewerIdle() const override { return ended.load(); }
+    void RequestStop() override { stop = true; }
+};
+
+namespace {
+std::string FileNameBytes(const QString& path) { return EncodeFileNameBytes(path).toStdString(); }
+QString FromFileNameBytes(const std::string& path) { return DecodeFileNameBytes(QByteArray::fromStdString(path)); }
+} // namespace
+
+RecordingRepair::RecordingRepair(RecordingLibrary& library, RecordingOpener& opener, LibraryHost& host,
+                                 QObject* parent)
+    : QObject(parent), library_(library), opener_(opener), host_(host)
+{
+    connect(&library_, &RecordingLibrary::damagedRecordingActivated, this,
+            &RecordingRepair::DamagedRecordingActivated);
+}
+
+RecordingRepair::~RecordingRepair()
+{
+    if (!thread_)
+        return;
+    thread_->disconnect(this);
+    job_->stop = true;  // the repair removes its partial output when it stops
+    thread_->wait();
+    delete thread_;
+}
+
+void RecordingRepair::DamagedRecordingActivated(const RecordingRef& ref)
+{
+    if (Running() || !host_.ViewerIdle() || !library_.IsDamaged(ref))
+        return;
+    if (library_.RepairedPathOf(ref).isEmpty()) {
+        // Start-up could not make a working folder (and said so): there is nowhere to write.
+        qCWarning(lcRepair) << "no working folder to write the repaired copy of" << ref.name;
+        ShowInformation2(CatalogueText(keys::kRepairFailed), QStringLiteral("no working folder"));
+        return;
+    }
+    if (!AskConfirmation2(CatalogueText(keys::kRepairQuestion), ref.name))
+        return;
+    Start(ref);
+    ShowProgress();
+}
+
+void RecordingRepair::Start(const RecordingRef& ref)
+{
+    ref_ = ref;
+    ended_ = false;
+    outcome_ = Outcome{};
+    auto job = std::make_shared<Job>();
+    job->request.damaged = FileNameBytes(library_.MediaPathOf(ref));
+    job->request.output = FileNameBytes(library_.RepairedPathOf(ref));
+    Job* counters = job.get();  // the job outlives the thread: this object waits for it
+    job->request.progress = [counters](uint64_t done, uint64_t total) {
+        counters->done = done;
+        counters->total = total;
+        return !counters->stop.load();
+    };
+    job_ = job;
+    qCInfo(lcRepair) << "repairing" << library_.MediaPathOf(ref) << "into" << library_.RepairedPathOf(ref);
+    host_.SetViewerIdle(false);
+    library_.SetGridsReady(false);
+    thread_ = QThread::create([counters] {
+        counters->result = repair::RepairRecording(counters->request);
+        counters->ended = true;
+    });
+    thread_->setObjectName(QStringLiteral("repair"));
+    connect(thread_, &QThread::finished, this, &RecordingRepair::RepairEnded);
+    thread_->start();
+}
+
+void RecordingRepair::ShowProgress()
+{
+    TfrmProcess* dialog = Dialogs().frmProcess;
+    if (!dialog || !job_)
+        return;
+    dialog->SetJob(job_.get());
+    dialog->Prepare(CatalogueText(keys::kRepairProgress), false, true);
+    progressShown_ = true;
+    ShowCentered(*dialog, host_.MainWindow());  // closes when the job has ended, or by its stop button
+    progressShown_ = false;
+    dialog->tmProcess->stop();
+    dialog->SetJob(nullptr);
+    if (ended_)
+        Report();
+}
+
+void RecordingRepair::RepairEnded()
+{
+    thread_->wait();
+    thread_->deleteLater();
+    thread_ = nullptr;
+    ended_ = true;
+    host_.SetViewerIdle(true);
+    library_.SetGridsReady(true);
+    // With the progress dialog up, it closes at its next look at the job and reports then.
+    if (!progressShown_)
+        Report();
+}
+
+void RecordingRepair::Report()
+{
+    if (!job_)
+        return;
+    const std::shared_ptr<Job> job = std::move(job_);
+    const repair::RepairResult& r = job->result;
+    outcome_.repaired = r.ok();
+    outcome_.output = FromFileNameBytes(r.output);
+    outcome_.message = QString::fromStdString(r.message);
+    switch (r.status) {
+    case repair::RepairStatus::Repaired:
+        qCInfo(lcRepair) << "repaired" << ref_.name << "after" << FromFileNameBytes(r.reference) << ": video" << r.video
+                         << "audio" << r.audio << "text" << r.text << "bytes" << r.coveredBytes << "of" << r.totalBytes;
+        if (AskConfirmation2(CatalogueText(keys::kRepairDone), outcome_.output) && library_.CellOf(ref_))
+            opener_.RecordingActivated(ref_);
+        break;
+    case repair::RepairStatus::Cancelled:
+        qCInfo(lcRepair) << "the repair of" << ref_.name << "was cancelled";
+        break;
+    case repair::RepairStatus::NoReference:
+    case repair::RepairStatus::LayoutMismatch:
+        qCWarning(lcRepair) << "no reference to repair" << ref_.name << ":" << outcome_.message;
+        ShowInformation2(CatalogueText(keys::kRepairNoReference), ref_.name);
+        break;
+    case repair::RepairStatus::NothingFound:
+        qCWarning(lcRepair) << "nothing recovered from" << ref_.name << ":" << outcome_.message;
+        ShowInformation2(CatalogueText(keys::kRepairNothingFound), ref_.name);
+        break;
+    default:
+        qCWarning(lcRepair) << "the repair of" << ref_.name << "failed:" << outcome_.message;
+        ShowInformation2(CatalogueText(keys::kRepairFailed), outcome_.message);
+        break;
+    }
+    emit repairEnded(outcome_.repaired);
+}
+
+} // namespace korvane

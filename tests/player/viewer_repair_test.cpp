@@ -1,0 +1,213 @@
+// The real viewer on a card holding a recording cut by power loss: its cell shows the damaged
+// picture; a double click asks, repairs it into the working folder (never the card) and plays the
+// repaired copy in a real kernel; without a complete recording of the same camera it says why.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/app_shell.h"
+#include "app/recording_repair.h"
+#include "app/viewer.h"
+#include "library/recording_library.h"
+#include "library/thumbnail_cell.h"
+#include "player/playback_channel.h"
+#include "player/playback_controller.h"
+#include "tools/bench_repair/camera_layout.h"
+#include "ui/dialog_base.h"
+#include "ui/main_window.h"
+#include "ui/show_centered.h"
+#include "viewer_harness.h"
+
+using namespace korvane;
+
+namespace {
+const QString kFixtures = QStringLiteral(KORVANE_PLAYER_FIXTURES "/card");
+const QString kCut = QStringLiteral("20250301100000.MP4");
+const QString kReference = QStringLiteral("20250301100100.MP4");
+
+// Where the top-level mdat of `path` begins; -1 when there is none.
+qint64 MdatOffset(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (qint64 pos = 0; f.seek(pos);) {
+        const QByteArray header = f.read(8);
+        if (header.size() < 8)
+            return -1;
+        if (header.mid(4) == "mdat")
+            return pos;
+        const quint32 size = quint32(uchar(header[0])) << 24 | quint32(uchar(header[1])) << 16 |
+                             quint32(uchar(header[2])) << 8 | quint32(uchar(header[3]));
+        if (size < 8)
+            return -1;
+        pos += size;
+    }
+    return -1;
+}
+
+// A card in a temporary folder: the first fixture recording cut as power loss leaves it (at 60 %
+// of its size, or with no media byte at all), and (when asked) a complete recording of the same
+// camera beside it.
+bool MakeCard(const QTemporaryDir& dir, bool withReference, bool emptyMedia = false)
+{
+    const QString source = kFixtures + QLatin1Char('/') + kCut;
+    const qint64 keep = emptyMedia ? MdatOffset(source) + 8 : QFileInfo(source).size() * 6 / 10;
+    std::string error;
+    if (keep <= 8 || !camera::CutAsPowerLoss(source.toStdString(), dir.filePath(kCut).toStdString(), uint64_t(keep), error)) {
+        ADD_FAILURE() << "cannot cut " << source.toStdString() << ": " << error;
+        return false;
+    }
+    return !withReference || QFile::copy(kFixtures + QLatin1Char('/') + kReference, dir.filePath(kReference));
+}
+
+// Answers every dialog with `answers` in turn (OK once they run out) and keeps the texts it showed.
+struct DialogScript {
+    QStringList shown;
+    QList<int> answers;
+    DialogScript()
+    {
+        SetDialogRunner([this](QDialog& dialog) {
+            QStringList texts;
+            for (QLabel* label : dialog.findChildren<QLabel*>())
+                if (!label->text().isEmpty())
+                    texts << label->text();
+            shown << texts.join(QLatin1Char('|'));
+            return answers.isEmpty() ? mrOk : answers.takeFirst();
+        });
+    }
+};
+
+bool HasColour(const QPixmap& picture, const QColor& colour)
+{
+    const QImage image = picture.toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+// With KORVANE_SHOTS set, the screen is saved there as NAME.png.
+void Shot(const QString& name)
+{
+    const QString folder = qEnvironmentVariable("KORVANE_SHOTS");
+    if (!folder.isEmpty())
+        QGuiApplication::primaryScreen()->grabWindow(0).save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+RecordingRepair& RepairOf(ViewerHarness& v) { return *v.viewer().findChild<RecordingRepair*>(); }
+} // namespace
+
+class ViewerRepair : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs the X display of the test script";
+        ASSERT_TRUE(card_.isValid());
+    }
+    QTemporaryDir card_;
+};
+
+TEST_F(ViewerRepair, TheCutRecordingShowsDamagedIsRepairedIntoTheWorkingFolderAndPlays)
+{
+    ASSERT_TRUE(MakeCard(card_, true));
+    ViewerHarness v(card_.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    RecordingLibrary& library = v.viewer().Library();
+    PlaybackController& p = v.player();
+
+    // The scan keeps the cut recording in its place; its cell shows the damaged picture.
+    ThumbnailCell* cut = v.NormalCell(0);
+    ASSERT_EQ(cut->FileName(), kCut);
+    EXPECT_TRUE(cut->IsDamaged());
+    EXPECT_TRUE(HasColour(cut->Image()->pixmap(), QColor(255, 190, 0)));
+    EXPECT_EQ(library.Catalogue().normalDamaged, QStringList{kCut});
+    ASSERT_EQ(v.NormalCell(1)->FileName(), kReference);
+    EXPECT_FALSE(v.NormalCell(1)->IsDamaged());
+    Shot(QStringLiteral("damaged_cell"));
+
+    DialogScript dialogs;
+    bool ended = false;
+    QObject::connect(&RepairOf(v), &RecordingRepair::repairEnded, [&] { ended = true; });
+    v.DoubleClick(cut);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 30000));
+    const QString repaired = library.RepairedPathOf(library.RefOf(cut));
+    EXPECT_TRUE(RepairOf(v).LastOutcome().repaired) << RepairOf(v).LastOutcome().message.toStdString();
+    EXPECT_EQ(RepairOf(v).LastOutcome().output, repaired);
+    EXPECT_TRUE(repaired.startsWith(library.Catalogue().workingFolder + QLatin1Char('/')));
+    EXPECT_TRUE(QFileInfo(repaired).isFile());
+    // Nothing was written to the card.
+    EXPECT_EQ(QDir(card_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    ASSERT_GE(dialogs.shown.size(), 3);
+    EXPECT_TRUE(dialogs.shown[0].contains(QStringLiteral("Repair a copy")) && dialogs.shown[0].contains(kCut))
+        << dialogs.shown[0].toStdString();
+    EXPECT_TRUE(dialogs.shown.last().contains(repaired)) << dialogs.shown.last().toStdString();
+
+    // Played through the real kernel, highlighted on the cut recording's cell.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 10000));
+    EXPECT_EQ(p.currentChannel->mediaPath, repaired);
+    EXPECT_EQ(library.CellOf(p.currentChannel->ref), cut);
+    const qint64 before = ReadPosition(*p.currentChannel);
+    QTest::qWait(700);
+    EXPECT_GT(ReadPosition(*p.currentChannel), before);
+    Shot(QStringLiteral("repaired_playing"));
+    EXPECT_TRUE(v.messages.isEmpty()) << v.messages.join(QLatin1Char('\n')).toStdString();
+}
+
+struct FailureCase {
+    const char* name;
+    bool withReference;
+    bool emptyMedia;
+    const char* message;  // what the information dialog says
+};
+
+const FailureCase kFailures[] = {
+    {"NoReference", false, false, "No complete recording of the same camera"},
+    {"NothingRecovered", true, true, "Nothing could be recovered"},
+};
+
+class ViewerRepairFailure : public ViewerRepair, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ViewerRepairFailure, SaysWhyWritesNothingAndStartsNoKernel)
+{
+    const FailureCase c = GetParam();
+    ASSERT_TRUE(MakeCard(card_, c.withReference, c.emptyMedia));
+    ViewerHarness v(card_.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    ThumbnailCell* cut = v.NormalCell(0);
+    ASSERT_TRUE(cut->IsDamaged());
+    const QString repaired = v.viewer().Library().RepairedPathOf(v.viewer().Library().RefOf(cut));
+
+    // Declined: nothing happens.
+    DialogScript dialogs;
+    dialogs.answers = {mrCancel};
+    v.DoubleClick(cut);
+    QTest::qWait(300);
+    EXPECT_FALSE(RepairOf(v).Running());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+
+    bool ended = false;
+    QObject::connect(&RepairOf(v), &RecordingRepair::repairEnded, [&] { ended = true; });
+    v.DoubleClick(cut);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 20000));
+    EXPECT_FALSE(RepairOf(v).LastOutcome().repaired);
+    EXPECT_TRUE(dialogs.shown.last().contains(QString::fromUtf8(c.message)) && dialogs.shown.last().contains(kCut))
+        << dialogs.shown.last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(repaired));
+    EXPECT_EQ(QDir(card_.path()).entryList(QDir::Files | QDir::Hidden).size(), c.withReference ? 2 : 1);
+    QTest::qWait(700);
+    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_FALSE(v.player().currentChannel->ref.IsValid());
+    EXPECT_LE(v.player().currentChannel->kernelPid, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ViewerRepairFailure, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
