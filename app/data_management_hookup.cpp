@@ -35,7 +35,14 @@ void ViewerDataHost::SetSystemTimerEnabled(bool enabled)
         tmSystem.stop();
 }
 
-void ViewerDataHost::StopPlayback() { viewer_.Player().tbStopClick(); }
+void ViewerDataHost::StopPlayback()
+{
+    // What the stop button does; with nothing loaded the button is off and there is nothing to
+    // stop (a stop would light the play button over an empty player).
+    PlaybackController& player = viewer_.Player();
+    if (player.currentChannel->ref.IsValid())
+        player.tbStopClick();
+}
 bool ViewerDataHost::CloseBusy() const { return flags_.closeBusy; }
 void ViewerDataHost::SetCloseBusy(bool busy) { flags_.closeBusy = busy; }
 bool ViewerDataHost::ViewerIdle() const { return viewer_.ViewerIdle(); }

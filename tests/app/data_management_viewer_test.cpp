@@ -23,6 +23,7 @@
 #include "app/viewer.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_cell.h"
+#include "player/transport_bar.h"
 #include "ui/check_dialogs.h"
 #include "ui/dialog_family.h"
 #include "ui/folder_dialogs.h"
@@ -151,6 +152,8 @@ TEST_F(ViewerDataManagement, BackupCopiesTheWholeCardAfterARefusedDestination)
     EXPECT_FALSE(v.shell().flags.closeBusy);
     EXPECT_TRUE(v.shell().flags.viewerIdle);
     EXPECT_FALSE(dm.Commands().Worker().Busy());
+    // Nothing was loaded, so nothing was stopped and the play button stays off.
+    EXPECT_FALSE(v.viewer().Buttons().tbPlay->isEnabled());
 }
 
 TEST_F(ViewerDataManagement, CleanFromTheKeyboardEmptiesTheCardAndReloadsTheEmptyView)
