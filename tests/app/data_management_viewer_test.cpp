@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -219,4 +220,54 @@ TEST_F(ViewerDataManagement, CleanFromTheKeyboardEmptiesTheCardAndReloadsTheEmpt
     // The pass over the emptied folder ends and gives the menu items back.
     EXPECT_TRUE(QTest::qWaitFor([&] { return v.window().miClean->isEnabled() && v.window().miBackup->isEnabled(); }, 10000));
     EXPECT_FALSE(v.shell().flags.closeBusy);
+}
+
+TEST_F(ViewerDataManagement, ShutDownDuringACopyStopsTheWorkerAndLeavesNoPartialFile)
+{
+    QTemporaryDir work;
+    const QString card = work.path() + QStringLiteral("/card");
+    const QString destination = work.path() + QStringLiteral("/dest");
+    ASSERT_TRUE(QDir().mkpath(card) && QDir().mkpath(destination));
+    ASSERT_TRUE(QFile::copy(kSamples + QStringLiteral("/20250614080000.MP4"), card + QStringLiteral("/20250614080000.MP4")));
+    // A recording far larger than what can be copied before the shut-down comes (sparse: cheap to make).
+    QFile large(card + QStringLiteral("/20250614090000.MP4"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(qint64(2) << 30));
+    large.close();
+
+    ViewerHarness v(card);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    DataManagementHookup& dm = *v.shell().dataManagement();
+    dm.Ui().SetFolderChooser([&](QWidget*, const QString&, const QString&) { return destination; });
+
+    DialogScript script;
+    TfrmBackup& backup = *Dialogs().frmBackup;
+    script.answers[&backup] = [&](QDialog&) {
+        if (script.log.count(QStringLiteral("frmBackup")) > 1)
+            return 2;
+        backup.btnFolder->click();
+        return 1;
+    };
+    qint64 joinMs = -1;
+    script.answers[Dialogs().frmProcess] = [&](QDialog& d) {
+        // The viewer ends while the large recording is being copied.
+        QTimer::singleShot(400, &d, [&] {
+            QElapsedTimer clock;
+            clock.start();
+            dm.Shutdown();
+            joinMs = clock.elapsed();
+            d.done(7);
+        });
+        return d.exec();
+    };
+
+    v.window().miBackup->trigger();
+
+    EXPECT_FALSE(dm.Commands().Worker().Busy());
+    EXPECT_GE(joinMs, 0);
+    EXPECT_LT(joinMs, 1000);
+    const QString dated = dm.Commands().BackupFolder();
+    ASSERT_FALSE(dated.isEmpty());
+    // The small recording arrived; the large one left neither a copy nor a temporary file.
+    EXPECT_EQ(QDir(dated).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("20250614080000.MP4")});
 }
