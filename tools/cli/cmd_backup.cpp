@@ -94,8 +94,8 @@ int RunBackup(const std::vector<std::string>& args)
         std::fprintf(stderr, "korvane-cli: usage: korvane-cli backup [--replace] CARD_FOLDER DEST_FOLDER\n");
         return kBadInput;
     }
-    // The command prints its own one-line messages; the library's log would repeat them.
-    QLoggingCategory::setFilterRules(QStringLiteral("korvane.datamgmt*=false"));
+    // The command prints its own one-line messages; the log of the jobs and of the folder scan would repeat them.
+    QLoggingCategory::setFilterRules(QStringLiteral("korvane.datamgmt*=false\nkorvane.library*=false"));
     auto absolute = [](const std::string& arg) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(arg));
         return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
