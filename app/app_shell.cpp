@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/data_management_hookup.h"
 #include "app/keyboard_hook.h"
 #include "app/viewer.h"
 #include "kernel/control_block.h"
@@ -136,6 +137,8 @@ void AppShell::StartViewer()
         flags.closeBusy = false;
     });
     frmClose_->isViewerIdle = [this] { return flags.viewerIdle; };
+    dataManagement_ = new DataManagementHookup(window_, *viewer_, flags, this);
+    cleanData = [this] { dataManagement_->Commands().CleanFromKeyboard(); };
 
     SizeAndCentre();
     window_.miClean->setEnabled(false);
@@ -220,6 +223,9 @@ void AppShell::FormDestroy()
 {
     if (role_.isKernelRole || flags.quitNow)
         return;
+    // No copy is left half-written: a job still running is stopped and waited for.
+    if (dataManagement_)
+        dataManagement_->Shutdown();
     if (viewer_)
         viewer_->Shutdown();
     CloseControlBlock();

@@ -15,6 +15,7 @@ class QTimer;
 
 namespace korvane {
 
+class DataManagementHookup;
 class KeyboardHook;
 class Viewer;
 class TfrmClose;
@@ -61,6 +62,8 @@ public:
     TfrmClose* frmClose() const { return frmClose_; }
     // The viewer role's subsystems; null in the kernel role and in a second viewer.
     Viewer* viewer() const { return viewer_; }
+    // Backup and Clean of the Setup menu; null where viewer() is.
+    DataManagementHookup* dataManagement() const { return dataManagement_; }
 
     // Subsystem hooks not owned by the shell yet: each runs when set.
     std::function<void()> pauseIfPlaying;   // close while playing pauses first
@@ -85,6 +88,7 @@ private:
     TfrmClose* frmClose_ = nullptr;
     QObject* kernelRuntime_ = nullptr;
     Viewer* viewer_ = nullptr;
+    DataManagementHookup* dataManagement_ = nullptr;
 };
 
 // The display percentage of the primary screen.

@@ -10,9 +10,9 @@ class QTimer;
 namespace korvane {
 
 // What the progress dialog reads from, and asks of, the job that runs behind it.
-class JobProgress {
+class ProcessJob {
 public:
-    virtual ~JobProgress() = default;
+    virtual ~ProcessJob() = default;
     virtual int JobDone() const = 0;     // copy attempts made so far
     virtual int JobTotal() const = 0;    // files to copy
     virtual bool ViewerIdle() const = 0; // set again when a job has run to its end
@@ -25,7 +25,7 @@ public:
     explicit TfrmProcess(QWidget* parent = nullptr);
 
     // The job the dialog polls (not owned; null: nothing is polled).
-    void SetJob(JobProgress* job) { job_ = job; }
+    void SetJob(ProcessJob* job) { job_ = job; }
 
     // Before a showing: the function text, whether "done/total" is shown (a copy) or hidden (a
     // delete), whether the fill starts from 0; starts tmProcess.
@@ -47,7 +47,7 @@ public:
     void reject() override;
 
 private:
-    JobProgress* job_ = nullptr;
+    ProcessJob* job_ = nullptr;
 };
 
 // The fill's width: done / total of the bar's width, truncated; 0 when total is 0.

@@ -27,7 +27,7 @@
 namespace korvane {
 namespace {
 
-struct FakeJob : JobProgress {
+struct FakeJob : ProcessJob {
     int done = 0, total = 0;
     bool idle = false;
     int stops = 0;

@@ -48,7 +48,7 @@ void Shoot(const QString& folder, int& n, const QString& name)
     std::fflush(stdout);
 }
 
-struct Job : JobProgress {
+struct Job : ProcessJob {
     int JobDone() const override { return 2; }
     int JobTotal() const override { return 5; }
     bool ViewerIdle() const override { return false; }

@@ -1,0 +1,84 @@
+#include "app/data_management_hookup.h"
+
+#include <QAction>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "library/recording_library.h"
+#include "map/map_view.h"
+#include "player/playback_channel.h"
+#include "player/playback_controller.h"
+#include "player/recording_opener.h"
+#include "ui/main_window.h"
+
+namespace korvane {
+
+CardRecordings ViewerDataHost::Catalogue()
+{
+    const RecordingCatalogue& c = viewer_.Library().Catalogue();
+    CardRecordings card;
+    card.folder = c.recordingFolder;
+    card.normalFiles = c.normalFiles;
+    card.eventFiles = c.eventFiles;
+    card.normalTotalBytes = c.normalTotalBytes;
+    card.eventTotalBytes = c.eventTotalBytes;
+    card.listed = true;
+    return card;
+}
+
+void ViewerDataHost::SetSystemTimerEnabled(bool enabled)
+{
+    QTimer& tmSystem = viewer_.Player().tmSystem;
+    if (enabled)
+        tmSystem.start();
+    else
+        tmSystem.stop();
+}
+
+void ViewerDataHost::StopPlayback()
+{
+    // What the stop button does; with nothing loaded the button is off and there is nothing to
+    // stop (a stop would light the play button over an empty player).
+    PlaybackController& player = viewer_.Player();
+    if (player.currentChannel->ref.IsValid())
+        player.tbStopClick();
+}
+bool ViewerDataHost::CloseBusy() const { return flags_.closeBusy; }
+void ViewerDataHost::SetCloseBusy(bool busy) { flags_.closeBusy = busy; }
+bool ViewerDataHost::ViewerIdle() const { return viewer_.ViewerIdle(); }
+void ViewerDataHost::SetViewerIdle(bool idle) { viewer_.SetViewerIdle(idle); }
+void ViewerDataHost::StartProcessFinish() { viewer_.StartProcessFinish(); }
+
+void ViewerDataHost::ShowPositionMap()
+{
+    if (MapView* maps = viewer_.Maps())
+        maps->PrepareMapsForClean();
+}
+
+void ViewerDataHost::KillStaleEngines() { korvane::KillStaleEngines(*viewer_.Player().currentChannel); }
+
+void ViewerDataHost::ResetViewerAll() { viewer_.Player().Opener().ResetViewer(true, true, true, true, true); }
+
+void ViewerDataHost::ReloadFolder(const QString& folder)
+{
+    RecordingLibrary& library = viewer_.Library();
+    library.OpenRecordingFolder(folder);
+    // Both selectors black, the Normal grid shown and the Event grid hidden.
+    library.ResetGrids();
+}
+
+void ViewerDataHost::SetDataMenusEnabled(bool enabled) { viewer_.SetDataMenusEnabled(enabled); }
+
+DataManagementHookup::DataManagementHookup(TfrmMain& window, Viewer& viewer, ShellFlags& flags, QObject* parent)
+    : QObject(parent), host_(viewer, flags), ui_(&window),
+      commands_(std::make_unique<DataManagement>(host_, ui_))
+{
+    connect(window.miBackup, &QAction::triggered, commands_.get(), &DataManagement::miBackupClick);
+    connect(window.miClean, &QAction::triggered, commands_.get(), &DataManagement::miCleanClick);
+}
+
+DataManagementHookup::~DataManagementHookup() { Shutdown(); }
+
+void DataManagementHookup::Shutdown() { commands_->Worker().StopAndJoin(); }
+
+} // namespace korvane
