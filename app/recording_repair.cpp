@@ -23,7 +23,7 @@ namespace korvane {
 
 // What the worker thread and the GUI thread share: the request, the counters the progress dialog
 // reads, the stop flag its button sets, and the result once the worker is done.
-struct RecordingRepair::Job : public JobProgress {
+struct RecordingRepair::Job : public ProcessJob {
     repair::RepairRequest request;
     repair::RepairResult result;
     std::atomic<uint64_t> done{0}, total{0};
