@@ -16,6 +16,7 @@ class QTimer;
 namespace korvane {
 
 class KeyboardHook;
+class TransportHookup;
 class Viewer;
 class TfrmClose;
 class TfrmMain;
@@ -61,6 +62,8 @@ public:
     TfrmClose* frmClose() const { return frmClose_; }
     // The viewer role's subsystems; null in the kernel role and in a second viewer.
     Viewer* viewer() const { return viewer_; }
+    // The transport keys and snapshots; null where viewer() is.
+    TransportHookup* transport() const { return transport_; }
 
     // Subsystem hooks not owned by the shell yet: each runs when set.
     std::function<void()> pauseIfPlaying;   // close while playing pauses first
@@ -85,6 +88,7 @@ private:
     TfrmClose* frmClose_ = nullptr;
     QObject* kernelRuntime_ = nullptr;
     Viewer* viewer_ = nullptr;
+    TransportHookup* transport_ = nullptr;   // the transport keys and snapshots
 };
 
 // The display percentage of the primary screen.

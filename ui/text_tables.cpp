@@ -92,6 +92,9 @@ const TextRow kViewer[] = {
     {keys::kPathTooLong,
      "The path of this recording is too long to play it. Move the folder to a shorter path.",
      "この録画のパスは長すぎるため再生できません。フォルダを短いパスへ移してください。"},
+    {keys::kSnapshotMenu, "Snapshot(&P)", "スナップショット(&P)"},
+    {keys::kSnapshotSaved, "Snapshot saved:", "スナップショットを保存しました:"},
+    {keys::kSnapshotFailed, "The snapshot could not be saved:", "スナップショットを保存できませんでした:"},
 };
 
 } // namespace

@@ -50,6 +50,9 @@ namespace keys {
 inline constexpr char kUpdateInformation[] = "Dlg.Update.Information.Caption";
 inline constexpr char kPlaybackFailed[] = "Viewer.PlaybackFailed.Caption";
 inline constexpr char kPathTooLong[] = "Library.PathTooLong.Caption";
+inline constexpr char kSnapshotMenu[] = "Menu.Snapshot.Caption";
+inline constexpr char kSnapshotSaved[] = "Viewer.SnapshotSaved.Caption";
+inline constexpr char kSnapshotFailed[] = "Viewer.SnapshotFailed.Caption";
 } // namespace keys
 
 } // namespace korvane
