@@ -45,10 +45,24 @@ QString FromUserDirs(const QString& configHome, const QString& home)
     return found;
 }
 
+// The path with its links resolved, also for a folder not made yet: the deepest part that
+// exists is resolved and the rest appended, so a link into the card is seen before anything
+// is created behind it.
 QString Canonical(const QString& path)
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString existing = absolute;
+    QString rest;
+    while (!existing.isEmpty()) {
+        if (const QString canonical = QFileInfo(existing).canonicalFilePath(); !canonical.isEmpty())
+            return QDir::cleanPath(canonical + rest);
+        const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0)
+            break;
+        rest = existing.mid(slash) + rest;
+        existing = slash == 0 ? (existing == QLatin1String("/") ? QString() : QStringLiteral("/")) : existing.left(slash);
+    }
+    return absolute;
 }
 } // namespace
 
@@ -72,7 +86,7 @@ QString PicturesFolder()
 
 QString SnapshotClock(std::int64_t position100ns, QChar separator)
 {
-    const long long ms = std::max<std::int64_t>(position100ns, 0) / 10000;
+    const long long ms = (std::max<std::int64_t>(position100ns, 0) + 5000) / 10000;   // nearest millisecond
     const char sep = separator.toLatin1();
     return QString::asprintf("%02lld%c%02lld%c%02lld.%03lld", ms / 3600000, sep, ms / 60000 % 60, sep, ms / 1000 % 60,
                              ms % 1000);

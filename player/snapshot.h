@@ -24,7 +24,8 @@ namespace korvane {
 QString PicturesFolder();
 QString PicturesFolderFrom(const QString& environmentValue, const QString& configHome, const QString& home);
 
-// "hh-mm-ss.mmm" (hours not limited to two digits) of a position in 100 ns units.
+// "hh<sep>mm<sep>ss.mmm" (hours not limited to two digits) of a position in 100 ns units,
+// to the nearest millisecond.
 QString SnapshotClock(std::int64_t position100ns, QChar separator);
 // "<stem>_<hh-mm-ss.mmm>.png"; characters a file name should not carry become "_".
 QString SnapshotFileName(const QString& stem, std::int64_t position100ns);

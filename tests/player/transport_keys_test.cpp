@@ -221,7 +221,7 @@ TEST_F(TransportKeysTest, SnapshotIsTheFrameFfmpegDecodesThereWithTheRecordingsD
     ASSERT_TRUE(QTest::qWaitFor([&] { return StatusText().contains(SnapshotFolder()); }, 20000)) << StatusText().toStdString();
     const QStringList files = QDir(SnapshotFolder()).entryList({QStringLiteral("*.png")}, QDir::Files);
     ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
-    const QString ms = QString::number(position / 10000 % 1000).rightJustified(3, u'0');
+    const QString ms = QString::number((position + 5000) / 10000 % 1000).rightJustified(3, u'0');
     EXPECT_EQ(files.first(), QStringLiteral("20250614080000_00-00-05.%1.png").arg(ms));
     const QString path = SnapshotFolder() + u'/' + files.first();
     EXPECT_TRUE(StatusText().endsWith(path)) << StatusText().toStdString();
