@@ -11,6 +11,7 @@
 
 #include "app/data_management_hookup.h"
 #include "app/keyboard_hook.h"
+#include "app/transport_hookup.h"
 #include "app/viewer.h"
 #include "kernel/control_block.h"
 #include "platform/language_id.h"
@@ -88,6 +89,10 @@ void AppShell::InstallKeyboardHook()
     keyboardHook_->startCleanData = [this] { tmCleanData->start(); };
     keyboardHook_->routeContinue = [this] { window_.miRouteContinue->trigger(); };
     keyboardHook_->dummyShowing = [] { return Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing; };
+    keyboardHook_->transport = [this](HookAction action, QObject* receiver) {
+        return transport_ && !(Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing) &&
+               transport_->Run(action, receiver);
+    };
     qApp->installEventFilter(keyboardHook_);
 }
 
@@ -105,6 +110,7 @@ void AppShell::StartViewer()
     window_.setWindowTitle(QStringLiteral("Korvane"));
 
     viewer_ = new Viewer(window_, flags, *tmProcessFinish, scale.displayScale);
+    transport_ = new TransportHookup(*viewer_, window_, this);
     viewer_->OpenSlots();
     pauseIfPlaying = [this] { viewer_->PauseIfPlaying(); };
     closeChannels = [this] { viewer_->CloseChannels(); };

@@ -17,6 +17,7 @@ namespace korvane {
 
 class DataManagementHookup;
 class KeyboardHook;
+class TransportHookup;
 class Viewer;
 class TfrmClose;
 class TfrmMain;
@@ -64,6 +65,8 @@ public:
     Viewer* viewer() const { return viewer_; }
     // Backup and Clean of the Setup menu; null where viewer() is.
     DataManagementHookup* dataManagement() const { return dataManagement_; }
+    // The transport keys and snapshots; null where viewer() is.
+    TransportHookup* transport() const { return transport_; }
 
     // Subsystem hooks not owned by the shell yet: each runs when set.
     std::function<void()> pauseIfPlaying;   // close while playing pauses first
@@ -89,6 +92,7 @@ private:
     QObject* kernelRuntime_ = nullptr;
     Viewer* viewer_ = nullptr;
     DataManagementHookup* dataManagement_ = nullptr;
+    TransportHookup* transport_ = nullptr;   // the transport keys and snapshots
 };
 
 // The display percentage of the primary screen.

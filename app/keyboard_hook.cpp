@@ -4,7 +4,7 @@
 
 namespace korvane {
 
-HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat)
+HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown)
 {
     if (autoRepeat)
         return HookAction::None;
@@ -12,6 +12,18 @@ HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat)
     case Qt::Key_Menu: return HookAction::FocusDummy;
     case Qt::Key_F5: return HookAction::FocusMain;
     default: break;
+    }
+    if (!controlDown && !altOrMetaDown) {
+        switch (key) {
+        case Qt::Key_Space: return HookAction::PlayPause;
+        case Qt::Key_Left: return HookAction::SeekBack;
+        case Qt::Key_Right: return HookAction::SeekForward;
+        case Qt::Key_Comma: return HookAction::FrameBack;
+        case Qt::Key_Period: return HookAction::FrameForward;
+        case Qt::Key_Home: return HookAction::ToStart;
+        case Qt::Key_S: return HookAction::Snapshot;
+        default: return HookAction::None;
+        }
     }
     if (!controlDown)
         return HookAction::None;
@@ -26,10 +38,27 @@ HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat)
     }
 }
 
-void KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat)
+bool IsTransportAction(HookAction action)
+{
+    switch (action) {
+    case HookAction::PlayPause:
+    case HookAction::SeekBack:
+    case HookAction::SeekForward:
+    case HookAction::FrameBack:
+    case HookAction::FrameForward:
+    case HookAction::ToStart:
+    case HookAction::Snapshot: return true;
+    default: return false;
+    }
+}
+
+bool KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown, QObject* receiver)
 {
     auto run = [](const std::function<void()>& f) { if (f) f(); };
-    switch (ClassifyKey(key, controlDown, autoRepeat)) {
+    const HookAction action = ClassifyKey(key, controlDown, autoRepeat, altOrMetaDown);
+    if (IsTransportAction(action))
+        return transport && transport(action, receiver);
+    switch (action) {
     case HookAction::FocusDummy: run(focusDummy); break;
     case HookAction::FocusMain: run(focusMain); break;
     case HookAction::CleanData: run(startCleanData); break;
@@ -37,8 +66,9 @@ void KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat)
         if (!dummyShowing || !dummyShowing())
             run(routeContinue);
         break;
-    case HookAction::None: break;
+    default: break;
     }
+    return false;
 }
 
 bool KeyboardHook::eventFilter(QObject* watched, QEvent* event)
@@ -50,7 +80,10 @@ bool KeyboardHook::eventFilter(QObject* watched, QEvent* event)
     } else if (watched->isWidgetType() && event != lastPress_) {
         lastPress_ = event;
         auto* key = static_cast<QKeyEvent*>(event);
-        HandleKey(key->key(), key->modifiers().testFlag(Qt::ControlModifier), key->isAutoRepeat());
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if (HandleKey(key->key(), mods.testFlag(Qt::ControlModifier), key->isAutoRepeat(),
+                      mods.testFlag(Qt::AltModifier) || mods.testFlag(Qt::MetaModifier), watched))
+            return true;
     }
     return QObject::eventFilter(watched, event);
 }

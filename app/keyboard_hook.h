@@ -7,12 +7,18 @@
 
 namespace korvane {
 
-enum class HookAction { None, FocusDummy, CleanData, RouteContinue, FocusMain };
+enum class HookAction {
+    None, FocusDummy, CleanData, RouteContinue, FocusMain,
+    // Transport keys: they act on the recording that plays.
+    PlayPause, SeekBack, SeekForward, FrameBack, FrameForward, ToStart, Snapshot,
+};
 
 // What a key press does: Ctrl+A/F/N/O and the menu key move the focus to the invisible edit
 // box, Ctrl+C starts the clean command, Ctrl+H toggles the route history, F5 focuses the main
-// window; auto-repeated presses do nothing.
-HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat);
+// window; without Ctrl, Alt or Meta, Space plays or pauses, Left and Right seek, comma and period
+// step a frame, Home goes to the start and S takes a snapshot. Auto-repeated presses do nothing.
+HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false);
+bool IsTransportAction(HookAction action);
 
 class KeyboardHook : public QObject {
     Q_OBJECT
@@ -24,9 +30,13 @@ public:
     std::function<void()> startCleanData; // starts tmCleanData
     std::function<void()> routeContinue;  // clicks miRouteContinue
     std::function<bool()> dummyShowing;   // the self-closing dialog is up
+    // Runs a transport key pressed in `receiver`; true when it acted (the key then goes no
+    // further, so no focused part acts on it too).
+    std::function<bool(HookAction, QObject* receiver)> transport;
 
-    // Runs the action of one key press. The key is never swallowed.
-    void HandleKey(int key, bool controlDown, bool autoRepeat);
+    // Runs the action of one key press. Only a transport key that acted is swallowed (true).
+    bool HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false,
+                   QObject* receiver = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

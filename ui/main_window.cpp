@@ -107,6 +107,10 @@ void TfrmMain::BuildMenus()
     miClean = miSetup->addAction(QString());
     miBackup = miSetup->addAction(QString());
     miBackup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    miSnapshot = miSetup->addAction(QString());
+    // Shown beside the item only: the keyboard table handles S, so the shortcut never fires.
+    miSnapshot->setShortcut(QKeySequence(Qt::Key_S));
+    miSnapshot->setShortcutContext(Qt::WidgetShortcut);
 
     miHelp = menuBar()->addMenu(QString());
     miAbout = miHelp->addAction(QString());

@@ -60,6 +60,7 @@ public:
     QMenu* miFile = nullptr;
     QAction* miOpen = nullptr;
     QAction* miBackup = nullptr;
+    QAction* miSnapshot = nullptr;   // key S (the keyboard table takes the key itself)
     QAction* miClean = nullptr;
     QAction* miClose = nullptr;
     QMenu* miSetup = nullptr;

@@ -98,6 +98,9 @@ const TextRow kViewer[] = {
     {keys::kRepairNoReference, "No complete recording of the same camera in this folder to repair it after.", "同じカメラの正常な録画がこのフォルダにないため、修復できません。"},
     {keys::kRepairNothingFound, "Nothing could be recovered from this recording.", "この録画から復元できるデータがありません。"},
     {keys::kRepairFailed, "The recording could not be repaired:", "録画を修復できませんでした:"},
+    {keys::kSnapshotMenu, "Snapshot(&P)", "スナップショット(&P)"},
+    {keys::kSnapshotSaved, "Snapshot saved:", "スナップショットを保存しました:"},
+    {keys::kSnapshotFailed, "The snapshot could not be saved:", "スナップショットを保存できませんでした:"},
 };
 
 } // namespace

@@ -56,6 +56,9 @@ inline constexpr char kRepairDone[] = "Viewer.Repair.Done.Caption";
 inline constexpr char kRepairNoReference[] = "Viewer.Repair.NoReference.Caption";
 inline constexpr char kRepairNothingFound[] = "Viewer.Repair.NothingFound.Caption";
 inline constexpr char kRepairFailed[] = "Viewer.Repair.Failed.Caption";
+inline constexpr char kSnapshotMenu[] = "Menu.Snapshot.Caption";
+inline constexpr char kSnapshotSaved[] = "Viewer.SnapshotSaved.Caption";
+inline constexpr char kSnapshotFailed[] = "Viewer.SnapshotFailed.Caption";
 } // namespace keys
 
 } // namespace korvane

@@ -24,9 +24,25 @@ TEST(KeyboardHook, Table)
         {Qt::Key_Menu, false, false, HookAction::FocusDummy},
         {Qt::Key_F5, false, false, HookAction::FocusMain},
         {Qt::Key_X, true, false, HookAction::None},
+        {Qt::Key_Space, false, false, HookAction::PlayPause},
+        {Qt::Key_Space, false, true, HookAction::None},
+        {Qt::Key_Space, true, false, HookAction::None},
+        {Qt::Key_Left, false, false, HookAction::SeekBack},
+        {Qt::Key_Right, false, false, HookAction::SeekForward},
+        {Qt::Key_Right, false, true, HookAction::None},
+        {Qt::Key_Comma, false, false, HookAction::FrameBack},
+        {Qt::Key_Period, false, false, HookAction::FrameForward},
+        {Qt::Key_Period, false, true, HookAction::None},
+        {Qt::Key_Home, false, false, HookAction::ToStart},
+        {Qt::Key_S, false, false, HookAction::Snapshot},
+        {Qt::Key_S, true, false, HookAction::None},
+        {Qt::Key_Up, false, false, HookAction::None},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ClassifyKey(c.key, c.ctrl, c.repeat), c.action) << c.key;
+    // With Alt (the menus' mnemonics, Alt+S opens Setup) or Meta no transport key acts.
+    EXPECT_EQ(ClassifyKey(Qt::Key_S, false, false, true), HookAction::None);
+    EXPECT_EQ(ClassifyKey(Qt::Key_Space, false, false, true), HookAction::None);
 }
 
 namespace {
@@ -63,5 +79,30 @@ TEST(KeyboardHook, OnePressIsOneAction)
     EXPECT_EQ(routes, 1);
     QTest::keyClick(edit, Qt::Key_C);
     EXPECT_EQ(cleans, 2);
+    qApp->removeEventFilter(&hook);
+}
+
+TEST(KeyboardHook, ATransportKeyThatActsGoesNoFurther)
+{
+    App();
+    KeyboardHook hook;
+    bool acts = true;
+    QList<HookAction> seen;
+    hook.transport = [&](HookAction action, QObject*) {
+        seen << action;
+        return acts;
+    };
+    qApp->installEventFilter(&hook);
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    window.show();
+    // Acted on: swallowed, the edit box never sees it; one press is one action.
+    QTest::keyClick(edit, Qt::Key_S);
+    EXPECT_TRUE(edit->text().isEmpty());
+    // Not acted on (nothing loaded, a dialog up): the key goes on as usual.
+    acts = false;
+    QTest::keyClick(edit, Qt::Key_S);
+    EXPECT_EQ(edit->text(), QStringLiteral("s"));
+    EXPECT_EQ(seen, (QList<HookAction>{HookAction::Snapshot, HookAction::Snapshot}));
     qApp->removeEventFilter(&hook);
 }

@@ -36,7 +36,7 @@ ViewerHarness::ViewerHarness(const QString& folder)
     window_ = std::make_unique<TfrmMain>();
     shell_ = new AppShell(ProcessRole{}, *window_);
     shell_->lockPath = (runtime_.path() + QStringLiteral("/korvane.lock")).toStdString();
-    shell_->StartViewer();
+    shell_->FormCreate();   // the keyboard table, then the viewer
     window_->show();
     (void)QTest::qWaitForWindowExposed(window_.get());
 }

@@ -160,7 +160,10 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
                                          QStringLiteral("Viewer.Repair.Done.Caption"),
                                          QStringLiteral("Viewer.Repair.NoReference.Caption"),
                                          QStringLiteral("Viewer.Repair.NothingFound.Caption"),
-                                         QStringLiteral("Viewer.Repair.Failed.Caption")}));
+                                         QStringLiteral("Viewer.Repair.Failed.Caption"),
+                                         QStringLiteral("Menu.Snapshot.Caption"),
+                                         QStringLiteral("Viewer.SnapshotSaved.Caption"),
+                                         QStringLiteral("Viewer.SnapshotFailed.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

@@ -1,0 +1,39 @@
+#pragma once
+// The transport keys and snapshots wired into the viewer: the keyboard table's transport
+// actions go to the player's key transport, S and Setup > Snapshot take a snapshot of the frame
+// on screen (with the sample the read-outs show), and the status bar says where it went.
+#include <QObject>
+
+#include "app/keyboard_hook.h"
+
+namespace korvane {
+
+class SnapshotTaker;
+class TfrmMain;
+class TransportKeys;
+class Viewer;
+
+class TransportHookup : public QObject {
+    Q_OBJECT
+public:
+    TransportHookup(Viewer& viewer, TfrmMain& window, QObject* parent = nullptr);
+
+    // Runs one transport key pressed in `receiver`: only in the main window, never while a
+    // dialog is up. True when it acted.
+    bool Run(HookAction action, QObject* receiver);
+    // Takes a snapshot of the frame on screen; false when nothing is loaded.
+    bool TakeSnapshot();
+
+    TransportKeys& Keys() { return *keys_; }
+    SnapshotTaker& Snapshots() { return *snapshots_; }
+
+private:
+    bool MainWindowHasKeys(QObject* receiver) const;
+
+    Viewer& viewer_;
+    TfrmMain& window_;
+    TransportKeys* keys_ = nullptr;
+    SnapshotTaker* snapshots_ = nullptr;
+};
+
+} // namespace korvane
