@@ -11,6 +11,7 @@
 #include "app/app_shell.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
+#include "telemetry_view/chart_strip.h"
 #include "ui/device_pixels.h"
 #include "ui/display_scale.h"
 #include "ui/main_window.h"
@@ -112,4 +113,18 @@ TEST(ViewerLayout, TheWindowOpensAtTheDesignSizeAndKeepsEveryControlInside)
     ExpectApart(window, {"lbSpeed", "lbKmh"});
     ExpectApart(window, {"tbStop", "tbPlay", "tbPause", "btnEvent", "btnNormal"});
     EXPECT_TRUE(InWindow(window, window.plVCRBackGround).contains(InWindow(window, window.plVCR1)));
+
+    // A resize lays the window out again and draws the chart at the plot's new width: the grids
+    // keep their distance from the right edge, the chart strip takes the width gained.
+    auto* plot = window.findChild<QWidget*>(QStringLiteral("plImage"));
+    const int plotBefore = plot->width();
+    const int rightGap = ToLogical(15 + s8, ratio);
+    EXPECT_NEAR(window.width() - InWindow(window, window.plFile).right() - 1, rightGap, 1);
+    window.resize(window.size() + QSize(200, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return plot->width() > plotBefore; }, 3000));
+    EXPECT_NEAR(window.width() - InWindow(window, window.plFile).right() - 1, rightGap, 1);
+    EXPECT_NEAR(plot->width() - plotBefore, 200, 2);
+    EXPECT_EQ(window.findChild<ChartImage*>(QStringLiteral("plImage"))->image.width(), plot->width());
+    ExpectApart(window, {"plTitle", "plVCRBackGround", "plCurve", "plMapBackground", "plFile", "plInformation",
+                         "stSystem"});
 }
