@@ -114,6 +114,13 @@ TEST(ViewerLayout, TheWindowOpensAtTheDesignSizeAndKeepsEveryControlInside)
     ExpectApart(window, {"tbStop", "tbPlay", "tbPause", "btnEvent", "btnNormal"});
     EXPECT_TRUE(InWindow(window, window.plVCRBackGround).contains(InWindow(window, window.plVCR1)));
 
+    // The grid's file bar stands at the grid's right edge, its track rounded.
+    QWidget* track = window.findChild<QWidget*>(QStringLiteral("tbFile_Back_Normal"));
+    ASSERT_NE(track, nullptr);
+    EXPECT_EQ(InWindow(window, track).right(), InWindow(window, window.plFile).right());
+    EXPECT_EQ(InWindow(window, track).height(), window.plFile->height());
+    EXPECT_FALSE(track->mask().isEmpty());
+
     // A resize lays the window out again and draws the chart at the plot's new width: the grids
     // keep their distance from the right edge, the chart strip takes the width gained.
     auto* plot = window.findChild<QWidget*>(QStringLiteral("plImage"));
