@@ -28,7 +28,7 @@ cleanup() {
   [ -n "${KORVANE_SHOT_VERBOSE:-}" ] && tail -n 30 "$work/viewer.log" >&2
   [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null && wait "$viewer_pid" 2>/dev/null || true
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  rm -f "/dev/shm/$KORVANE_CONTROL_BLOCK" 2>/dev/null || true
+  rm -f "/dev/shm/$KORVANE_CONTROL_BLOCK" "/dev/shm/$KORVANE_CONTROL_BLOCK".* 2>/dev/null || true
   rm -rf "$work"
   kill "${xvfb_pid:-}" 2>/dev/null || true
 }
@@ -55,10 +55,22 @@ export QTWEBENGINE_DISABLE_SANDBOX=1 QT_SCALE_FACTOR="$factor" LANG="$lang" LC_A
 cd "$work/start"
 "$korvane" "$samples" >"$work/viewer.log" 2>&1 &
 viewer_pid=$!
-wid=$(xdotool search --sync --onlyvisible --name '^Korvane$' | head -1)
 # Thumbnails first: the grid takes double clicks once the pass has drawn the first cell.
 sleep 15
-eval "$(xdotool getwindowgeometry --shell "$wid")"
+# The main window is the visible one of the design's size or larger; windows that come and go
+# while the viewer starts (a kernel's, the browser's) are passed over.
+found=""
+for _ in $(seq 1 20); do
+  for wid in $(xdotool search --onlyvisible --name '^Korvane$' 2>/dev/null); do
+    if geometry=$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null); then
+      eval "$geometry"
+      if [ "$WIDTH" -ge 1000 ]; then found=$wid; break 2; fi
+    fi
+  done
+  sleep 0.5
+done
+[ -n "$found" ] || { echo "no viewer window" >&2; exit 1; }
+wid=$found
 # The first cell of the grid, from the window layout in device pixels: the grid's left edge
 # lies 15 + 3 x 110 + 10 + 8 pixels from the right at 100 %, its top above the information bar.
 scale=$factor
