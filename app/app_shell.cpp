@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
@@ -23,7 +22,11 @@
 #include "ui/dialog_family.h"
 #include "ui/dummy_dialog.h"
 #include "ui/main_texts.h"
-#include "ui/main_layout.h"
+#include "ui/apply_layout.h"
+#include "ui/device_pixels.h"
+#include "ui/layout_applier.h"
+#include "ui/skin.h"
+#include "ui/skin_applier.h"
 #include "ui/main_window.h"
 #include "ui/show_centered.h"
 #include "ui/text_catalogue.h"
@@ -109,7 +112,8 @@ void AppShell::StartViewer()
     window_.captionOnPaint = true;
     window_.setWindowTitle(QStringLiteral("Korvane"));
 
-    viewer_ = new Viewer(window_, flags, *tmProcessFinish, scale.displayScale);
+    viewer_ = new Viewer(window_, flags, *tmProcessFinish,
+                         LogicalScale(scale.displayScale, window_.devicePixelRatioF()), scale.scalePercent);
     transport_ = new TransportHookup(*viewer_, window_, this);
     viewer_->OpenSlots();
     pauseIfPlaying = [this] { viewer_->PauseIfPlaying(); };
@@ -146,12 +150,14 @@ void AppShell::StartViewer()
     dataManagement_ = new DataManagementHookup(window_, *viewer_, flags, this);
     cleanData = [this] { dataManagement_->Commands().CleanFromKeyboard(); };
 
+    ApplySkin();
     SizeAndCentre();
     window_.miClean->setEnabled(false);
     window_.miBackup->setEnabled(false);
     connect(window_.miClose, &QAction::triggered, &window_, &QWidget::close);
-    window_.onResize = [this] { ApplyLayout(); };
-    ApplyLayout();
+    window_.onResize = [this] { FormResize(); };
+    LayOut();
+    viewer_->RedrawChart();
     // A folder named on the command line is opened instead of the start directory; an
     // argument that cannot be taken is explained once the window is up.
     viewer_->OpenStartFolder(programFolder, role_.startFolder);
@@ -165,39 +171,39 @@ void AppShell::StartViewer()
 
 void AppShell::SizeAndCentre()
 {
-    const int w = Scaled(1100, scale.displayScale);
-    const int h = Scaled(700, scale.displayScale);
-    window_.setMinimumSize(w, h);
-    window_.resize(w, h);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        window_.move(static_cast<int>((area.width() - w) * 0.5), static_cast<int>((area.height() - h) * 0.5));
-    }
+    // The design's size is in device pixels; Qt sizes windows in logical ones.
+    const double ratio = window_.devicePixelRatioF();
+    const QSize size = ToLogical(StartupWindowSize(scale.displayScale), ratio);
+    window_.setMinimumSize(size);
+    window_.resize(size);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window_.move(screen->geometry().topLeft() + CentredOnScreen(screen->geometry().size(), size));
 }
 
-void AppShell::ApplyLayout()
+void AppShell::ApplySkin()
 {
-    QWidget* central = window_.centralWidget();
-    MainLayoutInput in;
-    in.width = central->width();
-    in.height = central->height();
-    in.statusBarTop = central->height() + 1;   // the status bar sits below the central area
-    in.scale = scale;
-    const MainLayout l = ComputeMainLayout(in);
-    window_.plTitle->setGeometry(l.plTitle);
-    window_.plInformation->setGeometry(l.plInformation);
-    window_.plFile->setGeometry(l.plFile);
-    window_.plMapBackground->setGeometry(l.plMapRoute);
-    window_.plVCRControl->setGeometry(l.plVCRControl);
-    window_.plCurve->setGeometry(l.plCurve);
-    window_.plVCRBackGround->setGeometry(l.plVCRBackGround);
-    window_.plVCR1->setGeometry(l.videoPanel);
-    window_.plVCR2->setGeometry(l.videoPanel);
-    window_.tbVCR->setGeometry(l.tbVCR);
-    for (QLabel* image : {window_.imgVCR1, window_.imgVCR2})
-        image->setGeometry(0, 0, l.videoPanel.width(), l.videoPanel.height());
+    ApplyColours(window_);
+    ApplyFonts(window_);
+}
+
+void AppShell::LayOut()
+{
+    QWidget& central = *window_.centralWidget();
+    const double ratio = window_.devicePixelRatioF();
+    const qint64 duration = viewer_ ? viewer_->LoadedDuration() : 0;
+    const LayoutResult layout =
+        korvane::ApplyLayout(MeasureLayoutInput(window_, central, scale.scalePercent, duration, ratio));
+    ApplyPlacements(central, layout, ratio);
     if (viewer_)
-        viewer_->Layout(l);
+        viewer_->Layout(layout, ratio);
+    ApplyRoundedRegions(central, layout, ratio);
+}
+
+void AppShell::FormResize()
+{
+    LayOut();
+    if (viewer_)
+        viewer_->RedrawChart();
 }
 
 bool AppShell::FormClose()

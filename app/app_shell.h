@@ -82,7 +82,12 @@ private:
     void tmCleanDataTimer();
     void InstallKeyboardHook();
     void SizeAndCentre();
-    void ApplyLayout();
+    // Skin colours and fonts, once at start-up.
+    void ApplySkin();
+    // The window layout from the window's present size, then what lives inside the controls.
+    void LayOut();
+    // Every resize once start-up has finished: the layout, then the chart drawn again.
+    void FormResize();
 
     ProcessRole role_;
     TfrmMain& window_;

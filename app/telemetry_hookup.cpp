@@ -17,10 +17,10 @@ namespace korvane {
 
 TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar,
                                  SkinScrollBarWidget& seekWidget, QLabel* plTime,
-                                 double displayScale)
+                                 double logicalScale, int scalePercent)
     : QObject(&window), window_(window), player_(player)
 {
-    display_ = new TelemetryDisplay(window_.plCurve, displayScale, static_cast<int>(displayScale * 100 + 0.5));
+    display_ = new TelemetryDisplay(window_.plCurve, logicalScale, scalePercent);
 
     // The time of the picture under the seek thumb, over the video while the thumb is dragged;
     // a native window like plTime so that it stays above the kernels' video windows.
@@ -52,7 +52,7 @@ TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, S
     display_->SetChartEnabled(false);
 }
 
-void TelemetryHookup::Layout() { display_->Layout(); }
+void TelemetryHookup::Redraw() { display_->Redraw(); }
 
 void TelemetryHookup::DrawChart(const PlaybackChannel& channel)
 {

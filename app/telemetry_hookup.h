@@ -20,9 +20,10 @@ class TelemetryHookup : public QObject {
     Q_OBJECT
 public:
     TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar, SkinScrollBarWidget& seekWidget,
-                    QLabel* plTime, double displayScale);
+                    QLabel* plTime, double logicalScale, int scalePercent);
 
-    void Layout();
+    // The strip's parts stand where the window layout put them: the chart is drawn again.
+    void Redraw();
     void DrawChart(const PlaybackChannel& channel);
     void ShowAt(std::int64_t tenths, bool cursor, bool g, bool map);
     void ShowNoFix();

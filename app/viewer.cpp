@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QTimer>
 
@@ -23,21 +24,22 @@
 #include "telemetry_view/telemetry_display.h"
 #include "ui/dialog_family.h"
 #include "ui/text_catalogue.h"
-#include "ui/main_layout.h"
+#include "ui/apply_layout.h"
+#include "ui/device_pixels.h"
 #include "ui/main_window.h"
 
 namespace korvane {
 
-Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double displayScale)
+Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double logicalScale, int scalePercent)
     : QObject(&window), window_(window), flags_(flags), tmProcessFinish_(tmProcessFinish)
 {
-    library_ = new RecordingLibrary(*this, displayScale, window_.plFile);
+    library_ = new RecordingLibrary(*this, logicalScale, window_.plFile);
     buttons_ = new TransportBar(window_.tbVCR);
     player_ = new PlaybackController(*this, *buttons_, *library_, this);
     player_->SetVideoArea(window_.plVCRBackGround);
     seekWidget_ = new SkinScrollBarWidget(false, true, window_.plVCRControl);
     seekWidget_->setObjectName(QStringLiteral("tbVCR_Back"));
-    seekWidget_->SetDisplayScale(displayScale);
+    seekWidget_->SetDisplayScale(logicalScale);
     seekWidget_->SetTrackColor(QColor(0, 0, 0));
     seekWidget_->SetFillColor(QColor(0, 160, 212));
     seekBar_ = new SeekBar(*seekWidget_, *player_, this);
@@ -57,7 +59,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     plTime_->setFont(QFont(QStringLiteral("Arial"), 12));
     plTime_->hide();
     player_->SetTimePanel(plTime_, window_.miTime);
-    telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, plTime_, displayScale);
+    telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, plTime_, logicalScale, scalePercent);
     window_.miTime->setChecked(true);
 
     selectors_ = new GroupSelectors(window_.plInformation);
@@ -107,32 +109,38 @@ void Viewer::OpenStartFolder(const QString& folder, const QString& recordingFold
     maps_->Start();
 }
 
-void Viewer::Layout(const MainLayout& layout)
+void Viewer::Layout(const LayoutResult& layout, double devicePixelRatio)
 {
-    selectors_->Place(layout.btnEvent, layout.btnNormal);
-    library_->Pane()->setGeometry(0, 0, window_.plFile->width(), window_.plFile->height());
-    const QRect control = window_.plVCRControl->rect();
-    seekWidget_->setGeometry(0, 0, control.width(), control.height());
-    SkinScrollBar& bar = seekWidget_->Bar();
-    const int trackHeight = static_cast<int>(15 * bar.scale);
+    selectors_->Repaint();
+    library_->Pane()->setGeometry(window_.plFile->rect());
+    // The seek track fills plVCRControl; its thumb has the size the layout gives it.
+    seekWidget_->setGeometry(window_.plVCRControl->rect());
     if (!seekInitialised_) {
         seekWidget_->Init();
+        if (QFrame* thumb = seekWidget_->Thumb())
+            thumb->setObjectName(QStringLiteral("tbVCRThumb"));
         seekInitialised_ = true;
     }
-    bar.track.setHeight(trackHeight);
-    bar.fill.setHeight(trackHeight);
-    bar.thumb.setWidth(static_cast<int>(28 * bar.scale));
-    bar.thumb.setHeight(trackHeight);
+    const QSize thumb = ToLogical(layout.Rect(QStringLiteral("tbVCRThumb")).size(), devicePixelRatio);
+    SkinScrollBar& bar = seekWidget_->Bar();
+    bar.track.setHeight(thumb.height());
+    bar.fill.setHeight(thumb.height());
+    bar.thumb.setWidth(thumb.width());
+    bar.thumb.setHeight(thumb.height());
     seekWidget_->Relayout();
-    buttons_->move(0, 0);
-    window_.tbVCR->setFixedSize(buttons_->size());
-    plTime_->setGeometry(window_.plVCR1->x(), window_.plVCR1->y() + 10, static_cast<int>(180 * bar.scale), 24);
+    buttons_->setGeometry(window_.tbVCR->rect());
     plTime_->raise();
-    telemetry_->Layout();
-    maps_->SetGeometry(layout.plMapRoute);
+    maps_->SetGeometry(window_.plMapBackground->geometry());
     for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
         if (c->slot && c->slot->ready.load())
             RequestFitVideo(*c);
+}
+
+void Viewer::RedrawChart() { telemetry_->Redraw(); }
+
+qint64 Viewer::LoadedDuration() const
+{
+    return player_->currentChannel ? player_->currentChannel->duration : 0;
 }
 
 void Viewer::CloseChannels()

@@ -16,7 +16,7 @@ namespace korvane {
 class GroupSelectors;
 class MapView;
 class PlaybackController;
-struct MainLayout;
+struct LayoutResult;
 class RecordingLibrary;
 class SeekBar;
 class SkinScrollBarWidget;
@@ -29,7 +29,9 @@ struct KernelSlot;
 class Viewer : public QObject, public LibraryHost, public PlayerHost {
     Q_OBJECT
 public:
-    Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double displayScale);
+    // `logicalScale` turns the design's 100 % figures into logical pixels (ui/device_pixels.h);
+    // `scalePercent` is the display percentage the chart's proportions follow.
+    Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double logicalScale, int scalePercent);
     ~Viewer() override;
 
     // Start-up steps, in the order the shell calls them.
@@ -38,7 +40,11 @@ public:
     // First scan, thumbnails, stale kernels; the recordings come from `recordingFolder` when
     // given, else from the start directory `folder`.
     void OpenStartFolder(const QString& folder, const QString& recordingFolder = QString());
-    void Layout(const MainLayout& layout);             // places the parts inside their panels
+    // After the window layout has placed every control by name: what lives inside the placed
+    // controls follows (grids, seek bar, pictures, maps, video windows).
+    void Layout(const LayoutResult& layout, double devicePixelRatio);
+    void RedrawChart();                                // the chart at the plot's new size
+    qint64 LoadedDuration() const;                     // 100-nanosecond units; 0 when none
     // Quit confirmed: both channels close for good.
     void CloseChannels();
     void PauseIfPlaying();

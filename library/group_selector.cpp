@@ -1,7 +1,8 @@
 #include "library/group_selector.h"
 
 #include <QMouseEvent>
-#include <QPainter>
+
+#include "ui/skin_pictures.h"
 
 namespace korvane {
 
@@ -31,6 +32,10 @@ GroupSelectors::GroupSelectors(QWidget* parent) : QObject(parent)
     imgEventGray = new SelectorPicture(btnEvent);
     plWordNormal = new SelectorPicture(btnNormal);
     plWordEvent = new SelectorPicture(btnEvent);
+    imgNormal->setObjectName(QStringLiteral("imgNormal"));
+    imgNormalGray->setObjectName(QStringLiteral("imgNormalGray"));
+    imgEvent->setObjectName(QStringLiteral("imgEvent"));
+    imgEventGray->setObjectName(QStringLiteral("imgEventGray"));
     plWordNormal->setObjectName(QStringLiteral("plWordNormal"));
     plWordEvent->setObjectName(QStringLiteral("plWordEvent"));
     for (SelectorPicture* word : {plWordNormal, plWordEvent}) {
@@ -54,38 +59,17 @@ void GroupSelectors::SetWords(const QString& normal, const QString& event)
     plWordEvent->setText(event);
 }
 
-void GroupSelectors::Paint(SelectorPicture* picture, bool lit)
+void GroupSelectors::Paint(SelectorPicture* picture)
 {
-    QPixmap pixmap(picture->size());
-    pixmap.fill(Qt::black);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(lit ? QColor(0, 160, 212) : QColor(74, 74, 74));
-    const qreal radius = picture->height() / 2.0;
-    p.drawRoundedRect(QRectF(picture->rect()).adjusted(1, 1, -1, -1), radius, radius);
-    p.end();
-    picture->setPixmap(pixmap);
+    picture->setPixmap(RenderSkinPicture(picture->objectName(), picture->size(), picture->devicePixelRatioF()));
 }
 
-void GroupSelectors::PlaceIn(QWidget* button, const QRect& r, SelectorPicture* lit, SelectorPicture* gray,
-                             SelectorPicture* word)
+void GroupSelectors::Repaint()
 {
-    button->setGeometry(r);
-    // The pictures fill their selector; the word lies over them, centred.
-    for (SelectorPicture* picture : {lit, gray}) {
-        picture->setGeometry(0, 0, r.width(), r.height());
-        Paint(picture, picture == lit);
-    }
-    const int wordHeight = word->sizeHint().height();
-    word->setGeometry(0, (r.height() - wordHeight) / 2, r.width(), wordHeight);
-    word->raise();
-}
-
-void GroupSelectors::Place(const QRect& event, const QRect& normal)
-{
-    PlaceIn(btnEvent, event, imgEvent, imgEventGray, plWordEvent);
-    PlaceIn(btnNormal, normal, imgNormal, imgNormalGray, plWordNormal);
+    for (SelectorPicture* picture : {imgNormal, imgNormalGray, imgEvent, imgEventGray})
+        Paint(picture);
+    plWordNormal->raise();
+    plWordEvent->raise();
 }
 
 void GroupSelectors::Show(int group)

@@ -2,6 +2,7 @@
 // The two group selectors under the grids, btnNormal and btnEvent. Each holds a lit picture, a
 // grey picture over it while the group is not shown, and the group's word over both. A click on
 // a grey picture selects its group at any time; a click on a word only while the viewer is idle.
+// The pictures are the skin's own; the window layout places every part by its name.
 #include <QLabel>
 #include <QWidget>
 
@@ -22,8 +23,8 @@ class GroupSelectors : public QObject {
 public:
     explicit GroupSelectors(QWidget* parent);
 
-    // Places the two selectors (parent coordinates) and redraws their pictures.
-    void Place(const QRect& btnEvent, const QRect& btnNormal);
+    // Redraws the pictures at the sizes the window layout gave them.
+    void Repaint();
     // Shows group 1 (Normal) or 0 (Event) as the selected one; -1 only paints both black.
     void Show(int group);
     void SetWords(const QString& normal, const QString& event);
@@ -42,8 +43,7 @@ signals:
     void wordClicked(int group);      // plWordNormalClick / plWordEventClick
 
 private:
-    void Paint(SelectorPicture* picture, bool lit);
-    void PlaceIn(QWidget* button, const QRect& r, SelectorPicture* lit, SelectorPicture* gray, SelectorPicture* word);
+    void Paint(SelectorPicture* picture);
 };
 
 } // namespace korvane

@@ -61,17 +61,20 @@ void RecordingLibrary::OpenRecordingFolder(const QString& folder)
 
 bool RecordingLibrary::ChooseRecordingFolder(QWidget* parent, QString& folder)
 {
+    // A folder chooser in which the recordings stay visible, so that the user sees which
+    // folder holds them; an empty folder can be chosen too.
     QFileDialog dialog(parent);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, false);
     // Camera files are named ".MP4"; file names are case-sensitive here, so both spellings are listed.
     dialog.setNameFilter(QStringLiteral("Film(mp4) (*.mp4 *.MP4)"));
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
-    dialog.selectFile(QStringLiteral("MP4"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    // The folder of the chosen file ("/" for a file at the root).
-    folder = QFileInfo(dialog.selectedFiles().constFirst()).absolutePath();
+    // The chosen folder, or the folder of a recording picked in it ("/" for one at the root).
+    const QFileInfo chosen(dialog.selectedFiles().constFirst());
+    folder = chosen.isDir() ? chosen.absoluteFilePath() : chosen.absolutePath();
     return true;
 }
 

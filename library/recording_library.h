@@ -44,7 +44,8 @@ public:
 
     // Resets the grids and the catalogue, scans both groups and starts the thumbnail pass.
     void OpenRecordingFolder(const QString& folder);
-    // The open dialog ("Film(mp4)" over *.mp4 and *.MP4); false on cancel, else the chosen file's folder.
+    // The folder chooser, recordings visible ("Film(mp4)" over *.mp4 and *.MP4); false on cancel,
+    // else the chosen folder (or the folder of a recording picked in it).
     static bool ChooseRecordingFolder(QWidget* parent, QString& folder);
     // A new folder is about to be opened: maps told, data menus off, bars to the top, grids busy.
     void BeginFolderChange();

@@ -9,6 +9,10 @@ FileGroupView::FileGroupView(int group, QWidget* pane, int& sharedRepeatCounter,
     : QObject(pane), group_(group), repeatCounter_(sharedRepeatCounter), scrollBox_(new QScrollArea(pane)),
       grid_(new ThumbnailGrid), bar_(new SkinScrollBarWidget(true, false, pane))
 {
+    // Named as the window layout names them, which places them and rounds the bar's track.
+    const QString suffix = group == 1 ? QStringLiteral("_Normal") : QStringLiteral("_Event");
+    scrollBox_->setObjectName(QStringLiteral("sbFile") + suffix);
+    bar_->setObjectName(QStringLiteral("tbFile_Back") + suffix);
     scrollBox_->setFrameShape(QFrame::NoFrame);
     // Rows move only through the bar and the wheel; no key scrolls the box by pixels.
     scrollBox_->setFocusPolicy(Qt::NoFocus);

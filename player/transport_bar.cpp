@@ -2,14 +2,17 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+
+#include "ui/skin_pictures.h"
 
 namespace korvane {
 
 TransportButton::TransportButton(Glyph glyph, bool lit, QWidget* parent)
     : QLabel(parent), glyph_(glyph), lit_(lit)
 {
-    setFixedSize(TransportBar::kButtonSize, TransportBar::kButtonSize);
+    const char* base = glyph == Glyph::Play ? "tbPlay" : glyph == Glyph::Pause ? "tbPause" : "tbStop";
+    setObjectName(QString::fromLatin1(base) + (lit ? QStringLiteral("_On") : QString()));
+    resize(TransportBar::kButtonSize, TransportBar::kButtonSize);
     Redraw();
 }
 
@@ -27,40 +30,26 @@ void TransportButton::changeEvent(QEvent* event)
     QLabel::changeEvent(event);
 }
 
+void TransportButton::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    Redraw();
+}
+
 void TransportButton::Redraw()
 {
-    const int s = TransportBar::kButtonSize;
-    QPixmap picture(s, s);
-    picture.fill(Qt::transparent);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    QColor ring = lit_ ? QColor(0, 160, 212) : (isEnabled() ? QColor(200, 200, 200) : QColor(90, 90, 90));
-    QColor fill = lit_ ? QColor(255, 255, 255) : ring;
-    p.setPen(QPen(ring, 2));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QRectF(3, 3, s - 6, s - 6));
-    p.setPen(Qt::NoPen);
-    p.setBrush(fill);
-    const double c = s / 2.0;
-    switch (glyph_) {
-    case Glyph::Play: {
-        QPainterPath path;
-        path.moveTo(c - 6, c - 9);
-        path.lineTo(c + 10, c);
-        path.lineTo(c - 6, c + 9);
-        path.closeSubpath();
-        p.drawPath(path);
-        break;
+    QPixmap picture = RenderSkinPicture(objectName(), size(), devicePixelRatioF());
+    if (!isEnabled()) {
+        // A button that takes no press is shown dimmed.
+        QPixmap dimmed(picture.size());
+        dimmed.setDevicePixelRatio(picture.devicePixelRatio());
+        dimmed.fill(Qt::transparent);
+        QPainter p(&dimmed);
+        p.setOpacity(0.4);
+        p.drawPixmap(0, 0, picture);
+        p.end();
+        picture = dimmed;
     }
-    case Glyph::Pause:
-        p.drawRect(QRectF(c - 8, c - 9, 5, 18));
-        p.drawRect(QRectF(c + 3, c - 9, 5, 18));
-        break;
-    case Glyph::Stop:
-        p.drawRect(QRectF(c - 8, c - 8, 16, 16));
-        break;
-    }
-    p.end();
     setPixmap(picture);
 }
 
@@ -85,7 +74,7 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent)
     tbPause_On->move(tbPause->pos());
     for (TransportButton* lit : {tbStop_On, tbPlay_On, tbPause_On})
         lit->setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFixedSize(3 * kButtonSize + 16, kButtonSize + 6);
+    resize(3 * kButtonSize + 16, kButtonSize + 6);
     Apply(ControlsFor(TransportSituation::NothingLoaded));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The three transport buttons under the video: clickable pictures tbPlay, tbPause and tbStop,
-// with the lit pictures tbPlay_On, tbPause_On and tbStop_On sitting exactly on them.
+// with the lit pictures tbPlay_On, tbPause_On and tbStop_On sitting exactly on them. The
+// pictures are the skin's own, drawn at whatever size the window layout gives the buttons.
 #include <QLabel>
 #include <QWidget>
 
@@ -18,6 +19,7 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 private:
     void Redraw();
     Glyph glyph_;
@@ -39,7 +41,7 @@ public:
     TransportButton* tbPause_On = nullptr;
     TransportButton* tbStop_On = nullptr;
 
-    static constexpr int kButtonSize = 44;
+    static constexpr int kButtonSize = 48;   // at 100 % until the window layout places them
 };
 
 } // namespace korvane

@@ -184,8 +184,13 @@ void ChartStrip::Place(const StripLayout& l)
     lbTM_START->move(l.clockStart);
     lbTM_END->move(l.clockEnd);
     spVelocity->move(spVelocity->x(), l.cursorTop);
-    spVelocity->show();
     lbAcceleration->move(lbAcceleration->x(), l.cursorTop + l.gLabelTop);
+    Redraw();
+}
+
+void ChartStrip::Redraw()
+{
+    spVelocity->show();
     lbAcceleration->show();
     DrawChart(track_, duration_);
     MoveChartCursor(currentSampleIndex_, true, false, track_ ? *track_ : ClearedTrack(), 0);

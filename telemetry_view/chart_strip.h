@@ -48,6 +48,8 @@ public:
     void MoveChartCursor(int index, bool moveCursor, bool showG, const TelemetryTrack& track,
                          std::size_t lineCount);
     void Place(const StripLayout& layout);
+    // Draws the chart again at the plot's present size, the cursor at its sample.
+    void Redraw();
     void SetEnabled(bool enabled) { plImage->setEnabled(enabled); }
 
     int chartSamples() const { return chartSamples_; }

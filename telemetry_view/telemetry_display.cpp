@@ -104,10 +104,22 @@ void TelemetryDisplay::Layout()
     lbSpeed->setGeometry(layout_.speed);
     plGPS->setGeometry(layout_.plGPS);
     imgGPS->setGeometry(layout_.imgGPS);
-    lbGPS->setGeometry(imgGPS->rect());
     plGPS_YES->setGeometry(layout_.gpsPanel);
     plGPS_NO->setGeometry(layout_.gpsPanel);
     imgNoSignal_->setGeometry(plGPS_NO->rect());
+    chart_->Place(layout_);
+    PlaceInsides();
+}
+
+void TelemetryDisplay::Redraw()
+{
+    PlaceInsides();
+    chart_->Redraw();
+}
+
+void TelemetryDisplay::PlaceInsides()
+{
+    lbGPS->setGeometry(imgGPS->rect());
     const int half = plGPS_NO->height() / 2;
     lbNo_->setGeometry(0, 2, plGPS_NO->width(), half - 2);
     lbSignal_->setGeometry(0, half, plGPS_NO->width(), half - 2);
@@ -115,10 +127,10 @@ void TelemetryDisplay::Layout()
     lbSignal_->setAlignment(Qt::AlignCenter);
     PaintPictures();
     // The diagnostics strip sits on the clock row, between the two clock labels.
-    const int left = layout_.clockStart.x() + chart_->lbTM_START->width() + 10;
-    plSpecial->setGeometry(left, 0, std::max(layout_.clockEnd.x() - 10 - left, 10), chart_->lbTM_START->height());
+    const QRect start = chart_->lbTM_START->geometry();
+    const int left = start.right() + 1 + 10;
+    plSpecial->setGeometry(left, 0, std::max(chart_->lbTM_END->x() - 10 - left, 10), start.height());
     lbSubtitle->setGeometry(plSpecial->rect());
-    chart_->Place(layout_);
 }
 
 void TelemetryDisplay::PaintPictures()

@@ -38,8 +38,12 @@ public:
 
     void SetTimePanels(QLabel* plTime, QLabel* plTimeThumb) { plTime_ = plTime; plTimeThumb_ = plTimeThumb; }
 
-    // Lays the strip out from plCurve's size and redraws the chart with the loaded track.
+    // Lays the strip out from plCurve's size on its own and redraws the chart with the loaded
+    // track (a strip without the main window).
     void Layout();
+    // In the main window, whose layout places the strip's parts by name: fills in what lies
+    // inside them and redraws the chart at the plot's new size.
+    void Redraw();
     void DrawChart(const TelemetryTrack* track, std::int64_t duration100ns);
     void ShowTelemetryAt(const TelemetrySource& source, std::int64_t positionTenths, bool moveCursor, bool showG,
                          bool followMap);
@@ -71,6 +75,7 @@ private:
     void SetFixShown(bool fix);
     void UpdateSeekThumbLabel(bool showLabel);
     void PaintPictures();
+    void PlaceInsides();
 
     QWidget* plCurve_;
     double scale_;

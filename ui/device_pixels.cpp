@@ -26,6 +26,11 @@ QSize ToLogical(const QSize& device, double devicePixelRatio)
     return QSize(ToLogical(device.width(), devicePixelRatio), ToLogical(device.height(), devicePixelRatio));
 }
 
+double LogicalScale(double displayScale, double devicePixelRatio)
+{
+    return displayScale / Ratio(devicePixelRatio);
+}
+
 QSize ToDevice(const QSize& logical, double devicePixelRatio)
 {
     const double r = Ratio(devicePixelRatio);

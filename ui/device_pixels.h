@@ -13,6 +13,10 @@ int ToLogical(int devicePixels, double devicePixelRatio);
 QRect ToLogical(const QRect& device, double devicePixelRatio);
 QSize ToLogical(const QSize& device, double devicePixelRatio);
 
+// The factor that turns a figure of the design at 100 % into logical pixels: the display
+// scale less the part Qt already applies.
+double LogicalScale(double displayScale, double devicePixelRatio);
+
 // A logical size measured by Qt (a label's text) in device pixels, rounded to the nearest.
 QSize ToDevice(const QSize& logical, double devicePixelRatio);
 

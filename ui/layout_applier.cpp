@@ -79,10 +79,13 @@ LayoutInput MeasureLayoutInput(QWidget& window, QWidget& root, int scalePercent,
     const double s = ScaleFromPercent(scalePercent);
     auto scaled = [s](int w, int h) { return QSize(Scaled(w, s), Scaled(h, s)); };
     auto device = [devicePixelRatio](const QSize& logical) { return ToDevice(logical, devicePixelRatio); };
-    // A self-sizing label's size in device pixels, or its 100 % figure scaled.
+    // A label's size in device pixels: the size it was given (lbSpeed is sized for three
+    // digits), else the size of its text; its 100 % figure scaled when it is not built.
     auto label = [&](const char* name, QSize fallback) {
         QWidget* w = Named(root, QString::fromLatin1(name));
-        return w ? device(w->sizeHint()) : fallback;
+        if (!w)
+            return fallback;
+        return device(w->testAttribute(Qt::WA_Resized) ? w->size() : w->sizeHint());
     };
     LayoutInput in;
     in.scalePercent = scalePercent;

@@ -39,7 +39,20 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     central->setPalette(pal);
     setCentralWidget(central);
 
-    plTitle = MakePanel(central, "plTitle", kBlack);
+    // The title strip: black, its caption in white at the left.
+    auto* title = new QLabel(central);
+    title->setObjectName(QStringLiteral("plTitle"));
+    title->setAutoFillBackground(true);
+    QPalette titlePal = title->palette();
+    titlePal.setColor(QPalette::Window, kBlack);
+    titlePal.setColor(QPalette::WindowText, Qt::white);
+    title->setPalette(titlePal);
+    QFont titleFont(QStringLiteral("Arial"), 12);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    title->setIndent(12);
+    plTitle = title;
     plVCRBackGround = MakePanel(central, "plVCRBackGround", kBlack);
     plVCR1 = new VideoPanel(plVCRBackGround);
     plVCR1->setObjectName(QStringLiteral("plVCR1"));

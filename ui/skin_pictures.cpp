@@ -1,6 +1,8 @@
 #include "ui/skin_pictures.h"
 
+#include <QPainter>
 #include <QStringList>
+#include <QSvgRenderer>
 
 namespace korvane {
 namespace {
@@ -41,6 +43,22 @@ QSize SkinPictureDesignSize(const QString& controlName)
     if (SkinPictureFor(controlName).isEmpty())
         return QSize();
     return controlName.startsWith(QLatin1String("img")) ? QSize(116, 40) : QSize(48, 48);
+}
+
+QPixmap RenderSkinPicture(const QString& controlName, const QSize& logicalSize, double devicePixelRatio)
+{
+    const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    const QSize device(qMax(1, qRound(logicalSize.width() * ratio)), qMax(1, qRound(logicalSize.height() * ratio)));
+    QPixmap pixmap(device);
+    pixmap.fill(Qt::transparent);
+    const QString path = SkinPictureFor(controlName);
+    if (!path.isEmpty()) {
+        QSvgRenderer renderer(path);
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(device)));
+    }
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 } // namespace korvane

@@ -2,7 +2,6 @@
 
 #include "platform/language_id.h"
 #include "ui/display_scale.h"
-#include "ui/main_layout.h"
 #include "ui/show_centered.h"
 
 using namespace korvane;
@@ -28,34 +27,6 @@ TEST(DisplayScale, PercentFromScreen)
     EXPECT_EQ(PercentFromScreen(1.0, 96), 100);
     EXPECT_EQ(PercentFromScreen(1.0, 120), 125);
     EXPECT_EQ(PercentFromScreen(2.0, 84), 175);
-}
-
-TEST(Layout, VideoPanelKeepsItsAspect)
-{
-    // Wide area: full height, centred horizontally.
-    QRect wide = FitVideoPanel(1000, 400);
-    EXPECT_EQ(wide, QRect(144, 0, 712, 400));
-    // Tall area: full width, centred vertically (half the slack minus one).
-    QRect tall = FitVideoPanel(356, 400);
-    EXPECT_EQ(tall.width(), 356);
-    EXPECT_EQ(tall.height(), 200);
-    EXPECT_EQ(tall.top(), 99);
-}
-
-TEST(Layout, GridsSitAboveTheInformationBar)
-{
-    MainLayoutInput in;
-    in.width = 1100;
-    in.statusBarTop = 680;
-    in.playButtonHeight = 50;
-    in.scale = MakeDisplayScale(100);
-    MainLayout l = ComputeMainLayout(in);
-    EXPECT_EQ(l.plInformation.top(), 629);
-    EXPECT_EQ(l.plFile, QRect(737, 419, 340, 205));
-    EXPECT_EQ(l.plMapRoute, QRect(737, 35, 340, 376));
-    EXPECT_EQ(l.plVCRControl.top(), 470);
-    EXPECT_EQ(l.plCurve.bottom() + 1, l.plInformation.top());
-    EXPECT_EQ(l.plVCRBackGround, QRect(8, 35, 721, 435));
 }
 
 TEST(ShowCentered, IntegerHalvesTruncateTowardZero)
