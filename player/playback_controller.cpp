@@ -75,7 +75,7 @@ void PlaybackController::tmWaitReadyTimer()
     // A kernel that never becomes ready (a file it cannot play, a kernel that died) or a
     // channel released meanwhile: give up instead of polling for ever.
     const bool released = currentChannel->slot && !currentChannel->ref.IsValid();
-    if (released || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
+    if (released || KernelGone(*currentChannel) || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
         GiveUpWaiting();
         return;
     }
@@ -95,6 +95,22 @@ void PlaybackController::GiveUpWaiting()
     SetControls(TransportSituation::NothingLoaded);
     SetGridsReady(true);
     host_.SetViewerIdle(true);
+}
+
+void PlaybackController::PlaybackLost()
+{
+    tmSystem.stop();
+    PlaybackChannel& lost = *currentChannel;
+    qCWarning(lcPlayer) << "the kernel playing" << lost.mediaPath << "has gone";
+    // The same reset as before a new recording is opened: both channels released, pictures and
+    // displays back to empty, nothing loaded.
+    opener_->ResetViewer(true, false, true, true, false);
+    selected = RecordingRef{};
+    SetPlayState(PlayState::Stopped);
+    SetSeekEnabled(false);
+    SetGridsReady(true);
+    host_.SetViewerIdle(true);
+    host_.ReportPlaybackLost(lost);
 }
 
 void PlaybackController::StartPlayback()
@@ -150,8 +166,11 @@ void PlaybackController::StartPlayback()
 
 void PlaybackController::tbPlayClick()
 {
-    if (!RequestPlay(*currentChannel))
+    if (!RequestPlay(*currentChannel)) {
+        if (KernelGone(*currentChannel))
+            PlaybackLost();
         return;
+    }
     if (!selected.IsValid() && currentChannel->ref.IsValid()) {
         library_.HighlightRecording(currentChannel->ref, true);
         selected = currentChannel->ref;
@@ -165,8 +184,11 @@ void PlaybackController::tbPlayClick()
 void PlaybackController::tbPauseClick()
 {
     tmSystem.stop();
-    if (!RequestPause(*currentChannel))
+    if (!RequestPause(*currentChannel)) {
+        if (KernelGone(*currentChannel))
+            PlaybackLost();
         return;
+    }
     SetControls(TransportSituation::Paused);
     SetSeekEnabled(true);
     SetPlayState(PlayState::Paused);
@@ -228,6 +250,10 @@ void PlaybackController::tmSystemTimer()
     }
     tmSystem.stop();
     PlaybackChannel& current = *currentChannel;
+    if (KernelGone(current)) {
+        PlaybackLost();
+        return;
+    }
     const std::int64_t tenths = PositionTenths(ReadPosition(current));
     ShowTelemetryAt(tenths, true, true, true, true);
     if (!ReachedEnd(current.durationSeconds, tenths) || !host_.ViewerIdle()) {

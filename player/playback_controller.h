@@ -124,6 +124,9 @@ private:
     void tmWaitReadyTimer();
     void tmSystemTimer();
     void GiveUpWaiting();
+    // The kernel of the current channel has gone: channel released, viewer reset and idle,
+    // the user told.
+    void PlaybackLost();
     void SetPlayState(PlayState state);
 
     PlayerHost& host_;

@@ -92,6 +92,7 @@ const TextRow kViewer[] = {
     {keys::kPathTooLong,
      "The path of this recording is too long to play it. Move the folder to a shorter path.",
      "この録画のパスは長すぎるため再生できません。フォルダを短いパスへ移してください。"},
+    {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
 };
 
 } // namespace

@@ -50,6 +50,7 @@ namespace keys {
 inline constexpr char kUpdateInformation[] = "Dlg.Update.Information.Caption";
 inline constexpr char kPlaybackFailed[] = "Viewer.PlaybackFailed.Caption";
 inline constexpr char kPathTooLong[] = "Library.PathTooLong.Caption";
+inline constexpr char kPlaybackLost[] = "Viewer.PlaybackLost.Caption";
 } // namespace keys
 
 } // namespace korvane

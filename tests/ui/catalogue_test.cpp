@@ -154,7 +154,8 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
     EXPECT_EQ(keys.value(31), QStringLiteral("Dlg.About.Caption"));
     EXPECT_EQ(keys.value(59), QStringLiteral("Dlg.Update.Information.Caption"));
     EXPECT_EQ(keys.mid(60), (QStringList{QStringLiteral("Viewer.PlaybackFailed.Caption"),
-                                         QStringLiteral("Library.PathTooLong.Caption")}));
+                                         QStringLiteral("Library.PathTooLong.Caption"),
+                                         QStringLiteral("Viewer.PlaybackLost.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

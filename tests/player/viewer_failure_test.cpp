@@ -1,0 +1,88 @@
+// The real viewer when playback goes wrong: a kernel that is killed while it plays, a file that
+// is not a video, a seek or stop while continuous play switches recordings, and a paused frame
+// that a closing window uncovered. Real kernels play short real recordings on the test display.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTest>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "library/recording_library.h"
+#include "library/thumbnail_cell.h"
+#include "platform/child_process.h"
+#include "player/playback_channel.h"
+#include "player/playback_controller.h"
+#include "ui/main_window.h"
+#include "ui/text_catalogue.h"
+#include "ui/text_tables.h"
+#include "viewer_harness.h"
+
+using namespace korvane;
+
+namespace {
+const QString kCard = QStringLiteral(KORVANE_PLAYER_FIXTURES "/card");
+
+class ViewerFailure : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs the X display of the test script";
+    }
+};
+
+bool PlayingAndIdle(ViewerHarness& v)
+{
+    return v.player().playState == PlayState::Playing && v.shell().flags.viewerIdle;
+}
+} // namespace
+
+// SIGKILL of the kernel, while it plays and while it is paused (then Play is pressed).
+TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
+{
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused, then play" : "playing");
+        ViewerHarness v(kCard);
+        ASSERT_TRUE(v.WaitForThumbnails());
+        PlaybackController& p = v.player();
+        v.DoubleClick(v.NormalCell(0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
+        QTest::qWait(300);
+        if (paused)
+            p.tbPauseClick();
+        PlaybackChannel& channel = *p.currentChannel;
+        const pid_t kernel = channel.kernelPid;
+        v.messages.clear();
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(platform::EndChild(kernel, true));
+        if (paused) {
+            ASSERT_TRUE(platform::WaitChildEnded(kernel, 2000));
+            clock.restart();
+            p.tbPlayClick();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !v.messages.isEmpty(); }, 3000));
+        EXPECT_LT(clock.elapsed(), 500);
+        EXPECT_EQ(v.messages, QStringList{CatalogueText(keys::kPlaybackLost) + QStringLiteral(" 20250301100000.MP4")});
+        EXPECT_TRUE(v.messages[0].startsWith(QStringLiteral("Playback stopped unexpectedly: ")) ||
+                    v.messages[0].startsWith(QStringLiteral("再生が予期せず停止しました: ")));
+        // Idle: the channel released, nothing playing, the tick stopped, the grids take clicks.
+        EXPECT_EQ(channel.slot->processId.load(), 0u);
+        EXPECT_EQ(channel.slot->kernelWindow.load(), 0u);
+        EXPECT_FALSE(channel.ref.IsValid());
+        EXPECT_EQ(p.playState, PlayState::Stopped);
+        EXPECT_FALSE(p.tmSystem.isActive());
+        EXPECT_TRUE(v.shell().flags.viewerIdle);
+        EXPECT_TRUE(v.NormalCell(1)->IsReady());
+
+        // Nothing stalls: the next recording opens and plays on through continuous play.
+        v.DoubleClick(v.NormalCell(1));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return v.viewer().Library().CellOf(p.currentChannel->ref) == v.NormalCell(2) && PlayingAndIdle(v);
+        }, 8000));
+        EXPECT_EQ(v.messages.size(), 1);
+    }
+}
