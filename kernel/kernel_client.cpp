@@ -154,6 +154,11 @@ int64_t ReadPosition(const KernelClient& channel)
     return channel.slot ? channel.slot->position.load() : 0;
 }
 
+int32_t BuildError(const KernelClient& channel)
+{
+    return channel.slot ? channel.slot->buildError.load() : 0;
+}
+
 bool KernelGone(const KernelClient& channel)
 {
     return channel.slot && channel.kernelPid > 0 &&

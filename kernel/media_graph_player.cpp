@@ -102,6 +102,8 @@ bool MediaGraphPlayer::FailBuild(int code)
 {
     lastBuildError_ = code;
     qCWarning(lcKernel, "building the graph failed: error 0x%04X", code);
+    if (onBuildFailed)
+        onBuildFailed(code);
     ShowErrorNumber(code);
     return false;
 }

@@ -73,9 +73,11 @@ void PlaybackController::tmWaitReadyTimer()
         return;
     }
     // A kernel that never becomes ready (a file it cannot play, a kernel that died) or a
-    // channel released meanwhile: give up instead of polling for ever.
+    // channel released meanwhile: give up instead of polling for ever. A kernel whose build
+    // failed says so in its slot, and one that died is gone: both are given up at once.
     const bool released = currentChannel->slot && !currentChannel->ref.IsValid();
-    if (released || KernelGone(*currentChannel) || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
+    const bool failed = BuildError(*currentChannel) != 0 || KernelGone(*currentChannel);
+    if (released || failed || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
         GiveUpWaiting();
         return;
     }
@@ -85,9 +87,17 @@ void PlaybackController::tmWaitReadyTimer()
 void PlaybackController::GiveUpWaiting()
 {
     const bool released = !currentChannel->ref.IsValid();
-    ReleaseChannel(*currentChannel);
-    if (!released) {
-        qCWarning(lcPlayer) << "the kernel for" << currentChannel->mediaPath << "never became ready";
+    const int32_t error = BuildError(*currentChannel);
+    if (released) {
+        ReleaseChannel(*currentChannel);
+    } else {
+        // Nothing of the previous recording stays: no frozen frame, no telemetry.
+        opener_->ResetViewer(true, false, true, true, false);
+        if (error)
+            qCWarning(lcPlayer, "the kernel for %s could not build its graph: error 0x%04X",
+                      qUtf8Printable(currentChannel->mediaPath), error);
+        else
+            qCWarning(lcPlayer) << "the kernel for" << currentChannel->mediaPath << "never became ready";
         host_.ReportPlaybackFailed(*currentChannel);
     }
     selected = RecordingRef{};

@@ -14,6 +14,7 @@
 #include "platform/child_process.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
+#include "player/recording_opener.h"
 #include "ui/main_window.h"
 #include "ui/text_catalogue.h"
 #include "ui/text_tables.h"
@@ -85,4 +86,48 @@ TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
         }, 8000));
         EXPECT_EQ(v.messages.size(), 1);
     }
+}
+
+// A PNG picture under an MP4 name: the kernel marks its failure and the viewer answers at once
+// with the recording's name, opened directly or reached by continuous play.
+TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay)
+{
+    const QString picture = QStringLiteral("20250301120100.MP4");
+    ViewerHarness v(QStringLiteral(KORVANE_PLAYER_FIXTURES "/notvideo"));
+    const QString expected = CatalogueText(keys::kPlaybackFailed) + QLatin1Char('\n') + picture;
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    ASSERT_EQ(p.waitReadyLimitMs, 10000);  // the answer must not come from the time limit
+    ASSERT_EQ(v.NormalCell(1)->FileName(), picture);
+
+    // Opened directly.
+    v.messages.clear();
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(p.Opener().OpenRecording(v.viewer().Library().RefOf(v.NormalCell(1))));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !v.messages.isEmpty(); }, 10000));
+    const qint64 took = clock.elapsed();
+    RecordProperty("not_a_video_answer_ms", QString::number(took).toStdString());
+    EXPECT_LT(took, 3000);
+    EXPECT_EQ(v.messages, QStringList{expected});
+    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_EQ(p.playState, PlayState::Stopped);
+    EXPECT_FALSE(p.currentChannel->ref.IsValid());
+    EXPECT_EQ(BuildError(*p.currentChannel), 0);  // released
+
+    // Reached by continuous play from the recording before it: it stops there.
+    v.messages.clear();
+    int starts = 0;
+    QObject::connect(&p, &PlaybackController::playbackStarted, [&] { ++starts; });
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !v.messages.isEmpty(); }, 10000));
+    EXPECT_EQ(v.messages, QStringList{expected});
+    QTest::qWait(1500);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(p.playState, PlayState::Stopped);
+    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_FALSE(p.channelA.ref.IsValid());
+    EXPECT_FALSE(p.channelB.ref.IsValid());
+    EXPECT_EQ(v.messages.size(), 1);
 }
