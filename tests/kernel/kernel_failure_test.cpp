@@ -7,6 +7,8 @@
 #include "test_support.h"
 
 #include <QFile>
+#include <QPalette>
+#include <QWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -92,4 +94,31 @@ TEST_F(KernelFailureTest, APlayableRecordingLeavesNoMarkAndAKilledKernelIsGoneUn
     EXPECT_TRUE(KernelGone(channel));
     ReleaseKernel(channel);
     EXPECT_FALSE(KernelGone(channel));
+}
+
+// A window that covered the panel goes away: the paused or stopped kernel draws its frame again
+// (the panel itself paints nothing, so without the kernel the covering window's pixels stay).
+TEST_F(KernelFailureTest, APausedOrStoppedKernelRedrawsItsFrameWhenThePanelIsUncovered)
+{
+    ASSERT_TRUE(LaunchKernel(channel, Fixture("h264_aac")));
+    ASSERT_TRUE(WaitFor([&] { return ReadDuration(channel); }, 10000));
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "stopped" : "paused");
+        ASSERT_TRUE(RequestPlay(channel));
+        WaitFor([] { return false; }, 400);
+        ASSERT_TRUE(stopped ? RequestStop(channel) : RequestPause(channel));
+        ASSERT_TRUE(WaitFor([&] { return NonBlackFraction(channel.renderWindow) > 0.3; }, 2000));
+
+        QWidget cover(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        QPalette palette = cover.palette();
+        palette.setColor(QPalette::Window, Qt::black);
+        cover.setPalette(palette);
+        cover.setAutoFillBackground(true);
+        QWidget* panel = window->panel();
+        cover.setGeometry(QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size()));
+        cover.show();
+        ASSERT_TRUE(WaitFor([&] { return NonBlackFraction(channel.renderWindow) < 0.1; }, 2000));
+        cover.hide();
+        EXPECT_TRUE(WaitFor([&] { return NonBlackFraction(channel.renderWindow) > 0.3; }, 2000));
+    }
 }

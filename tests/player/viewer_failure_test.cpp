@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QAction>
 #include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
 #include <QTest>
 
 #include "app/app_shell.h"
@@ -130,4 +133,57 @@ TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay
     EXPECT_FALSE(p.channelA.ref.IsValid());
     EXPECT_FALSE(p.channelB.ref.IsValid());
     EXPECT_EQ(v.messages.size(), 1);
+}
+
+namespace {
+// Fraction of clearly bright pixels of the video area as the screen shows it now.
+double VideoAreaLit(TfrmMain& window)
+{
+    QWidget* area = window.plVCRBackGround;
+    const QPoint topLeft = area->mapToGlobal(QPoint(0, 0));
+    const QImage shot = QGuiApplication::primaryScreen()
+                            ->grabWindow(0, topLeft.x(), topLeft.y(), area->width(), area->height())
+                            .toImage()
+                            .scaled(64, 36);
+    int lit = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            lit += qGray(shot.pixel(x, y)) > 40;
+    return double(lit) / (shot.width() * shot.height());
+}
+} // namespace
+
+// A window closing over the video of a stopped or paused recording leaves the video, not itself.
+TEST_F(ViewerFailure, AWindowClosingOverTheStoppedVideoLeavesTheFrame)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    v.window().miContinue->trigger();
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
+    QTest::qWait(500);
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped" : "paused");
+        if (stop)
+            p.tbStopClick();
+        else {
+            p.tbPlayClick();
+            QTest::qWait(500);
+            p.tbPauseClick();
+        }
+        QTest::qWait(400);
+        ASSERT_GT(VideoAreaLit(v.window()), 0.5);
+        QWidget cover(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        QPalette palette = cover.palette();
+        palette.setColor(QPalette::Window, Qt::black);
+        cover.setPalette(palette);
+        cover.setAutoFillBackground(true);
+        QWidget* area = v.window().plVCRBackGround;
+        cover.setGeometry(QRect(area->mapToGlobal(QPoint(0, 0)), area->size()));
+        cover.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return VideoAreaLit(v.window()) < 0.1; }, 2000));
+        cover.hide();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return VideoAreaLit(v.window()) > 0.5; }, 2000));
+    }
 }
