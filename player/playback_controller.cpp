@@ -58,6 +58,7 @@ void PlaybackController::SetSeekEnabled(bool enabled)
 void PlaybackController::StartWaitReady()
 {
     waitStartedMs_ = QDateTime::currentMSecsSinceEpoch();
+    stopWhenReady_ = false;
     ++openCount;
     tmWaitReady.start();
 }
@@ -70,6 +71,11 @@ void PlaybackController::tmWaitReadyTimer()
         SetSeekEnabled(true);
         SetGridsReady(true);
         host_.SetViewerIdle(true);
+        // A stop pressed while it was being opened applies to this recording.
+        if (stopWhenReady_) {
+            stopWhenReady_ = false;
+            tbStopClick();
+        }
         return;
     }
     // A kernel that never becomes ready (a file it cannot play, a kernel that died) or a
@@ -209,6 +215,10 @@ void PlaybackController::tbStopClick()
     buttons_.tbStop_On->show();
     buttons_.tbPause_On->hide();
     buttons_.tbPlay_On->hide();
+    // While a recording is being opened (a continuous-play switch) its kernel cannot take the
+    // request yet: the stop is carried out once it is ready.
+    if (tmWaitReady.isActive())
+        stopWhenReady_ = true;
     RequestStop(*currentChannel);
     tmSystem.stop();
     buttons_.tbPlay->setEnabled(true);

@@ -138,6 +138,7 @@ private:
     QAction* miTime_ = nullptr;
     QWidget* videoArea_ = nullptr;
     qint64 waitStartedMs_ = 0;
+    bool stopWhenReady_ = false;   // a stop pressed while the current recording was being opened
 };
 
 } // namespace korvane

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "app/app_shell.h"
 #include "app/viewer.h"
@@ -17,7 +18,10 @@
 #include "platform/child_process.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
+#include "player/play_time.h"
 #include "player/recording_opener.h"
+#include "player/seek_bar.h"
+#include "library/skin_scroll_bar_widget.h"
 #include "ui/main_window.h"
 #include "ui/text_catalogue.h"
 #include "ui/text_tables.h"
@@ -36,6 +40,8 @@ protected:
             GTEST_SKIP() << "needs the X display of the test script";
     }
 };
+
+bool IsHighlighted(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(Qt::red); }
 
 bool PlayingAndIdle(ViewerHarness& v)
 {
@@ -185,5 +191,71 @@ TEST_F(ViewerFailure, AWindowClosingOverTheStoppedVideoLeavesTheFrame)
         ASSERT_TRUE(QTest::qWaitFor([&] { return VideoAreaLit(v.window()) < 0.1; }, 2000));
         cover.hide();
         EXPECT_TRUE(QTest::qWaitFor([&] { return VideoAreaLit(v.window()) > 0.5; }, 2000));
+    }
+}
+
+// Continuous play switches to the next recording after a seek near the end; meanwhile the user
+// seeks again or stops. The seek of the old recording is not carried into the new one, a stop
+// stops the new one, and the displays describe the recording that plays.
+TEST_F(ViewerFailure, ASeekOrStopDuringASwitchAppliesToTheIncomingRecording)
+{
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stop during the switch" : "seek during the switch");
+        ViewerHarness v(kCard);
+        ASSERT_TRUE(v.WaitForThumbnails());
+        PlaybackController& p = v.player();
+        SeekBar& seek = v.viewer().Seek();
+        QWidget* track = seek.Widget().Track();
+        std::vector<qint64> startedAt;
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(&p, &PlaybackController::playbackStarted, [&] { startedAt.push_back(clock.elapsed()); });
+        // The moment the switch begins, the user presses on the bar at 30 % (or on Stop) and lets go.
+        bool acted = false;
+        QObject::connect(&p, &PlaybackController::recordingEnded, [&] {
+            if (acted || startedAt.size() != 1)
+                return;
+            acted = true;
+            QTimer::singleShot(0, [&] {
+                if (stop) {
+                    p.tbStopClick();
+                    return;
+                }
+                seek.SeekPress(SeekTrack, Qt::LeftButton, track->width() * 3 / 10);
+                seek.StartRelease();
+            });
+        });
+        v.DoubleClick(v.NormalCell(0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
+        // Seek at 95 %.
+        const QPoint near(track->width() * 95 / 100, track->height() / 2);
+        QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, near);
+        QTest::qWait(100);
+        QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, near);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return startedAt.size() == 2; }, 8000));
+        ASSERT_TRUE(acted);
+        ThumbnailCell* second = v.NormalCell(1);
+        EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), second);
+        if (stop) {
+            // Loaded, stopped at its start, and continuous play goes no further.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 3000));
+            QTest::qWait(3500);
+            EXPECT_EQ(startedAt.size(), 2u);
+            EXPECT_EQ(p.playState, PlayState::Stopped);
+            EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), second);
+            EXPECT_LE(PositionTenths(ReadPosition(*p.currentChannel)), 1);
+            continue;
+        }
+        // The second recording plays from its start to its end (3 s), not cut short.
+        EXPECT_LE(PositionTenths(ReadPosition(*p.currentChannel)), 10);
+        QTest::qWait(1000);
+        EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), second);
+        EXPECT_TRUE(IsHighlighted(second));
+        const int barMax = seek.Widget().Bar().maxValue;
+        EXPECT_EQ(barMax, p.durationTenths);
+        EXPECT_NEAR(seek.Position(), PositionTenths(ReadPosition(*p.currentChannel)), 3);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return startedAt.size() == 3; }, 8000));
+        EXPECT_GE(startedAt[2] - startedAt[1], 2500) << "the second recording was cut short";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 8000));
     }
 }
