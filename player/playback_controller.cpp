@@ -121,6 +121,9 @@ void PlaybackController::PlaybackLost()
     // The same reset as before a new recording is opened: both channels released, pictures and
     // displays back to empty, nothing loaded.
     opener_->ResetViewer(true, false, true, true, false);
+    // The panel would keep the dead kernel's last picture: the empty video area shows instead.
+    if (lost.panel)
+        lost.panel->hide();
     selected = RecordingRef{};
     SetPlayState(PlayState::Stopped);
     SetSeekEnabled(false);
