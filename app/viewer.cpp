@@ -224,4 +224,11 @@ void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
                    BoxIcon::Warning);
 }
 
+void Viewer::ReportPlaybackLost(const PlaybackChannel& channel)
+{
+    ShowMessageBox(QStringLiteral("Korvane"),
+                   CatalogueText(keys::kPlaybackLost) + QLatin1Char(' ') + QFileInfo(channel.mediaPath).fileName(),
+                   BoxIcon::Warning);
+}
+
 } // namespace korvane

@@ -69,6 +69,7 @@ public:
     void ShowInformation2(const QString& first, const QString& second) override;
     bool QuitConfirmed() const override;
     void ReportPlaybackFailed(const PlaybackChannel& channel) override;
+    void ReportPlaybackLost(const PlaybackChannel& channel) override;
 
 private:
     // The displays subscribe to the player and the library.

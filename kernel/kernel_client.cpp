@@ -48,6 +48,9 @@ bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
     if (slot->graphState.load() == target)
         return finish(true);
     for (int i = 1; i < kRequestMaxWrites; ++i) {
+        // A kernel that has died never confirms: no point holding the main thread for it.
+        if (KernelGone(channel))
+            return finish(false);
         slot->requestedState.store(target);
         ++count;
         SleepMs(kRequestSleepMs);
@@ -149,6 +152,18 @@ bool RequestSeek(KernelClient& channel, int64_t position100ns)
 int64_t ReadPosition(const KernelClient& channel)
 {
     return channel.slot ? channel.slot->position.load() : 0;
+}
+
+int32_t BuildError(const KernelClient& channel)
+{
+    return channel.slot ? channel.slot->buildError.load() : 0;
+}
+
+bool KernelGone(const KernelClient& channel)
+{
+    return channel.slot && channel.kernelPid > 0 &&
+           channel.slot->processId.load() == static_cast<uint32_t>(channel.kernelPid) &&
+           !platform::ChildRunning(channel.kernelPid);
 }
 
 void EndLaunchedKernels(int waitMs)

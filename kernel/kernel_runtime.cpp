@@ -137,6 +137,12 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
         mainWindow_->setWindowTitle(QStringLiteral("VCR Kern"));
     // 6.
     player.Create(slot->renderWindow.load());
+    // A failed build is marked in the slot before its box shows, so that the viewer need not
+    // wait for a kernel that will never be ready. A slot released meanwhile is left alone.
+    player.onBuildFailed = [this](int code) {
+        if (!Released())
+            slot->buildError.store(code);
+    };
     // 7. Build with the first frame shown and the graph stopped.
     slot->duration.store(0);
     const bool opened = player.Open(SlotMediaPath(*slot), 0);

@@ -10,6 +10,7 @@ void ZeroSlot(KernelSlot& slot)
     slot.ready.store(0);
     slot.alive.store(0);
     slot.processId.store(0);
+    slot.buildError.store(0);
     slot.command.store(0);
     slot.seekRequest.store(0);
     slot.position.store(0);
@@ -19,7 +20,7 @@ void ZeroSlot(KernelSlot& slot)
     slot.graphState.store(0);
     for (auto& u : slot.mediaPath)
         u = 0;
-    for (auto* bytes : {slot.unused8, slot.unused1096, slot.unused1108})
+    for (auto* bytes : {slot.unused1096, slot.unused1108})
         for (int i = 0; i < 4; ++i)
             bytes[i] = 0;
     slot.unused16[0] = slot.unused16[1] = 0;

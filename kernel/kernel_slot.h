@@ -14,7 +14,7 @@ namespace korvane {
 struct KernelSlot {
     std::atomic<int32_t> alive;           // kernel: 1 once started
     std::atomic<uint32_t> processId;      // kernel: its process id
-    uint8_t unused8[4];
+    std::atomic<int32_t> buildError;      // kernel: error number of a failed build, set before its box; 0 none
     std::atomic<int32_t> command;         // viewer sets, kernel resets: 1 close, 2 fit video, -1 none
     uint8_t unused16[2];
     std::atomic<uint8_t> ready;           // kernel: 1 when the graph is built and the loop runs
@@ -40,6 +40,7 @@ static_assert(std::is_standard_layout_v<KernelSlot>);
 static_assert(sizeof(KernelSlot) == kSlotSize);
 static_assert(offsetof(KernelSlot, alive) == 0);
 static_assert(offsetof(KernelSlot, processId) == 4);
+static_assert(offsetof(KernelSlot, buildError) == 8);
 static_assert(offsetof(KernelSlot, command) == 12);
 static_assert(offsetof(KernelSlot, ready) == 18);
 static_assert(offsetof(KernelSlot, seekRequest) == 24);

@@ -102,6 +102,8 @@ bool MediaGraphPlayer::FailBuild(int code)
 {
     lastBuildError_ = code;
     qCWarning(lcKernel, "building the graph failed: error 0x%04X", code);
+    if (onBuildFailed)
+        onBuildFailed(code);
     ShowErrorNumber(code);
     return false;
 }
@@ -126,6 +128,9 @@ bool MediaGraphPlayer::Build(const QString& path)
     if (!videoSink_ || !GST_IS_VIDEO_OVERLAY(videoSink_))
         return FailBuild(0x5001);
     gst_object_ref_sink(videoSink_);
+    // The sink watches the window for Expose itself and draws its last frame again, so that a
+    // paused or stopped picture comes back when a window that covered the panel goes away.
+    g_object_set(videoSink_, "handle-expose", TRUE, "handle-events", TRUE, nullptr);
     if (renderWindow)
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(videoSink_), renderWindow);
     // 3. State control goes through the pipeline element.

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -60,6 +61,9 @@ public:
     std::vector<std::string> lines;
     std::atomic<int32_t> active{0};
     uint32_t renderWindow = 0;
+
+    // Called with the error number of a failed Build before its box is shown.
+    std::function<void(int)> onBuildFailed;
 
     // Error number of the last failed Build (0 when it succeeded); for tests and tools.
     int lastBuildError() const { return lastBuildError_; }

@@ -58,6 +58,7 @@ void PlaybackController::SetSeekEnabled(bool enabled)
 void PlaybackController::StartWaitReady()
 {
     waitStartedMs_ = QDateTime::currentMSecsSinceEpoch();
+    stopWhenReady_ = false;
     ++openCount;
     tmWaitReady.start();
 }
@@ -70,12 +71,19 @@ void PlaybackController::tmWaitReadyTimer()
         SetSeekEnabled(true);
         SetGridsReady(true);
         host_.SetViewerIdle(true);
+        // A stop pressed while it was being opened applies to this recording.
+        if (stopWhenReady_) {
+            stopWhenReady_ = false;
+            tbStopClick();
+        }
         return;
     }
     // A kernel that never becomes ready (a file it cannot play, a kernel that died) or a
-    // channel released meanwhile: give up instead of polling for ever.
+    // channel released meanwhile: give up instead of polling for ever. A kernel whose build
+    // failed says so in its slot, and one that died is gone: both are given up at once.
     const bool released = currentChannel->slot && !currentChannel->ref.IsValid();
-    if (released || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
+    const bool failed = BuildError(*currentChannel) != 0 || KernelGone(*currentChannel);
+    if (released || failed || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
         GiveUpWaiting();
         return;
     }
@@ -85,9 +93,17 @@ void PlaybackController::tmWaitReadyTimer()
 void PlaybackController::GiveUpWaiting()
 {
     const bool released = !currentChannel->ref.IsValid();
-    ReleaseChannel(*currentChannel);
-    if (!released) {
-        qCWarning(lcPlayer) << "the kernel for" << currentChannel->mediaPath << "never became ready";
+    const int32_t error = BuildError(*currentChannel);
+    if (released) {
+        ReleaseChannel(*currentChannel);
+    } else {
+        // Nothing of the previous recording stays: no frozen frame, no telemetry.
+        opener_->ResetViewer(true, false, true, true, false);
+        if (error)
+            qCWarning(lcPlayer, "the kernel for %s could not build its graph: error 0x%04X",
+                      qUtf8Printable(currentChannel->mediaPath), error);
+        else
+            qCWarning(lcPlayer) << "the kernel for" << currentChannel->mediaPath << "never became ready";
         host_.ReportPlaybackFailed(*currentChannel);
     }
     selected = RecordingRef{};
@@ -95,6 +111,25 @@ void PlaybackController::GiveUpWaiting()
     SetControls(TransportSituation::NothingLoaded);
     SetGridsReady(true);
     host_.SetViewerIdle(true);
+}
+
+void PlaybackController::PlaybackLost()
+{
+    tmSystem.stop();
+    PlaybackChannel& lost = *currentChannel;
+    qCWarning(lcPlayer) << "the kernel playing" << lost.mediaPath << "has gone";
+    // The same reset as before a new recording is opened: both channels released, pictures and
+    // displays back to empty, nothing loaded.
+    opener_->ResetViewer(true, false, true, true, false);
+    // The panel would keep the dead kernel's last picture: the empty video area shows instead.
+    if (lost.panel)
+        lost.panel->hide();
+    selected = RecordingRef{};
+    SetPlayState(PlayState::Stopped);
+    SetSeekEnabled(false);
+    SetGridsReady(true);
+    host_.SetViewerIdle(true);
+    host_.ReportPlaybackLost(lost);
 }
 
 void PlaybackController::StartPlayback()
@@ -150,8 +185,11 @@ void PlaybackController::StartPlayback()
 
 void PlaybackController::tbPlayClick()
 {
-    if (!RequestPlay(*currentChannel))
+    if (!RequestPlay(*currentChannel)) {
+        if (KernelGone(*currentChannel))
+            PlaybackLost();
         return;
+    }
     if (!selected.IsValid() && currentChannel->ref.IsValid()) {
         library_.HighlightRecording(currentChannel->ref, true);
         selected = currentChannel->ref;
@@ -165,8 +203,11 @@ void PlaybackController::tbPlayClick()
 void PlaybackController::tbPauseClick()
 {
     tmSystem.stop();
-    if (!RequestPause(*currentChannel))
+    if (!RequestPause(*currentChannel)) {
+        if (KernelGone(*currentChannel))
+            PlaybackLost();
         return;
+    }
     SetControls(TransportSituation::Paused);
     SetSeekEnabled(true);
     SetPlayState(PlayState::Paused);
@@ -177,6 +218,10 @@ void PlaybackController::tbStopClick()
     buttons_.tbStop_On->show();
     buttons_.tbPause_On->hide();
     buttons_.tbPlay_On->hide();
+    // While a recording is being opened (a continuous-play switch) its kernel cannot take the
+    // request yet: the stop is carried out once it is ready.
+    if (tmWaitReady.isActive())
+        stopWhenReady_ = true;
     RequestStop(*currentChannel);
     tmSystem.stop();
     buttons_.tbPlay->setEnabled(true);
@@ -228,6 +273,10 @@ void PlaybackController::tmSystemTimer()
     }
     tmSystem.stop();
     PlaybackChannel& current = *currentChannel;
+    if (KernelGone(current)) {
+        PlaybackLost();
+        return;
+    }
     const std::int64_t tenths = PositionTenths(ReadPosition(current));
     ShowTelemetryAt(tenths, true, true, true, true);
     if (!ReachedEnd(current.durationSeconds, tenths) || !host_.ViewerIdle()) {

@@ -124,6 +124,9 @@ private:
     void tmWaitReadyTimer();
     void tmSystemTimer();
     void GiveUpWaiting();
+    // The kernel of the current channel has gone: channel released, viewer reset and idle,
+    // the user told.
+    void PlaybackLost();
     void SetPlayState(PlayState state);
 
     PlayerHost& host_;
@@ -135,6 +138,7 @@ private:
     QAction* miTime_ = nullptr;
     QWidget* videoArea_ = nullptr;
     qint64 waitStartedMs_ = 0;
+    bool stopWhenReady_ = false;   // a stop pressed while the current recording was being opened
 };
 
 } // namespace korvane

@@ -18,6 +18,8 @@ public:
     virtual void StartProcessFinish() = 0;
     // Tells the user that the recording being opened could not be played.
     virtual void ReportPlaybackFailed(const PlaybackChannel& channel) = 0;
+    // Tells the user that the kernel playing the channel's recording has gone.
+    virtual void ReportPlaybackLost(const PlaybackChannel& channel) = 0;
 };
 
 } // namespace korvane

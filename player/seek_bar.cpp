@@ -49,8 +49,17 @@ int SeekBar::ChartPositionOf(int x) const
     return ChartPosition(x, width, samples, player_.durationTenths);
 }
 
+bool SeekBar::PressStillCurrent() const
+{
+    return (!viewerIdle || viewerIdle()) && player_.currentChannel->ref == pressedFor_;
+}
+
 void SeekBar::RequestSeekToBar()
 {
+    // The bar's position belongs to the recording of the press: once continuous play has moved
+    // on, sending it would cut the new recording short.
+    if (!PressStillCurrent())
+        return;
     if (bar_.Bar().position >= 0)
         RequestSeek(*player_.currentChannel, SeekTarget(bar_.Bar().position));
 }
@@ -65,6 +74,7 @@ bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
         return true;
     player_.tmSystem.stop();
     seekDragging = true;
+    pressedFor_ = player_.currentChannel->ref;
     tmMouseUp.stop();
     SkinScrollBar& b = bar_.Bar();
     switch (surface) {
@@ -102,6 +112,8 @@ void SeekBar::tmMouseMoveTimer()
     if (taken <= 0)
         return;
     tmMouseMove.stop();
+    if (!PressStillCurrent())
+        return;
     RequestSeekToBar();
     RequestPause(*player_.currentChannel);
 }
@@ -140,11 +152,17 @@ void SeekBar::tmMouseUpTimer()
 {
     tmMouseUp.stop();
     tmMouseMove.stop();
+    const bool pressed = seekDragging;
     seekSource = SeekNone;
     seekDragging = false;
     bar_.Bar().dragging = false;
     if (hideTimeThumb)
         hideTimeThumb();
+    // During a switch to the next recording, or after one ended the press, the state belongs to
+    // the incoming recording: its start sets it and restarts the tick.
+    const bool switching = viewerIdle && !viewerIdle();
+    if (switching || (pressed && player_.currentChannel->ref != pressedFor_))
+        return;
     switch (player_.playState) {
     case PlayState::Playing:
         RequestPlay(*player_.currentChannel);

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "library/recording_ref.h"
 #include "library/skin_scroll_bar_widget.h"
 
 namespace korvane {
@@ -50,9 +51,13 @@ private:
     void PartReleased(BarPart part);
     int ChartPositionOf(int x) const;
     void RequestSeekToBar();
+    // True while the recording the accepted press was made for is still the current one and no
+    // switch to another recording is under way.
+    bool PressStillCurrent() const;
 
     SkinScrollBarWidget& bar_;
     PlaybackController& player_;
+    RecordingRef pressedFor_;   // the recording current at the last accepted press
 };
 
 } // namespace korvane

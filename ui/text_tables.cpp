@@ -101,6 +101,7 @@ const TextRow kViewer[] = {
     {keys::kSnapshotMenu, "Snapshot(&P)", "スナップショット(&P)"},
     {keys::kSnapshotSaved, "Snapshot saved:", "スナップショットを保存しました:"},
     {keys::kSnapshotFailed, "The snapshot could not be saved:", "スナップショットを保存できませんでした:"},
+    {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
 };
 
 } // namespace

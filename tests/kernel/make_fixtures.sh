@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Short recordings for the kernel tests, the cases the sample card does not hold:
-# no audio, H.265, an undecodable video or audio stream, a damaged file.
+# no audio, H.265, an undecodable video or audio stream, a damaged file, a picture.
 set -euo pipefail
 out=$1
 mkdir -p "$out"
@@ -33,4 +33,6 @@ if [ ! -s undecodable_audio.mp4 ]; then cp h264_aac.mp4 undecodable_audio.mp4; p
 [ -s damaged.mp4 ] || head -c 65536 h264_aac.mp4 > damaged.mp4
 # Random bytes under an MP4 name.
 [ -s garbage.mp4 ] || head -c 200000 /dev/urandom > garbage.mp4
+# A PNG picture under an MP4 name.
+[ -s picture.mp4 ] || { ff -f lavfi -i "color=c=orange:size=320x240" -frames:v 1 picture.png && mv picture.png picture.mp4; }
 touch stamp

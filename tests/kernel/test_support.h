@@ -14,7 +14,7 @@ namespace korvane::test {
 // A recording of the sample card (H.264 + AAC, with a telemetry text track when one exists).
 QString SampleRecording();
 // A special-case recording made for these tests: h264_aac, noaudio, h265, undecodable_video,
-// undecodable_audio, damaged, garbage (".mp4" added).
+// undecodable_audio, damaged, garbage, picture (".mp4" added).
 QString Fixture(const char* name);
 // The file's duration in 100 ns units as ffprobe reads it (0 when unknown).
 int64_t ProbeDuration100ns(const QString& path);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A short card for the player tests: three Normal recordings of 3 seconds whose stamps are one
-# minute apart, and a card whose only recording is damaged.
+# minute apart, a card whose only recording is damaged and one with a picture among recordings.
 set -euo pipefail
 out=$1
 mkdir -p "$out/card" "$out/damaged"
@@ -30,5 +30,15 @@ assert pos > 0
 data[pos:pos + 4] = b'qqa1'
 open(path, 'wb').write(data)
 PY
+fi
+# A card whose middle recording is a PNG picture under an MP4 name: no kernel can play it.
+mkdir -p "$out/notvideo"
+for stamp in 20250301120000 20250301120200; do
+  [ -s "$out/notvideo/$stamp.MP4" ] || cp "$out/card/20250301100000.MP4" "$out/notvideo/$stamp.MP4"
+done
+f="$out/notvideo/20250301120100.MP4"
+if [ ! -s "$f" ]; then
+  ff -f lavfi -i "color=c=orange:size=320x240" -frames:v 1 "$out/notvideo/picture.png"
+  mv "$out/notvideo/picture.png" "$f"
 fi
 touch "$out/stamp"

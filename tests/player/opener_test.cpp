@@ -32,6 +32,7 @@ public:
     void StartProcessFinish() override { ++processFinish; }
     bool QuitConfirmed() const override { return false; }
     void ReportPlaybackFailed(const PlaybackChannel&) override { ++failures; }
+    void ReportPlaybackLost(const PlaybackChannel&) override { ++failures; }
     int failures = 0;
 };
 
