@@ -2,39 +2,14 @@
 
 #include <sys/stat.h>
 
+#include "platform/utf8_sequence.h"
+
 namespace korvane {
 namespace {
 // The length of the well-formed UTF-8 sequence at `at`, or 0.
 int SequenceLength(const QByteArray& s, qsizetype at)
 {
-    const auto b = [&](qsizetype i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char c = b(at);
-    if (c < 0x80)
-        return 1;
-    int length = 0;
-    char32_t cp = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (s.size() - at < length)
-        return 0;
-    for (int i = 1; i < length; ++i) {
-        if ((b(at + i) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b(at + i) & 0x3F);
-    }
-    if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-        return 0;
-    return length;
+    return static_cast<int>(Utf8SequenceLength(std::string_view(s.constData() + at, static_cast<size_t>(s.size() - at))));
 }
 } // namespace
 

@@ -5,36 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/utf8_sequence.h"
+
 namespace korvane::cli {
 
-size_t Utf8SequenceLength(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto b = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char c = b(0);
-  if (c < 0x80) return 1;
-  size_t length = 0;
-  uint32_t cp = 0;
-  if (c >= 0xC2 && c <= 0xDF) {
-    length = 2;
-    cp = c & 0x1F;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    length = 3;
-    cp = c & 0x0F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    length = 4;
-    cp = c & 0x07;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((b(i) & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b(i) & 0x3F);
-  }
-  if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000)) return 0;  // overlong
-  if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
-  return length;
-}
+size_t Utf8SequenceLength(std::string_view text) { return korvane::Utf8SequenceLength(text); }
 
 std::string EscapeName(std::string_view bytes) {
   std::string out;
