@@ -12,6 +12,7 @@
 #include "telemetry_view/chart_strip.h"
 #include "telemetry_view/telemetry_display.h"
 #include "ui/main_window.h"
+#include "ui/native_overlay.h"
 
 namespace korvane {
 
@@ -32,6 +33,7 @@ TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, S
     plTimeThumb_->setPalette(plTime->palette());
     plTimeThumb_->setFont(plTime->font());
     plTimeThumb_->hide();
+    KeepOverlaySurfaceWithWindow(plTimeThumb_);
     display_->SetTimePanels(plTime, plTimeThumb_);
     display_->seekDragging = [&seekBar] { return seekBar.seekDragging; };
     display_->seekThumbRect = [&seekWidget] {

@@ -27,6 +27,7 @@
 #include "ui/apply_layout.h"
 #include "ui/device_pixels.h"
 #include "ui/main_window.h"
+#include "ui/native_overlay.h"
 
 namespace korvane {
 
@@ -58,6 +59,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     plTime_->setPalette(pal);
     plTime_->setFont(QFont(QStringLiteral("Arial"), 12));
     plTime_->hide();
+    KeepOverlaySurfaceWithWindow(plTime_);
     player_->SetTimePanel(plTime_, window_.miTime);
     telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, plTime_, logicalScale, scalePercent);
     window_.miTime->setChecked(true);

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "ui/main_texts.h"
+#include "ui/native_overlay.h"
 #include "ui/menu_shortcuts.h"
 
 namespace korvane {
@@ -65,6 +66,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     for (QLabel* image : {imgVCR1, imgVCR2}) {
         // A child window of the video panel covers the kernel's drawing while it is shown.
         image->setAttribute(Qt::WA_NativeWindow);
+        KeepOverlaySurfaceWithWindow(image);
         image->setScaledContents(true);
         image->hide();
     }

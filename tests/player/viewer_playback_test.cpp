@@ -250,4 +250,24 @@ TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
     QTest::qWait(1500);
     EXPECT_TRUE(v.viewer().plTime()->text().contains(QStringLiteral("2025/06/14 08:00:0")))
         << v.viewer().plTime()->text().toStdString();
+
+    // On screen the overlay shows above the video as white text on grey, not as an empty box.
+    QLabel* overlay = v.viewer().plTime();
+    ASSERT_TRUE(overlay->isVisible());
+    const QPoint topLeft = overlay->mapToGlobal(QPoint(0, 0));
+    const QImage shot = QGuiApplication::primaryScreen()
+                            ->grabWindow(0, topLeft.x(), topLeft.y(), overlay->width(), overlay->height())
+                            .toImage();
+    int grey = 0, white = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (qAbs(c.red() - 160) < 8 && qAbs(c.green() - 160) < 8 && qAbs(c.blue() - 164) < 8)
+                ++grey;
+            else if (qMin(c.red(), qMin(c.green(), c.blue())) > 235)
+                ++white;
+        }
+    const int area = shot.width() * shot.height();
+    EXPECT_GT(grey, area / 3) << "the overlay's background is not on screen";
+    EXPECT_GT(white, 20) << "the overlay's text is not on screen";
 }
