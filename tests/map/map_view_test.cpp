@@ -23,11 +23,19 @@ TileServer* server = nullptr;
 
 QVariantMap PageState(LeafletMap* map)
 {
-    QVariantMap state;
-    bool done = false;
-    map->QueryState([&](const QVariantMap& s) { state = s; done = true; });
-    (void)QTest::qWaitFor([&] { return done; }, 5000);
-    return state;
+    // The answer may come after the wait has given up: it then lands in the shared record,
+    // never in this function's finished frame.
+    struct Answer {
+        QVariantMap state;
+        bool done = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    map->QueryState([answer](const QVariantMap& s) {
+        answer->state = s;
+        answer->done = true;
+    });
+    (void)QTest::qWaitFor([&] { return answer->done; }, 5000);
+    return answer->state;
 }
 
 QString TilePath(const char* layer, double lat, double lon, int z)

@@ -2,6 +2,8 @@
 // marker following the real playback, one-minute neighbours joined into one line.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -29,11 +31,19 @@ namespace {
 
 QVariantMap PageState(LeafletMap* map)
 {
-    QVariantMap state;
-    bool done = false;
-    map->QueryState([&](const QVariantMap& s) { state = s; done = true; });
-    (void)QTest::qWaitFor([&] { return done; }, 5000);
-    return state;
+    // The answer may come after the wait has given up: it then lands in the shared record,
+    // never in this function's finished frame.
+    struct Answer {
+        QVariantMap state;
+        bool done = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    map->QueryState([answer](const QVariantMap& s) {
+        answer->state = s;
+        answer->done = true;
+    });
+    (void)QTest::qWaitFor([&] { return answer->done; }, 5000);
+    return answer->state;
 }
 
 ThumbnailCell* CellNamed(ViewerHarness& v, const QString& name)

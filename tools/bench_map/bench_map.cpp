@@ -2,6 +2,7 @@
 // drawn on a ready page, main-thread cost of one marker move, resident memory of this process
 // and its browser processes while a route is shown. The tile server address comes from the
 // KORVANE_* variables (run.sh starts a loopback one).
+#include <memory>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,11 +24,19 @@ namespace {
 
 QVariantMap PageState(LeafletMap* map)
 {
-    QVariantMap state;
-    bool done = false;
-    map->QueryState([&](const QVariantMap& s) { state = s; done = true; });
-    (void)QTest::qWaitFor([&] { return done; }, 10000);
-    return state;
+    // The answer may come after the wait has given up: it then lands in the shared record,
+    // never in this function's finished frame.
+    struct Answer {
+        QVariantMap state;
+        bool done = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    map->QueryState([answer](const QVariantMap& s) {
+        answer->state = s;
+        answer->done = true;
+    });
+    (void)QTest::qWaitFor([&] { return answer->done; }, 10000);
+    return answer->state;
 }
 
 // A "Key:  123 kB" line of a /proc file.
