@@ -10,6 +10,7 @@
 
 #include "app/data_management_hookup.h"
 #include "app/keyboard_hook.h"
+#include "app/termination_signals.h"
 #include "app/transport_hookup.h"
 #include "app/viewer.h"
 #include "kernel/control_block.h"
@@ -241,6 +242,8 @@ void AppShell::FormDestroy()
     if (viewer_)
         viewer_->Shutdown();
     CloseControlBlock();
+    // The block is the viewer's: it goes with it, so no later kernel finds a stale one.
+    UnlinkViewerControlBlock();
     if (keyboardHook_)
         qApp->removeEventFilter(keyboardHook_);
     instanceLock_.Release();

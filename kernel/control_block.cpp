@@ -19,11 +19,11 @@ QString ControlBlockName()
     return QStringLiteral("VCRServer");
 }
 
-bool OpenControlBlock(const QString& name)
+bool OpenControlBlock(const QString& name, bool create)
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         return false;
-    const int fd = platform::OpenSharedMemory(name.toStdString(), kControlBlockSize);
+    const int fd = platform::OpenSharedMemory(name.toStdString(), kControlBlockSize, create);
     if (fd < 0)
         return false;
     const int old = g_blockFd.exchange(fd);

@@ -12,7 +12,8 @@ namespace korvane {
 QString ControlBlockName();
 
 // Creates or opens the block and keeps its handle process-wide; true when a handle was obtained.
-bool OpenControlBlock(const QString& name);
+// `create`: the viewer makes the block; a kernel only opens the one its viewer made.
+bool OpenControlBlock(const QString& name, bool create = true);
 // Maps a new view of the whole block and returns slot `id` in it; nullptr when there is no
 // handle, the view cannot be mapped or the ID lies outside the block (only 0 to 2 fit).
 KernelSlot* MapSlot(int id);

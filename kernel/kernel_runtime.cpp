@@ -108,7 +108,7 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
     }
     // 3. Priority stays normal; there is no COM to initialise.
     // 4. The slot.
-    if (!OpenControlBlock(ControlBlockName())) {
+    if (!OpenControlBlock(ControlBlockName(), false)) {
         ShowKernelBox("VCRError3");
         StartCloseTimer();
         return;

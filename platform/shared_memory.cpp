@@ -12,15 +12,20 @@ std::string SharedMemoryObjectName(const std::string& name)
     return "/" + name + "." + std::to_string(static_cast<unsigned long>(getuid()));
 }
 
-int OpenSharedMemory(const std::string& name, std::size_t size)
+int OpenSharedMemory(const std::string& name, std::size_t size, bool create)
 {
     const std::string object = SharedMemoryObjectName(name);
-    int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = shm_open(object.c_str(), O_RDWR | (create ? O_CREAT : 0) | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;
     struct stat st {};
     if (fstat(fd, &st) != 0 || st.st_uid != getuid()) {
         // Someone else's object under our name: never share a block with another user.
+        close(fd);
+        return -1;
+    }
+    if ((st.st_mode & 07777) != 0600 && !create) {
+        // Only the viewer that creates the block may replace it.
         close(fd);
         return -1;
     }

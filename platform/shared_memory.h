@@ -9,9 +9,10 @@ namespace korvane::platform {
 // The POSIX object name for a block name: "/<name>.<uid>".
 std::string SharedMemoryObjectName(const std::string& name);
 
-// Opens (or creates, then sizes to `size`) the block; returns a descriptor or -1. A block of
-// another user is refused; one of this user whose mode is not 0600 is unlinked and made anew.
-int OpenSharedMemory(const std::string& name, std::size_t size);
+// Opens (or, with `create`, creates, then sizes to `size`) the block; returns a descriptor or -1.
+// A block of another user is refused; one of this user whose mode is not 0600 is unlinked and
+// made anew when creating, refused otherwise.
+int OpenSharedMemory(const std::string& name, std::size_t size, bool create = true);
 
 // Maps `size` bytes of the block read-write; returns nullptr on failure. Each call is a new view.
 void* MapSharedMemory(int fd, std::size_t size);
