@@ -7,11 +7,11 @@
 #include <QTest>
 #include <QWebEngineView>
 #include <cmath>
-#include <memory>
 
 #include "map/browser_setup.h"
 #include "map/leaflet_map.h"
 #include "map/map_view.h"
+#include "page_state.h"
 #include "platform/message_box.h"
 #include "tile_server.h"
 
@@ -20,23 +20,6 @@ using namespace korvane;
 namespace {
 
 TileServer* server = nullptr;
-
-QVariantMap PageState(LeafletMap* map)
-{
-    // The answer may come after the wait has given up: it then lands in the shared record,
-    // never in this function's finished frame.
-    struct Answer {
-        QVariantMap state;
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    map->QueryState([answer](const QVariantMap& s) {
-        answer->state = s;
-        answer->done = true;
-    });
-    (void)QTest::qWaitFor([&] { return answer->done; }, 5000);
-    return answer->state;
-}
 
 QString TilePath(const char* layer, double lat, double lon, int z)
 {

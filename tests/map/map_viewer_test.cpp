@@ -2,7 +2,6 @@
 // marker following the real playback, one-minute neighbours joined into one line.
 #include <gtest/gtest.h>
 
-#include <memory>
 
 #include <QAction>
 #include <QDir>
@@ -20,6 +19,7 @@
 #include "library/thumbnail_cell.h"
 #include "map/leaflet_map.h"
 #include "map/map_view.h"
+#include "page_state.h"
 #include "player/playback_controller.h"
 #include "tile_server.h"
 #include "ui/main_window.h"
@@ -28,23 +28,6 @@
 using namespace korvane;
 
 namespace {
-
-QVariantMap PageState(LeafletMap* map)
-{
-    // The answer may come after the wait has given up: it then lands in the shared record,
-    // never in this function's finished frame.
-    struct Answer {
-        QVariantMap state;
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    map->QueryState([answer](const QVariantMap& s) {
-        answer->state = s;
-        answer->done = true;
-    });
-    (void)QTest::qWaitFor([&] { return answer->done; }, 5000);
-    return answer->state;
-}
 
 ThumbnailCell* CellNamed(ViewerHarness& v, const QString& name)
 {

@@ -2,7 +2,6 @@
 // drawn on a ready page, main-thread cost of one marker move, resident memory of this process
 // and its browser processes while a route is shown. The tile server address comes from the
 // KORVANE_* variables (run.sh starts a loopback one).
-#include <memory>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,28 +15,12 @@
 #include "map/browser_setup.h"
 #include "map/leaflet_map.h"
 #include "map/map_view.h"
+#include "page_state.h"
 #include "mp4parse/load_telemetry.h"
 
 using namespace korvane;
 
 namespace {
-
-QVariantMap PageState(LeafletMap* map)
-{
-    // The answer may come after the wait has given up: it then lands in the shared record,
-    // never in this function's finished frame.
-    struct Answer {
-        QVariantMap state;
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    map->QueryState([answer](const QVariantMap& s) {
-        answer->state = s;
-        answer->done = true;
-    });
-    (void)QTest::qWaitFor([&] { return answer->done; }, 10000);
-    return answer->state;
-}
 
 // A "Key:  123 kB" line of a /proc file.
 long ProcKb(const QString& file, const char* key)
@@ -133,7 +116,7 @@ int main(int argc, char** argv)
         (void)QTest::qWaitFor([&] {
             if (maps.routePending)
                 return false;
-            s = PageState(maps.GMMapRoute());
+            s = PageState(maps.GMMapRoute(), 10000);
             return s.value(QStringLiteral("lines")).toInt() == 1;
         }, 10000);
         loads.push_back(t.nsecsElapsed() / 1e6);
