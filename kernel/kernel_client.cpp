@@ -1,6 +1,7 @@
 #include "kernel/kernel_client.h"
 
 #include "platform/child_process.h"
+#include "platform/shared_wait.h"
 
 #include "kernel/kernel_log.h"
 
@@ -28,6 +29,14 @@ void SleepMs(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// A kernel sleeping between passes wakes at once when its request changes.
+void WriteRequest(KernelSlot& slot, int32_t request)
+{
+    slot.requestedState.store(request);
+    platform::WakeWaiters(slot.requestedState);
+}
+
+
 } // namespace
 
 bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
@@ -42,7 +51,7 @@ bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
     KernelSlot* slot = channel.slot;
     if (!slot || slot->ready.load() == 0)
         return finish(true);
-    slot->requestedState.store(target);
+    WriteRequest(*slot, target);
     ++count;
     SleepMs(kRequestSleepMs);
     if (slot->graphState.load() == target)
@@ -51,7 +60,7 @@ bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
         // A kernel that has died never confirms: no point holding the main thread for it.
         if (KernelGone(channel))
             return finish(false);
-        slot->requestedState.store(target);
+        WriteRequest(*slot, target);
         ++count;
         SleepMs(kRequestSleepMs);
         if (i < kRequestMaxWrites - 1 && slot->graphState.load() == target)
@@ -59,6 +68,15 @@ bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
     }
     qCWarning(lcKernel) << "kernel" << channel.id << "did not confirm state" << target;
     return finish(false);
+}
+
+bool PostRequest(KernelClient& channel, RequestedState requested)
+{
+    KernelSlot* slot = channel.slot;
+    if (!slot || slot->ready.load() == 0)
+        return false;
+    WriteRequest(*slot, ToSlot(requested));
+    return true;
 }
 
 void SetKernelExecutable(const QString& path) { g_kernelExecutable = path; }

@@ -50,6 +50,8 @@ bool ReadDuration(KernelClient& client);
 // State requests: write, sleep 59 ms, check, up to 22 writes in all. True at once when no kernel
 // is ready. `writes`, when given, receives the number of writes made.
 bool RequestState(KernelClient& client, RequestedState target, int* writes = nullptr);
+// Writes a state request without waiting; false when no kernel is ready to take it.
+bool PostRequest(KernelClient& client, RequestedState target);
 bool RequestPlay(KernelClient& client, int* writes = nullptr);
 bool RequestPause(KernelClient& client, int* writes = nullptr);
 bool RequestStop(KernelClient& client, int* writes = nullptr);

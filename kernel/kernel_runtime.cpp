@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/process_peer.h"
 #include "platform/shared_memory.h"
+#include "platform/shared_wait.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 
@@ -130,6 +132,15 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
     // The slot is claimed at once, so that a viewer that releases or relaunches it while the
     // graph is still being built is noticed.
     mapped->processId.store(static_cast<uint32_t>(ownPid_));
+    // A slot the viewer released before this kernel got here has no path any more: the claim is
+    // taken back and the kernel ends quietly, leaving the slot as free as it found it.
+    if (std::atomic_ref<char16_t>(mapped->mediaPath[0]).load() == 0) {
+        uint32_t own = static_cast<uint32_t>(ownPid_);
+        mapped->processId.compare_exchange_strong(own, 0);
+        qWarning("korvane kernel: the slot was released before the kernel started; ending");
+        StartCloseTimer();
+        return;
+    }
     slot = mapped;
     claimedSlot_ = mapped;
     // 5.
@@ -196,7 +207,8 @@ void KernelRuntime::CommandThread()
         KernelTick();
         if (suspended_)
             return;
-        SleepMs(kTickMs);
+        // Until the next pass, or until the viewer writes a new request and wakes the kernel.
+        platform::WaitWhileEqual(slot->requestedState, slot->requestedState.load(), kTickMs);
         std::lock_guard lock(mutex_);
         if (stopping_)
             return;

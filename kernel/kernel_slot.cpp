@@ -9,7 +9,6 @@ void ZeroSlot(KernelSlot& slot)
     slot.kernelWindow.store(0);
     slot.ready.store(0);
     slot.alive.store(0);
-    slot.processId.store(0);
     slot.buildError.store(0);
     slot.command.store(0);
     slot.seekRequest.store(0);
@@ -26,6 +25,8 @@ void ZeroSlot(KernelSlot& slot)
     slot.unused16[0] = slot.unused16[1] = 0;
     for (auto& b : slot.unused19)
         b = 0;
+    // Last: a kernel that claims the slot after this sees it without a path and lets it be.
+    slot.processId.store(0);
 }
 
 QString SlotMediaPath(const KernelSlot& slot)

@@ -1,6 +1,7 @@
 #include "player/frame_step.h"
 
 #include "player/frame_timing.h"
+#include "player/partner_preparation.h"
 #include "player/play_time.h"
 #include "player/playback_controller.h"
 #include "player/player_log.h"
@@ -79,6 +80,7 @@ void FrameStepper::StartNext(std::int64_t from)
     }
     phase_ = Phase::Landing;
     waited_.start();
+    player_.Partner().Release();
     RequestSeek(channel, target);
     poll_.start();
 }

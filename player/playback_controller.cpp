@@ -2,13 +2,16 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <memory>
 
 #include "library/recording_library.h"
+#include "player/partner_preparation.h"
 #include "player/play_time.h"
 #include "player/player_host.h"
 #include "player/player_log.h"
@@ -20,6 +23,24 @@ namespace korvane {
 namespace {
 // How long a new panel keeps the previous recording's last frame over its own first pictures.
 constexpr int kFrozenFrameHoldMs = 100;
+// The same for a partner prepared ahead, which draws within a frame of being started.
+constexpr int kPreparedFrameHoldMs = 40;
+// How long the kernel's graph reports running before the cover goes: a frame's time to draw.
+constexpr int kRunningFrameMs = 40;
+// A kernel that is slow to report running (a loaded machine) still loses its cover by then.
+constexpr int kCoverLimitMs = 1500;
+// How often the cover checks the kernel's graph.
+constexpr int kCoverPollMs = 10;
+constexpr const char* kCoverPollName = "coverPoll";
+
+// Ends a cover's earlier wait, which would otherwise hide the image's next cover.
+void StopCoverPolls(QLabel* image)
+{
+    for (QTimer* poll : image->findChildren<QTimer*>(kCoverPollName, Qt::FindDirectChildrenOnly)) {
+        poll->stop();
+        poll->deleteLater();
+    }
+}
 } // namespace
 
 PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, RecordingLibrary& library,
@@ -27,6 +48,7 @@ PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, 
     : QObject(parent), host_(host), buttons_(buttons), library_(library),
       opener_(new RecordingOpener(*this, library, host, this))
 {
+    partner_ = new PartnerPreparation(*this, library, *opener_, this);
     qRegisterMetaType<PlayState>();
     qRegisterMetaType<LoadedRecording>();
     channelA.partner = &channelB;
@@ -93,6 +115,7 @@ void PlaybackController::tmWaitReadyTimer()
 void PlaybackController::GiveUpWaiting()
 {
     const bool released = !currentChannel->ref.IsValid();
+    switchingToPrepared_ = false;
     const int32_t error = BuildError(*currentChannel);
     if (released) {
         ReleaseChannel(*currentChannel);
@@ -135,19 +158,35 @@ void PlaybackController::PlaybackLost()
 void PlaybackController::StartPlayback()
 {
     PlaybackChannel& current = *currentChannel;
-    RequestPlay(current);
     // The new panel goes up over the old one, which still shows the frozen last frame; the
     // new panel keeps those pixels until its kernel draws.
     // During a switch the new panel first shows the frozen frame too, in its own image over the
     // kernel's drawing, until the kernel has drawn its first pictures.
     QLabel* frozen = current.partner->image;
     const bool switching = frozen && frozen->isVisibleTo(frozen->parentWidget()) && current.image;
+    if (switching) {
+        // At a switch the kernel starts at once, and the request is confirmed once the new panel
+        // is up, so that the main thread does not wait on it before showing the panel.
+        PostRequest(current, RequestedState::Run);
+        QTimer::singleShot(kFrozenFrameHoldMs, this, [this, channel = &current] {
+            // Asked again only when the graph does not report running by then.
+            if (currentChannel == channel && playState == PlayState::Playing && channel->slot &&
+                channel->slot->graphState.load() != ToSlot(GraphState::Running))
+                RequestPlay(*channel);
+        });
+    } else {
+        RequestPlay(current);
+    }
+    // A prepared partner holds its first frame already and starts at once: its cover goes as
+    // soon as the kernel has had the time to draw a frame.
+    const int hold = switchingToPrepared_ ? kPreparedFrameHoldMs : kFrozenFrameHoldMs;
+    switchingToPrepared_ = false;
     if (current.image) {
         if (switching) {
             current.image->setPixmap(frozen->pixmap());
             current.image->setGeometry(frozen->geometry());
             current.image->show();
-            QTimer::singleShot(kFrozenFrameHoldMs, current.image, [image = current.image] { image->hide(); });
+            HideCoverWhenDrawn(current, hold);
         } else {
             current.image->hide();
         }
@@ -183,6 +222,39 @@ void PlaybackController::StartPlayback()
     emit playbackStarted(current.id);
 }
 
+void PlaybackController::HideCoverWhenDrawn(PlaybackChannel& channel, int holdMs)
+{
+    // The cover goes once it has stood `holdMs` and the kernel has been running for a frame's
+    // time, so that its own picture is on screen; a timer alone is too short on a busy machine.
+    // A player that no longer plays this channel (paused, stopped, switched on) has the kernel's
+    // still frame drawn on expose, and the cover goes at the hold time.
+    StopCoverPolls(channel.image);
+    auto* poll = new QTimer(channel.image);
+    poll->setObjectName(kCoverPollName);
+    poll->setInterval(kCoverPollMs);
+    auto started = std::make_shared<QElapsedTimer>();
+    auto running = std::make_shared<QElapsedTimer>();
+    started->start();
+    connect(poll, &QTimer::timeout, channel.image,
+            [this, poll, started, running, channel = &channel, image = channel.image, holdMs] {
+                const bool playing = currentChannel == channel && playState == PlayState::Playing && channel->slot;
+                if (playing && channel->slot->graphState.load() == ToSlot(GraphState::Running)) {
+                    if (!running->isValid())
+                        running->start();
+                } else {
+                    running->invalidate();
+                }
+                const qint64 stood = started->elapsed();
+                const bool drawn = running->isValid() && running->elapsed() >= kRunningFrameMs;
+                if (stood < holdMs || (playing && !drawn && stood < kCoverLimitMs))
+                    return;
+                image->hide();
+                poll->stop();
+                poll->deleteLater();
+            });
+    poll->start();
+}
+
 void PlaybackController::tbPlayClick()
 {
     if (!RequestPlay(*currentChannel)) {
@@ -215,6 +287,7 @@ void PlaybackController::tbPauseClick()
 
 void PlaybackController::tbStopClick()
 {
+    partner_->Release();
     buttons_.tbStop_On->show();
     buttons_.tbPause_On->hide();
     buttons_.tbPlay_On->hide();
@@ -280,13 +353,19 @@ void PlaybackController::tmSystemTimer()
     const std::int64_t tenths = PositionTenths(ReadPosition(current));
     ShowTelemetryAt(tenths, true, true, true, true);
     if (!ReachedEnd(current.durationSeconds, tenths) || !host_.ViewerIdle()) {
+        if (host_.ViewerIdle())
+            partner_->Tick(tenths);
         tmSystem.start();
         return;
     }
     SetSeekEnabled(false);
     SetGridsReady(false);
     const RecordingRef next = library_.NextRecording(current.ref);
-    current.partner->ref = next;
+    const bool prepared = continuousPlay && partner_->PreparedFor(next);
+    if (!prepared) {
+        partner_->Release();
+        current.partner->ref = next;
+    }
     if (!next.IsValid() || !continuousPlay) {
         EndOfPlayback();
         SetGridsReady(true);
@@ -298,11 +377,22 @@ void PlaybackController::tmSystemTimer()
     ReleaseChannel(current);
     currentChannel = current.partner;
     PlaybackChannel& incoming = *currentChannel;
-    ClearChannelTelemetry(incoming);
+    if (!prepared)
+        ClearChannelTelemetry(incoming);
     library_.HighlightRecording(next, true);
     SetSeekEnabled(false);
     host_.SetViewerIdle(false);
     emit recordingEnded();
+    if (prepared) {
+        // The partner holds the next recording with its telemetry loaded and its kernel
+        // launched: it only has to be shown and started once its kernel is ready.
+        partner_->Taken();
+        switchingToPrepared_ = true;
+        ShowTimePanelPerMenu();
+        incoming.currentSample = TelemetrySample{};
+        StartWaitReady();
+        return;
+    }
     if (!opener_->OpenRecording(next))
         host_.SetViewerIdle(true);
 }
@@ -335,6 +425,7 @@ void PlaybackController::FreezeFrame(QWidget* panel, QLabel* image)
     QPixmap frame = screen->grabWindow(panel->winId(), 0, 0, panel->width(), panel->height());
     if (frame.isNull())
         return;
+    StopCoverPolls(image);
     image->setPixmap(frame);
     image->setGeometry(0, 0, panel->width(), panel->height());
     image->show();
@@ -344,6 +435,8 @@ void PlaybackController::FreezeFrame(QWidget* panel, QLabel* image)
 void PlaybackController::miContinueClick(bool checked)
 {
     continuousPlay = checked;
+    if (!checked)
+        partner_->Release();
 }
 
 void PlaybackController::miTimeClick(bool checked)
@@ -360,6 +453,8 @@ void PlaybackController::ShowTimePanelPerMenu()
 
 void PlaybackController::ResetVideo()
 {
+    // Both channels go: a partner prepared ahead goes with them, its kernel ended if it lingers.
+    partner_->Release();
     for (PlaybackChannel* c : {&channelA, &channelB})
         if (c->image)
             c->image->hide();

@@ -22,6 +22,7 @@ class QWidget;
 
 namespace korvane {
 
+class PartnerPreparation;
 class PlayerHost;
 class RecordingLibrary;
 class RecordingOpener;
@@ -49,6 +50,8 @@ public:
 
     // Opens recordings: double clicks of the library, continuous play, File > Open.
     RecordingOpener& Opener() { return *opener_; }
+    // Continuous play's next recording, made ready in the partner channel before the end.
+    PartnerPreparation& Partner() { return *partner_; }
 
     // The two channels and the one that plays.
     PlaybackChannel channelA;
@@ -81,6 +84,8 @@ public:
     void EndOfPlayback();
     void SetGridsReady(bool ready);
     static void FreezeFrame(QWidget* panel, QLabel* image);
+    // Hides the channel's frozen-frame cover once its kernel has drawn its own pictures.
+    void HideCoverWhenDrawn(PlaybackChannel& channel, int holdMs);
     void miContinueClick(bool checked);
     void miTimeClick(bool checked);
     // plTime shown when the menu item miTime is checked, else hidden.
@@ -139,6 +144,8 @@ private:
     QWidget* videoArea_ = nullptr;
     qint64 waitStartedMs_ = 0;
     bool stopWhenReady_ = false;   // a stop pressed while the current recording was being opened
+    PartnerPreparation* partner_ = nullptr;
+    bool switchingToPrepared_ = false;   // the next StartPlayback shows a prepared partner
 };
 
 } // namespace korvane

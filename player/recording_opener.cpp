@@ -11,6 +11,7 @@
 #include "mp4parse/load_telemetry.h"
 #include "platform/file_name_bytes.h"
 #include "platform/message_box.h"
+#include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 #include "player/player_host.h"
 #include "player/player_log.h"
@@ -99,19 +100,7 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
     }
     channel.mediaPath = mp4;
     channel.sidecarPath = sidecar;
-    try {
-        LoadTelemetry(EncodeFileNameBytes(mp4).toStdString(), EncodeFileNameBytes(sidecar).toStdString(), parser_,
-                      channel.lines, channel.track, gpsSeen_);
-    } catch (const std::exception& e) {
-        // A recording whose telemetry cannot be read still plays, without telemetry.
-        qCWarning(lcPlayer) << "telemetry of" << mp4 << "could not be read:" << e.what();
-        channel.lines.clear();
-        channel.track.Clear();
-    } catch (...) {
-        qCWarning(lcPlayer) << "telemetry of" << mp4 << "could not be read";
-        channel.lines.clear();
-        channel.track.Clear();
-    }
+    LoadChannelTelemetry(channel, gpsSeen_);
     channel.ref = RecordingRef{};
     if (!LaunchKernel(channel, mp4)) {
         // The kernel refuses a path it would have to cut (it would name another file); without
@@ -128,6 +117,24 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
     return true;
 }
 
+void RecordingOpener::LoadChannelTelemetry(PlaybackChannel& channel, bool& gpsSeen)
+{
+    const QString& mp4 = channel.mediaPath;
+    try {
+        LoadTelemetry(EncodeFileNameBytes(mp4).toStdString(), EncodeFileNameBytes(channel.sidecarPath).toStdString(),
+                      parser_, channel.lines, channel.track, gpsSeen);
+    } catch (const std::exception& e) {
+        // A recording whose telemetry cannot be read still plays, without telemetry.
+        qCWarning(lcPlayer) << "telemetry of" << mp4 << "could not be read:" << e.what();
+        channel.lines.clear();
+        channel.track.Clear();
+    } catch (...) {
+        qCWarning(lcPlayer) << "telemetry of" << mp4 << "could not be read";
+        channel.lines.clear();
+        channel.track.Clear();
+    }
+}
+
 void RecordingOpener::OpenFolderCommand()
 {
     player_.tbStopClick();
@@ -140,6 +147,7 @@ void RecordingOpener::OpenFolderCommand()
 void RecordingOpener::OpenChosenFolder(const QString& folder)
 {
     library_.BeginFolderChange();
+    player_.Partner().Release();
     KillStaleEngines(*player_.currentChannel);
     ResetViewer(true, true, true, true, false);
     ReleaseChannel(*player_.currentChannel);

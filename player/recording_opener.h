@@ -17,6 +17,7 @@ namespace korvane {
 class PlaybackController;
 class PlayerHost;
 class RecordingLibrary;
+struct PlaybackChannel;
 
 class RecordingOpener : public QObject {
     Q_OBJECT
@@ -28,6 +29,12 @@ public:
     // that has gone shows "ファイルが見つかりません!"; one whose telemetry cannot be read plays
     // without telemetry. A cut recording plays its repaired copy, and is refused without one.
     bool OpenRecording(const RecordingRef& ref);
+    // Loads the telemetry of the channel's mediaPath and sidecarPath into its lines and track;
+    // one that cannot be read leaves them empty. `gpsSeen` is set once a position is found.
+    void LoadChannelTelemetry(PlaybackChannel& channel, bool& gpsSeen);
+    // Continuous play's prepared partner was loaded with a flag of its own; once it plays, what
+    // it found counts as seen.
+    void NoteGpsSeen(bool seen) { gpsSeen_ = gpsSeen_ || seen; }
     // File > Open (Ctrl+O): stops playback, asks for a file and opens its folder.
     void OpenFolderCommand();
     // What OpenFolderCommand does once the dialog has given a folder.

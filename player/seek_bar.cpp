@@ -1,6 +1,7 @@
 #include "player/seek_bar.h"
 
 #include "player/play_time.h"
+#include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 
 namespace korvane {
@@ -60,6 +61,8 @@ void SeekBar::RequestSeekToBar()
     // on, sending it would cut the new recording short.
     if (!PressStillCurrent())
         return;
+    // A partner prepared for the end of the recording goes; the tick prepares it again.
+    player_.Partner().Release();
     if (bar_.Bar().position >= 0)
         RequestSeek(*player_.currentChannel, SeekTarget(bar_.Bar().position));
 }

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "player/partner_preparation.h"
 #include "player/play_time.h"
 #include "player/playback_controller.h"
 #include "player/player_host.h"
@@ -59,6 +60,8 @@ bool TransportKeys::SeekTo(int tenths)
     const bool playing = player_.playState == PlayState::Playing;
     if (playing)
         player_.tmSystem.stop();
+    // A partner prepared for the end of the recording goes; the tick prepares it again.
+    player_.Partner().Release();
     // A request equal to the kernel's position would stay pending in its slot.
     if (ReadPosition(channel) != SeekTarget(target))
         RequestSeek(channel, SeekTarget(target));

@@ -285,6 +285,22 @@ TEST_F(KernelProcessTest, AFailedKernelHeldByItsErrorBoxStillEndsWhenReleased)
     EXPECT_TRUE(platform::WaitChildEnded(pid, 4000));
 }
 
+TEST_F(KernelProcessTest, AKernelWhoseSlotWasReleasedBeforeItStartedEndsAndLeavesTheSlotFree)
+{
+    const QString boxLog = workFolder.filePath(QStringLiteral("boxes.txt"));
+    setenv("KORVANE_BOX_LOG", boxLog.toLocal8Bit().constData(), 1);
+    // Released at once: the kernel process is still starting and has not claimed the slot.
+    ASSERT_TRUE(LaunchKernel(channelA, SampleRecording()));
+    const pid_t pid = channelA.kernelPid;
+    ASSERT_EQ(slot().processId.load(), 0u);
+    ReleaseKernel(channelA);
+    EXPECT_TRUE(platform::WaitChildEnded(pid, 5000)) << "a kernel of a released slot stayed";
+    EXPECT_EQ(slot().processId.load(), 0u);
+    EXPECT_EQ(slot().ready.load(), 0);
+    EXPECT_EQ(slot().buildError.load(), 0);
+    EXPECT_FALSE(QFile::exists(boxLog)) << "a released kernel showed a box";
+}
+
 TEST_F(KernelProcessTest, RelaunchingIntoTheSameSlotEndsTheEarlierKernel)
 {
     LaunchReady(SampleRecording());

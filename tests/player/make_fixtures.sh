@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A short card for the player tests: three Normal recordings of 3 seconds whose stamps are one
-# minute apart, a card whose only recording is damaged and one with a picture among recordings.
+# minute apart, a card whose only recording is damaged, one where a good recording is followed
+# by the damaged one, and one with a picture among recordings.
 set -euo pipefail
 out=$1
 mkdir -p "$out/card" "$out/damaged"
@@ -31,6 +32,10 @@ data[pos:pos + 4] = b'qqa1'
 open(path, 'wb').write(data)
 PY
 fi
+# A good recording followed by the damaged one: continuous play runs into a recording it cannot play.
+mkdir -p "$out/mixed"
+[ -s "$out/mixed/20250301110000.MP4" ] || cp "$out/card/20250301100000.MP4" "$out/mixed/20250301110000.MP4"
+[ -s "$out/mixed/20250301110100.MP4" ] || cp "$f" "$out/mixed/20250301110100.MP4"
 # A card whose middle recording is a PNG picture under an MP4 name: no kernel can play it.
 mkdir -p "$out/notvideo"
 for stamp in 20250301120000 20250301120200; do

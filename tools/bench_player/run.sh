@@ -8,4 +8,6 @@ command -v mpv >/dev/null || { [ "$(id -u)" -eq 0 ] && s="" || s=sudo; $s apt-ge
 cmake --build "$build" -j"$(nproc)" --target bench_player player_fixtures
 . "$top/tools/xvfb.sh"
 start_private_display
+# WebEngine refuses to start its sandbox as root (as in tools/test.sh).
+[ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 QT_QPA_PLATFORM=xcb "$build/tools/bench_player/bench_player" "$build/player_fixtures/card" 2>/dev/null

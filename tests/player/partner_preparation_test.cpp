@@ -1,0 +1,185 @@
+// Continuous play with the next recording prepared in the partner channel: the switch takes the
+// prepared kernel, stop, seek and a folder change let it go at once, and a next recording that
+// cannot be played fails quietly until the switch reports it.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "library/recording_library.h"
+#include "library/skin_scroll_bar_widget.h"
+#include "library/thumbnail_cell.h"
+#include "platform/child_process.h"
+#include "player/partner_preparation.h"
+#include "player/playback_channel.h"
+#include "player/playback_controller.h"
+#include "player/recording_opener.h"
+#include "player/seek_bar.h"
+#include "ui/main_window.h"
+#include "viewer_harness.h"
+
+using namespace korvane;
+
+namespace {
+const QString kCard = QStringLiteral(KORVANE_PLAYER_FIXTURES "/card");
+const QString kMixed = QStringLiteral(KORVANE_PLAYER_FIXTURES "/mixed");
+
+bool IsRed(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(Qt::red); }
+
+double VideoAreaBrightness(TfrmMain& window)
+{
+    QWidget* area = window.plVCRBackGround;
+    const QPoint topLeft = area->mapToGlobal(QPoint(0, 0));
+    QImage shot = QGuiApplication::primaryScreen()
+                      ->grabWindow(0, topLeft.x(), topLeft.y(), area->width(), area->height())
+                      .toImage()
+                      .scaled(64, 36);
+    double sum = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            sum += qGray(shot.pixel(x, y));
+    return sum / (shot.width() * shot.height());
+}
+
+bool Ended(pid_t pid, int timeoutMs = 4000)
+{
+    return pid <= 0 || QTest::qWaitFor([&] { return !platform::ChildRunning(pid); }, timeoutMs);
+}
+
+class PartnerPreparationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs the X display of the test script";
+    }
+
+    // Plays the first recording of `v` with continuous play on and waits until the partner
+    // holds the second, ready.
+    static void PlayUntilPrepared(ViewerHarness& v)
+    {
+        PlaybackController& p = v.player();
+        v.DoubleClick(v.NormalCell(0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared().IsValid(); }, 3000));
+        EXPECT_EQ(p.Partner().Prepared(), v.viewer().Library().RefOf(v.NormalCell(1)));
+    }
+};
+} // namespace
+
+TEST_F(PartnerPreparationTest, EachSwitchTakesThePreparedKernelAndShowsTheNewRecording)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    struct Start {
+        pid_t preparedPid, playingPid;
+        bool cellRed;
+        RecordingRef loaded;
+        QString loadedPath;
+    };
+    std::vector<Start> starts;
+    pid_t preparedPid = -1;
+    RecordingRef loaded;
+    QString loadedPath;
+    QObject::connect(&p, &PlaybackController::recordingLoaded, [&](const LoadedRecording& rec) {
+        loaded = rec.ref;
+        loadedPath = rec.mp4Path;
+    });
+    QObject::connect(&p, &PlaybackController::playbackStarted, [&](int) {
+        starts.push_back({preparedPid, p.currentChannel->kernelPid,
+                          IsRed(v.viewer().Library().CellOf(p.currentChannel->ref)), loaded, loadedPath});
+    });
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 8000));
+    QTest::qWait(300);
+    double darkest = 255;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        if (p.Partner().Prepared().IsValid())
+            preparedPid = p.currentChannel->partner->kernelPid;
+        if (starts.size() < 3 || p.playState == PlayState::Playing)
+            darkest = std::min(darkest, VideoAreaBrightness(v.window()));
+        return starts.size() == 3 && p.playState == PlayState::Stopped;
+    }, 20000));
+    ASSERT_EQ(starts.size(), 3u);
+    for (int k = 1; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        // The kernel that plays is the one prepared before the end, not one launched at it.
+        EXPECT_EQ(starts[k].playingPid, starts[k].preparedPid);
+        EXPECT_TRUE(starts[k].cellRed);
+        EXPECT_EQ(starts[k].loaded, v.viewer().Library().RefOf(v.NormalCell(k)));
+        EXPECT_EQ(starts[k].loadedPath, v.viewer().Library().MediaPathOf(starts[k].loaded));
+    }
+    EXPECT_FALSE(IsRed(v.NormalCell(2)));
+    EXPECT_FALSE(p.Partner().Prepared().IsValid());
+    EXPECT_GT(darkest, 20.0) << "the video area went dark during a switch";
+}
+
+TEST_F(PartnerPreparationTest, StopSeekAndAFolderChangeLetThePreparedKernelGo)
+{
+    enum class Action { Stop, Seek, Folder, ContinuousOff };
+    for (Action action : {Action::Stop, Action::Seek, Action::Folder, Action::ContinuousOff}) {
+        SCOPED_TRACE(static_cast<int>(action));
+        ViewerHarness v(kCard);
+        ASSERT_TRUE(v.WaitForThumbnails());
+        PlaybackController& p = v.player();
+        PlayUntilPrepared(v);
+        PlaybackChannel& partner = *p.currentChannel->partner;
+        const pid_t prepared = partner.kernelPid;
+        ASSERT_TRUE(platform::ChildRunning(prepared));
+        int starts = 0;
+        QObject::connect(&p, &PlaybackController::playbackStarted, [&] { ++starts; });
+        switch (action) {
+        case Action::Stop:
+            p.tbStopClick();
+            break;
+        case Action::Seek: {
+            // Paused, so that the tick does not prepare the partner again.
+            p.tbPauseClick();
+            QWidget* track = v.viewer().Seek().Widget().Track();
+            const QPoint at(track->width() / 2, track->height() / 2);
+            QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, at);
+            (void)QTest::qWaitFor([&] { return !p.Partner().Prepared().IsValid(); }, 1000);
+            break;
+        }
+        case Action::Folder:
+            p.Opener().OpenChosenFolder(kCard);
+            break;
+        case Action::ContinuousOff:
+            v.window().miContinue->trigger();
+            break;
+        }
+        EXPECT_FALSE(p.Partner().Prepared().IsValid());
+        EXPECT_FALSE(partner.ref.IsValid());
+        EXPECT_TRUE(Ended(prepared)) << "the prepared kernel was left behind";
+        // A kernel still starting when it was let go finds its slot released and leaves it free.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return partner.slot->processId.load() == 0; }, 2000));
+        // Past the end of the recording: no switch.
+        QTest::qWait(3500);
+        EXPECT_EQ(starts, 0);
+        EXPECT_FALSE(p.Partner().Prepared().IsValid());
+    }
+}
+
+TEST_F(PartnerPreparationTest, ADamagedNextRecordingFailsQuietlyAndTheSwitchReportsIt)
+{
+    ViewerHarness v(kMixed);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    p.waitReadyLimitMs = 1500;
+    v.messages.clear();
+    PlayUntilPrepared(v);
+    // While the good recording plays, the viewer says nothing about the next one.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.currentChannel->ref == v.viewer().Library().RefOf(v.NormalCell(1)); }, 6000));
+    EXPECT_TRUE(v.messages.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle && !v.messages.isEmpty(); }, 6000));
+    EXPECT_EQ(p.playState, PlayState::Stopped);
+    ASSERT_EQ(v.messages.size(), 1);
+    EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
+    EXPECT_FALSE(p.currentChannel->ref.IsValid());
+}
