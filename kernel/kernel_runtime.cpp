@@ -306,6 +306,13 @@ void KernelRuntime::KernelTick()
         ApplyState(static_cast<RequestedState>(request));
         targetState = request;
         slot->requestedState.compare_exchange_strong(request, ToSlot(RequestedState::None));
+        // The graph's answer is reported in the same pass, so that a viewer waiting for it (a
+        // switch that keeps the last frame up until the new recording runs) need not wait for
+        // the next one.
+        if (player.GetState(kStateTimeoutMs, state)) {
+            reportedState = state;
+            slot->graphState.store(state);
+        }
         break;
     case RequestedState::Quit:
         StartCloseTimer();

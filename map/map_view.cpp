@@ -9,6 +9,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include "map/browser_host.h"
 #include "map/browser_setup.h"
 #include "map/leaflet_map.h"
 #include "map/map_log.h"
@@ -51,11 +52,13 @@ QFrame* MakeMapPanel(QWidget* parent, const char* name)
 
 QWebEngineView* MakeBrowser(QFrame* panel, QWebEngineProfile* profile, const char* name)
 {
-    auto* view = new QWebEngineView(panel);
+    auto* view = new QWebEngineView;
     view->setObjectName(QString::fromLatin1(name));
     view->setPage(new MapPage(profile, view));
     view->setContextMenuPolicy(Qt::NoContextMenu);
-    panel->layout()->addWidget(view);
+    auto* host = new BrowserHost(view, panel);
+    host->setObjectName(QString::fromLatin1(name));
+    panel->layout()->addWidget(host);
     return view;
 }
 
@@ -104,12 +107,13 @@ MapView::MapView(QFrame* plMapBackground, const MapAddresses& addresses, QObject
     connect(wbUpdateChecker_, &PageCheck::navigationCompleted, this, &MapView::wbUpdateCheckerNavigationCompleted);
     wbRoute_ = MakeBrowser(plMapRoute_, profile_, "wbRoute");
     wbCaptial_ = MakeBrowser(plMapCaptial_, profile_, "wbCaptial");
-    btnRoutePlus_->raise();
-    btnRouteMinus_->raise();
+    // The buttons lie over the route browser, which has a window of its own.
+    for (QPushButton* button : {btnRoutePlus_, btnRouteMinus_}) {
+        button->setAttribute(Qt::WA_NativeWindow);
+        button->raise();
+    }
 
-    // The browsers' views come into being with their first page. They must exist before the
-    // main window gets its native window: a window holding a browser view is composited with
-    // OpenGL, and only a window created that way can show one.
+    // The browsers' views come into being with their first page.
     StartMapBrowsers();
 
     gmMapRoute_ = new LeafletMap(wbRoute_, addresses_, true, 2, this);

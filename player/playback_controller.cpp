@@ -23,8 +23,6 @@ namespace korvane {
 namespace {
 // How long a new panel keeps the previous recording's last frame over its own first pictures.
 constexpr int kFrozenFrameHoldMs = 100;
-// The same for a partner prepared ahead, which draws within a frame of being started.
-constexpr int kPreparedFrameHoldMs = 40;
 // How long the kernel's graph reports running before the cover goes: a frame's time to draw.
 constexpr int kRunningFrameMs = 40;
 // A kernel that is slow to report running (a loaded machine) still loses its cover by then.
@@ -177,16 +175,17 @@ void PlaybackController::StartPlayback()
     } else {
         RequestPlay(current);
     }
-    // A prepared partner holds its first frame already and starts at once: its cover goes as
-    // soon as the kernel has had the time to draw a frame.
-    const int hold = switchingToPrepared_ ? kPreparedFrameHoldMs : kFrozenFrameHoldMs;
+    // A prepared partner needs no cover: its kernel has built its graph and holds its first
+    // frame, which it draws again as soon as its panel is up. Until then the panel, which has no
+    // background of its own, keeps the frozen frame that was on screen.
+    const bool prepared = switchingToPrepared_;
     switchingToPrepared_ = false;
     if (current.image) {
-        if (switching) {
+        if (switching && !prepared) {
             current.image->setPixmap(frozen->pixmap());
             current.image->setGeometry(frozen->geometry());
             current.image->show();
-            HideCoverWhenDrawn(current, hold);
+            HideCoverWhenDrawn(current, kFrozenFrameHoldMs);
         } else {
             current.image->hide();
         }

@@ -5,6 +5,9 @@
 #include <QRegion>
 #include <QVariant>
 #include <QWidget>
+#include <QEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include "ui/device_pixels.h"
 #include "ui/display_scale.h"
@@ -25,6 +28,52 @@ void SetBounds(QWidget& w, const QRect& logical, Sets sets)
     case Sets::Position: w.move(logical.topLeft()); break;
     case Sets::Size: w.resize(logical.size()); break;
     }
+}
+
+// A native child placed while hidden (an overlay above the video windows) can be handed the size
+// its window was created with by the window system later, once it shows. The keeper remembers
+// the place the layout gave it and puts it back there whenever it has moved off it.
+class NativePlaceKeeper : public QObject {
+public:
+    explicit NativePlaceKeeper(QWidget& widget) : QObject(&widget), widget_(widget)
+    {
+        setObjectName(QStringLiteral("nativePlaceKeeper"));
+        widget.installEventFilter(this);
+    }
+    void Remember() { place_ = widget_.geometry(); Restore(); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &widget_ && (event->type() == QEvent::Show || event->type() == QEvent::Resize ||
+                                    event->type() == QEvent::Move))
+            QTimer::singleShot(0, this, &NativePlaceKeeper::Restore);
+        return false;
+    }
+
+private:
+    void Restore()
+    {
+        if (widget_.geometry() != place_)
+            widget_.setGeometry(place_);
+        QWindow* own = widget_.windowHandle();
+        QWidget* nativeParent = widget_.nativeParentWidget();
+        if (!own || !nativeParent)
+            return;
+        const QRect inParent(widget_.mapTo(nativeParent, QPoint(0, 0)), widget_.size());
+        if (own->geometry() != inParent)
+            own->setGeometry(inParent);
+    }
+
+    QWidget& widget_;
+    QRect place_;
+};
+
+void KeepNativePlace(QWidget& w)
+{
+    auto* keeper = w.findChild<NativePlaceKeeper*>(QStringLiteral("nativePlaceKeeper"), Qt::FindDirectChildrenOnly);
+    if (!keeper)
+        keeper = new NativePlaceKeeper(w);
+    keeper->Remember();
 }
 } // namespace
 
@@ -55,6 +104,9 @@ QStringList ApplyPlacements(QWidget& root, const LayoutResult& layout, double de
         const QPoint origin = parent && parent != &root ? parent->mapFrom(&root, QPoint(0, 0)) : QPoint(0, 0);
         SetBounds(*w, client.translated(origin), p->sets);
     }
+    for (const ControlPlacement& p : layout.placements)
+        if (QWidget* w = Named(root, p.name); w && !w->isWindow() && w->internalWinId())
+            KeepNativePlace(*w);
     return missing;
 }
 

@@ -254,6 +254,8 @@ TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
     // On screen the overlay shows above the video as white text on grey, not as an empty box.
     QLabel* overlay = v.viewer().plTime();
     ASSERT_TRUE(overlay->isVisible());
+    // The whole clock fits: the overlay keeps the place the layout gave it while it was hidden.
+    EXPECT_GE(overlay->width(), overlay->fontMetrics().horizontalAdvance(overlay->text()));
     const QPoint topLeft = overlay->mapToGlobal(QPoint(0, 0));
     const QImage shot = QGuiApplication::primaryScreen()
                             ->grabWindow(0, topLeft.x(), topLeft.y(), overlay->width(), overlay->height())

@@ -79,6 +79,16 @@ double LongestFreeze(const QRect& area, const std::function<bool()>& done, int t
     return longest;
 }
 
+// Mean grey level of a picture, 0 (black) to 255.
+double Brightness(const QImage& image)
+{
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            sum += qGray(image.pixel(x, y));
+    return sum / std::max(1, image.width() * image.height());
+}
+
 double CpuSeconds()
 {
     rusage u{};
@@ -104,6 +114,7 @@ int main(int argc, char** argv)
 
     std::vector<double> firstFrame;
     std::vector<double> switchFreezes;
+    double darkest = 255;
     double cpuPercent = 0, cpuPerTickMs = 0;
     {
         ViewerHarness v(card);
@@ -154,6 +165,8 @@ int main(int argc, char** argv)
                 changes.push_back(since.nsecsElapsed() / 1e6);
                 last = now;
             }
+            if (!starts.empty())
+                darkest = std::min(darkest, Brightness(now));
         }
         for (size_t k = 1; k < starts.size() && k <= ends.size(); ++k) {
             const double from = ends[k - 1] - 500, to = starts[k] + 1000;
@@ -162,6 +175,19 @@ int main(int argc, char** argv)
                 if (changes[i - 1] >= from && changes[i] <= to)
                     longest = std::max(longest, changes[i] - changes[i - 1]);
             switchFreezes.push_back(longest);
+            if (qEnvironmentVariableIsSet("BENCH_DEBUG")) {
+                // Where the freeze sits: the last picture change before the end test fired, the
+                // end test, the start of the next recording and the first change after it.
+                double before = -1, after = -1;
+                for (double c : changes) {
+                    if (c <= ends[k - 1])
+                        before = c;
+                    if (after < 0 && c > ends[k - 1])
+                        after = c;
+                }
+                std::fprintf(stderr, "switch %zu: last change %.0f, end test %+.0f, started %+.0f, next change %+.0f ms\n",
+                             k, before, ends[k - 1] - before, starts[k] - before, after - before);
+            }
         }
 
         // 3. CPU of the viewer process (its kernels are other processes) while it plays.
@@ -205,6 +231,7 @@ int main(int argc, char** argv)
     for (double f : switchFreezes)
         std::printf(" %.0f ms", f);
     std::printf("\n");
+    std::printf("darkest picture of the video area from the first frame to the end: mean grey %.0f of 255\n", darkest);
     const double worst = switchFreezes.empty() ? 0 : *std::max_element(switchFreezes.begin(), switchFreezes.end());
     if (mpvFreeze >= 0)
         std::printf("mpv playlist switch, same files, same measure: %.0f ms (ratio %.2f)\n", mpvFreeze,
