@@ -17,6 +17,7 @@ BrowserHost::BrowserHost(QWebEngineView* view, QWidget* parent) : QWidget(parent
 
 BrowserHost::~BrowserHost()
 {
+    view_->setProperty(kBrowserClosingProperty, true);
     delete view_;
 }
 

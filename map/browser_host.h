@@ -15,6 +15,10 @@ class QWebEngineView;
 
 namespace korvane {
 
+// Set on the browser view while the host destroys it: its page answers outstanding scripts as it
+// goes, and whoever drives the page must not send it more.
+inline constexpr char kBrowserClosingProperty[] = "korvaneClosing";
+
 class BrowserHost : public QWidget {
 public:
     BrowserHost(QWebEngineView* view, QWidget* parent);

@@ -6,6 +6,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include "map/browser_host.h"
 #include "map/map_log.h"
 
 namespace korvane {
@@ -182,7 +183,7 @@ void LeafletMap::SchedulePump()
 
 void LeafletMap::Pump()
 {
-    if (!pageReady_ || inFlight_ || !browser_)
+    if (!pageReady_ || inFlight_ || !browser_ || browser_->property(kBrowserClosingProperty).toBool())
         return;
     FlushPoints();
     if (!pending_.isEmpty()) {
