@@ -27,7 +27,11 @@ void MapView::tmGMMapTimer()
             return;
         }
         if (!online) {
+            // Offline, the next check follows after a pause: without a network a check fails
+            // within a millisecond, and starting the next one at once would keep a core busy and
+            // ask the name server hundreds of times a second.
             mapState = 0;
+            tmGMMap.setInterval(offlineRetryMs);
             tmGMMap.start();
             ShowPanel(neverOnline ? Panel::Background : Panel::Position);
             return;

@@ -88,6 +88,7 @@ public:
     bool BrowsersAvailable() const { return wbRoute_ != nullptr; }
     const MapAddresses& addresses() const { return addresses_; }
     int connectivityChecks = 0;   // connectivity navigations started
+    int offlineRetryMs = 500;     // pause before the next check while offline
 
 signals:
     // The update page answered: the new-version notice is to be shown (once per run).

@@ -136,6 +136,11 @@ TEST_F(MapViewTest, OfflineShowsTheBlackPanelAndKeepsChecking)
     a.connectivityUrl = QStringLiteral("http://127.0.0.1:%1/connected/").arg(TileServer::ClosedPort());
     Make(a);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->connectivityChecks >= 5; }, 10000));
+    // It keeps checking, at a pace: a refused check fails at once and must not spin.
+    const int before = view->connectivityChecks;
+    QTest::qWait(3 * view->offlineRetryMs);
+    EXPECT_GE(view->connectivityChecks - before, 2);
+    EXPECT_LE(view->connectivityChecks - before, 4);
     EXPECT_TRUE(view->plMapBackground()->isVisible());
     EXPECT_FALSE(view->plMapRoute()->isVisible());
     EXPECT_FALSE(view->plMapCaptial()->isVisible());
