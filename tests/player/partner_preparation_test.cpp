@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileInfo>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
 
 #include "app/app_shell.h"
+#include "app/transport_hookup.h"
 #include "app/viewer.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
@@ -18,7 +21,9 @@
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
 #include "player/recording_opener.h"
+#include "player/play_time.h"
 #include "player/seek_bar.h"
+#include "player/transport_keys.h"
 #include "ui/main_window.h"
 #include "viewer_harness.h"
 
@@ -182,4 +187,39 @@ TEST_F(PartnerPreparationTest, ADamagedNextRecordingFailsQuietlyAndTheSwitchRepo
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
     EXPECT_FALSE(p.currentChannel->ref.IsValid());
+}
+
+TEST_F(PartnerPreparationTest, AfterASeekNearTheEndThePreparedRecordingPlaysWithItsOwnTelemetry)
+{
+    const QString samples = QStringLiteral(KORVANE_SAMPLES_DIR);
+    if (!QFileInfo::exists(samples + QStringLiteral("/20250614080200.MP4")))
+        GTEST_SKIP() << "the sample card is made by the samples target";
+    ViewerHarness v(samples);
+    ASSERT_TRUE(v.WaitForThumbnails(60000));
+    PlaybackController& p = v.player();
+    RecordingLibrary& library = v.viewer().Library();
+    TransportKeys& keys = v.shell().transport()->Keys();
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    QTest::qWait(500);
+    for (int k = 1; k <= 2; ++k) {
+        SCOPED_TRACE(k);
+        const RecordingRef next = library.RefOf(v.NormalCell(k));
+        // Two and a half seconds before the end the next recording is prepared, and then taken.
+        const int at = static_cast<int>(PositionTenths(ReadPosition(*p.currentChannel)));
+        ASSERT_TRUE(keys.SeekBy(p.durationTenths - 25 - at));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared() == next; }, 3000));
+        const pid_t prepared = p.currentChannel->partner->kernelPid;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return p.currentChannel->ref == next && p.playState == PlayState::Playing && v.shell().flags.viewerIdle;
+        }, 8000));
+        EXPECT_EQ(p.currentChannel->kernelPid, prepared);
+        EXPECT_TRUE(IsRed(v.NormalCell(k)));
+        EXPECT_FALSE(IsRed(v.NormalCell(k - 1)));
+        // The clock read-out follows the new recording's telemetry, a minute on from the last.
+        const QString clock = QStringLiteral("2025/06/14 08:0%1:0").arg(k);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return v.viewer().plTime()->text().contains(clock); }, 2000))
+            << v.viewer().plTime()->text().toStdString();
+    }
+    p.tbStopClick();
 }
