@@ -390,6 +390,8 @@ void PlaybackController::tmSystemTimer()
         ShowTimePanelPerMenu();
         incoming.currentSample = TelemetrySample{};
         StartWaitReady();
+        // A partner that is ready already starts in this same pass, before anything is drawn.
+        tmWaitReadyTimer();
         return;
     }
     if (!opener_->OpenRecording(next))
