@@ -2,6 +2,7 @@
 // touches no file.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -9,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include "platform/shared_memory.h"
 
 namespace {
 QMap<QString, QDateTime> Snapshot(const QString& root)
@@ -30,6 +33,9 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path() + QStringLiteral("/cache"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // A control block of the test's own, removed at the end: the first viewer is killed.
+    const QString block = QStringLiteral("KorvaneSecondInstance%1").arg(QCoreApplication::applicationPid());
+    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
 
     QProcess first;
     first.setProcessEnvironment(env);
@@ -78,4 +84,5 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
 
     first.kill();
     first.waitForFinished();
+    korvane::platform::RemoveSharedMemory(block.toStdString());
 }

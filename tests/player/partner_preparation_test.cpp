@@ -33,23 +33,6 @@ namespace {
 const QString kCard = QStringLiteral(KORVANE_PLAYER_FIXTURES "/card");
 const QString kMixed = QStringLiteral(KORVANE_PLAYER_FIXTURES "/mixed");
 
-bool IsRed(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(Qt::red); }
-
-double VideoAreaBrightness(TfrmMain& window)
-{
-    QWidget* area = window.plVCRBackGround;
-    const QPoint topLeft = area->mapToGlobal(QPoint(0, 0));
-    QImage shot = QGuiApplication::primaryScreen()
-                      ->grabWindow(0, topLeft.x(), topLeft.y(), area->width(), area->height())
-                      .toImage()
-                      .scaled(64, 36);
-    double sum = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            sum += qGray(shot.pixel(x, y));
-    return sum / (shot.width() * shot.height());
-}
-
 bool Ended(pid_t pid, int timeoutMs = 4000)
 {
     return pid <= 0 || QTest::qWaitFor([&] { return !platform::ChildRunning(pid); }, timeoutMs);

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QTest>
 
 #include "app/app_shell.h"
@@ -79,6 +82,23 @@ void ViewerHarness::DoubleClick(ThumbnailCell* cell)
 {
     const QPoint centre = cell->Image()->rect().center();
     QTest::mouseDClick(cell->Image(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+bool IsRed(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(Qt::red); }
+
+double VideoAreaBrightness(TfrmMain& window)
+{
+    QWidget* area = window.plVCRBackGround;
+    const QPoint topLeft = area->mapToGlobal(QPoint(0, 0));
+    QImage shot = QGuiApplication::primaryScreen()
+                      ->grabWindow(0, topLeft.x(), topLeft.y(), area->width(), area->height())
+                      .toImage()
+                      .scaled(64, 36);
+    double sum = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            sum += qGray(shot.pixel(x, y));
+    return sum / (shot.width() * shot.height());
 }
 
 } // namespace korvane

@@ -42,4 +42,9 @@ private:
     AppShell* shell_ = nullptr;
 };
 
+// The cell's caption is red: the cell is the highlighted one.
+bool IsRed(ThumbnailCell* cell);
+// Mean brightness (grey, 0 to 255) of the video area as it shows on screen right now.
+double VideoAreaBrightness(TfrmMain& window);
+
 } // namespace korvane

@@ -34,23 +34,6 @@ bool NeedsDisplay()
     return QGuiApplication::platformName() != QLatin1String("xcb");
 }
 
-bool IsRed(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(Qt::red); }
-
-// Mean brightness of the video area as it shows on screen right now.
-double VideoAreaBrightness(TfrmMain& window)
-{
-    QWidget* area = window.plVCRBackGround;
-    const QPoint topLeft = area->mapToGlobal(QPoint(0, 0));
-    QImage shot = QGuiApplication::primaryScreen()
-                      ->grabWindow(0, topLeft.x(), topLeft.y(), area->width(), area->height())
-                      .toImage()
-                      .scaled(64, 36);
-    double sum = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            sum += qGray(shot.pixel(x, y));
-    return sum / (shot.width() * shot.height());
-}
 } // namespace
 
 class ViewerPlayback : public ::testing::Test {

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QEventLoop>
@@ -174,7 +175,12 @@ int Stall(const QString& card, const QString& destParent)
     DataManagement dm(host, ui);
     return MeasureGaps("backup command", [&] {
         dm.miBackupClick();
-        QDir(dm.BackupFolder()).removeRecursively();
+        // Only the dated folder the backup made inside the destination goes. A refused backup
+        // made none, and its empty folder name would name the current directory.
+        const QFileInfo made(dm.BackupFolder());
+        if (!dm.BackupFolder().isEmpty() && made.isAbsolute() &&
+            made.absolutePath() == QFileInfo(destParent).absoluteFilePath())
+            QDir(made.absoluteFilePath()).removeRecursively();
         return QStringLiteral(", verdict ") + ui.verdict;
     });
 }
@@ -192,7 +198,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bench_backup copy|stall CARD DEST_PARENT | idle SECONDS\n");
         return 2;
     }
+    const QString card = QFileInfo(args[2]).absoluteFilePath();
+    const QString dest = QFileInfo(args[3]).absoluteFilePath();
     if (args[1] == QLatin1String("copy"))
-        return korvane::Copy(args[2], args[3]);
-    return korvane::Stall(args[2], args[3]);
+        return korvane::Copy(card, dest);
+    return korvane::Stall(card, dest);
 }

@@ -6,9 +6,9 @@
 #   tools/bench_datamgmt/run.sh [BUILD_DIR] [MB] [WORK_DIR]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$top/build}
+build=$(realpath -m "${1:-$top/build}")
 mb=${2:-2048}
-work=${3:-$build/bench-backup}
+work=$(realpath -m "${3:-$build/bench-backup}")
 cmake --build "$build" --target bench_backup >/dev/null
 bench="$build/tools/bench_datamgmt/bench_backup"
 card="$work/card"
