@@ -36,7 +36,6 @@ void WriteRequest(KernelSlot& slot, int32_t request)
     platform::WakeWaiters(slot.requestedState);
 }
 
-
 } // namespace
 
 bool RequestState(KernelClient& channel, RequestedState requested, int* writes)

@@ -283,11 +283,7 @@ void KernelRuntime::KernelTick()
         slot->seekRequest.compare_exchange_strong(seek, -1);
     }
     // 4. State.
-    int32_t state = 0;
-    if (player.GetState(kStateTimeoutMs, state)) {
-        reportedState = state;
-        slot->graphState.store(state);
-    }
+    ReportGraphState();
     // 5. Command.
     int32_t command = slot->command.load();
     if (command == ToSlot(KernelCommand::FitVideo)) {
@@ -309,10 +305,7 @@ void KernelRuntime::KernelTick()
         // The graph's answer is reported in the same pass, so that a viewer waiting for it (a
         // switch that keeps the last frame up until the new recording runs) need not wait for
         // the next one.
-        if (player.GetState(kStateTimeoutMs, state)) {
-            reportedState = state;
-            slot->graphState.store(state);
-        }
+        ReportGraphState();
         break;
     case RequestedState::Quit:
         StartCloseTimer();
@@ -328,6 +321,15 @@ void KernelRuntime::KernelTick()
             int32_t run = ToSlot(RequestedState::Run);
             slot->requestedState.compare_exchange_strong(run, ToSlot(RequestedState::None));
         }
+    }
+}
+
+void KernelRuntime::ReportGraphState()
+{
+    int32_t state = 0;
+    if (player.GetState(kStateTimeoutMs, state)) {
+        reportedState = state;
+        slot->graphState.store(state);
     }
 }
 

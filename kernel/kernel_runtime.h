@@ -47,6 +47,8 @@ private:
     // What the graph does for a requested state: the one mapping the request and its enforcement
     // share.
     void ApplyState(RequestedState state);
+    // Reads the graph's state and publishes it in the slot.
+    void ReportGraphState();
     void StartCloseTimer();
     void CommandThread();
     void GuardThread();

@@ -157,9 +157,9 @@ void PlaybackController::StartPlayback()
 {
     PlaybackChannel& current = *currentChannel;
     // The new panel goes up over the old one, which still shows the frozen last frame; the
-    // new panel keeps those pixels until its kernel draws.
-    // During a switch the new panel first shows the frozen frame too, in its own image over the
-    // kernel's drawing, until the kernel has drawn its first pictures.
+    // new panel keeps those pixels until its kernel draws. A kernel launched at the switch also
+    // gets the frozen frame in the new panel's own image, over its drawing, until it has drawn
+    // its first pictures.
     QLabel* frozen = current.partner->image;
     const bool switching = frozen && frozen->isVisibleTo(frozen->parentWidget()) && current.image;
     if (switching) {
