@@ -121,7 +121,7 @@ void MapView::DrawPendingRoute()
     if (source.hasLines && route.firstFixIndex >= 0 && route.firstFixIndex < ScannableSamples(*source.track)) {
         const TelemetrySample& s = source.track->samples[route.firstFixIndex];
         // A first sample without a position is shown at the default location, not at 0, 0.
-        const bool known = s.latitude != 0 && s.longitude != 0;
+        const bool known = HasPosition(s);
         gmMapRoute_->SetCenter(known ? s.latitude : DefaultLatitude, known ? s.longitude : DefaultLongitude);
         gmMapRoute_->SetZoom(route.routeZoom);
     }

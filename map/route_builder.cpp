@@ -10,7 +10,6 @@ const QColor kRouteRed(255, 0, 0);
 constexpr int kRouteWeight = 3;
 constexpr int kScanFromStartBelow = 100;   // a first fix this early: scan from sample 0
 
-bool HasPosition(const TelemetrySample& s) { return s.latitude != 0 && s.longitude != 0; }
 
 void AddAutoMarker(RouteMapOps& map, const TelemetryTrack& track)
 {
@@ -40,6 +39,11 @@ int TwoDigits(const QString& path, int fromEnd)
 }
 
 } // namespace
+
+bool HasPosition(const TelemetrySample& s)
+{
+    return PositionInRange(s.latitude, s.longitude) && s.latitude != 0 && s.longitude != 0;
+}
 
 int ScannableSamples(const TelemetryTrack& track)
 {
@@ -72,7 +76,7 @@ bool BuildRouteForTextTrack(RouteMapOps& map, RouteState& state, const Telemetry
         AddAutoMarker(map, track);
     state.firstFixIndex = -1;
     for (int i = 0; i < n; ++i) {
-        if (track.samples[i].fixValid) {
+        if (track.samples[i].fixValid && PositionInRange(track.samples[i].latitude, track.samples[i].longitude)) {
             state.firstFixIndex = i;
             break;
         }
@@ -165,7 +169,7 @@ bool CenterRouteMap(RouteMapOps& map, const RouteState& state, const TelemetryTr
         map.MoveMarker(track.samples[i].latitude, track.samples[i].longitude, false);
         return true;
     }
-    if (state.firstFixIndex >= 0 && state.firstFixIndex < n) {
+    if (state.firstFixIndex >= 0 && state.firstFixIndex < n && HasPosition(track.samples[state.firstFixIndex])) {
         const TelemetrySample& s = track.samples[state.firstFixIndex];
         map.MoveMarker(s.latitude, s.longitude, false);
         return true;

@@ -31,6 +31,8 @@ bool BuildRouteForBlocks(RouteMapOps& map, RouteState& state, const TelemetryTra
 bool MoveRouteMarker(RouteMapOps& map, const TelemetryTrack& track, int i);
 bool CenterRouteMap(RouteMapOps& map, const RouteState& state, const TelemetryTrack& track, int i);
 
+// A sample whose position can be drawn: finite, in range and not 0 in either part.
+bool HasPosition(const TelemetrySample& s);
 // Samples a scan may look at: sampleCount, cut to the track's capacity.
 int ScannableSamples(const TelemetryTrack& track);
 

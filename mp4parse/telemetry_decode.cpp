@@ -1,6 +1,7 @@
 #include "mp4parse/telemetry_decode.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "mp4parse/text_fields.h"
 
@@ -26,9 +27,23 @@ std::string_view Part(std::string_view s, size_t from, size_t count) {
   return s.substr(from, count);
 }
 
+// Values the card gave that no sample can hold are made into what a line without them gives:
+// a speed that is not finite or not in [0, NoSpeed) is no speed, a G value that is not finite is
+// 0, and a position that is not finite or out of range is no fix at all.
+void KeepInRange(TelemetrySample& sample) {
+  if (!(sample.speedKmh >= 0 && sample.speedKmh < NoSpeed)) sample.speedKmh = NoSpeed;
+  if (!std::isfinite(sample.gForce)) sample.gForce = 0;
+  if (!PositionInRange(sample.latitude, sample.longitude)) {
+    sample.latitude = sample.longitude = 0;
+    sample.fixValid = 0;
+  }
+}
+
 }  // namespace
 
-bool ParseSubtitleLine(std::string_view text, TelemetrySample& sample, bool& gpsSeen) {
+namespace {
+
+bool ParseSubtitleFields(std::string_view text, TelemetrySample& sample, bool& gpsSeen) {
   sample.Reset();
   std::string_view copy = text.substr(0, std::min(text.size(), MaxLookedAt));
   if (text.size() < MinLineLength) return false;
@@ -71,7 +86,7 @@ bool ParseSubtitleLine(std::string_view text, TelemetrySample& sample, bool& gps
   return true;
 }
 
-bool ParseDollarLine(std::string_view text, TelemetrySample& sample, GValues& gValues, bool& gpsSeen) {
+bool ParseDollarFields(std::string_view text, TelemetrySample& sample, GValues& gValues, bool& gpsSeen) {
   sample.Reset();
   if (text.size() < MinLineLength || text[0] != '$') return false;
   const std::string_view copy = text.substr(0, std::min(text.size(), MaxLookedAt));
@@ -114,6 +129,20 @@ bool ParseDollarLine(std::string_view text, TelemetrySample& sample, GValues& gV
   if (f.size() >= 7) sample.speedKmh = ReadSpeed(f[6], DollarSpeedUnit * KnotsToKmh);
   gpsSeen = true;
   return true;
+}
+
+}  // namespace
+
+bool ParseSubtitleLine(std::string_view text, TelemetrySample& sample, bool& gpsSeen) {
+  const bool taken = ParseSubtitleFields(text, sample, gpsSeen);
+  KeepInRange(sample);
+  return taken;
+}
+
+bool ParseDollarLine(std::string_view text, TelemetrySample& sample, GValues& gValues, bool& gpsSeen) {
+  const bool taken = ParseDollarFields(text, sample, gValues, gpsSeen);
+  KeepInRange(sample);
+  return taken;
 }
 
 int DecodeSubtitleLines(const std::vector<std::string>& lines, TelemetryTrack& track, bool& gpsSeen) {

@@ -29,6 +29,15 @@ inline constexpr size_t TrackCapacity = 900;        // 90 s at ten samples per s
 inline constexpr size_t GValueCount = 10;           // G values per "$" line
 inline constexpr size_t MaxGText = 519;
 inline constexpr size_t MaxDateTime = 21;
+inline constexpr double MaxLatitude = 90.0;
+inline constexpr double MaxLongitude = 180.0;
+
+// A latitude and longitude that can stand for a place: both finite and within their ranges
+// (the hemisphere may or may not be applied yet).
+inline bool PositionInRange(double latitude, double longitude) {
+  return latitude == latitude && longitude == longitude && latitude >= -MaxLatitude &&
+         latitude <= MaxLatitude && longitude >= -MaxLongitude && longitude <= MaxLongitude;
+}
 
 // One sample. A default-constructed sample is the cleared state (all zero); a parse starts from
 // Reset(), which differs only in speedKmh = NoSpeed.

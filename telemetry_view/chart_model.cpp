@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 
 namespace korvane {
 namespace {
@@ -30,7 +31,22 @@ constexpr SpeedAxis kSpeedAxes[] = {
 constexpr std::array<const char*, 5> kFineG = {" 0.1", " 0.2", " 0.3", " 0.4", " 0.5G"};
 constexpr std::array<const char*, 5> kCoarseG = {"0.00", "0.25", "0.50", "0.75", "1.00G"};
 
-int Trunc(double v) { return static_cast<int>(v); }
+// Truncated toward zero; a value outside int (or not a number) is held at the nearest end, so
+// a value the card gave can never make the conversion undefined.
+int Trunc(double v)
+{
+    if (!(v == v))
+        return 0;
+    return static_cast<int>(std::clamp(v, double(INT_MIN), double(INT_MAX)));
+}
+
+// The row of the speed axis for a maximum speed; the last row when none takes it.
+const SpeedAxis& AxisFor(double maxSpeed)
+{
+    const auto* axis = std::find_if(std::begin(kSpeedAxes), std::end(kSpeedAxes),
+                                    [&](const SpeedAxis& a) { return maxSpeed < a.below; });
+    return axis != std::end(kSpeedAxes) ? *axis : kSpeedAxes[std::size(kSpeedAxes) - 1];
+}
 
 // Clock part of a "YYYY/MM/DD hh:mm:ss" text: from its eleventh character on.
 QString ClockPart(const std::string& dateTime)
@@ -165,8 +181,7 @@ ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100n
     const int n = UsableSamples(track);
     const SpeedAxis* axis = &kSpeedAxes[std::size(kSpeedAxes) - 1];
     if (n > 0)
-        axis = std::find_if(std::begin(kSpeedAxes), std::end(kSpeedAxes),
-                            [&](const SpeedAxis& a) { return track.maxSpeed < a.below; });
+        axis = &AxisFor(track.maxSpeed);
     d.fullScale = axis->fullScale;
     const bool fineG = track.maxG <= 0.5;
     d.gMin = fineG ? 0.1 : 0.0;

@@ -2,6 +2,7 @@
 // operations stands in for the page.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "map/route_builder.h"
@@ -221,4 +222,42 @@ TEST(RouteBuilder, CenterFallsBackToTheFirstFixWithoutSwitchingAutoUpdate)
     EXPECT_TRUE(CenterRouteMap(map, state, t, 70));
     EXPECT_DOUBLE_EQ(map.markers[0].lat, t.samples[70].latitude);
     EXPECT_FALSE(map.autoUpdate);
+}
+
+// Positions no place has (not finite, or beyond the ranges) are no position: nothing of them
+// reaches the page, whichever way the route is built or followed.
+TEST(RouteBuilder, PositionsThatAreNoPlaceNeverReachThePage)
+{
+    const double bad[][2] = {{NAN, 139.0}, {35.0, INFINITY}, {9e307, 139.0}, {35.0, -1e300}, {91.0, 139.0}};
+    for (const int type : {DataTypeSubtitle, DataTypeDollar}) {
+        TelemetryTrack t = TextTrack(60, 0, type);
+        for (int i = 0; i < 60; ++i) {
+            t.samples[i].latitude = bad[i % 5][0];
+            t.samples[i].longitude = bad[i % 5][1];
+        }
+        t.samples[30].latitude = 35.5;
+        t.samples[30].longitude = 139.5;
+        RecordedMap map;
+        RouteState state;
+        TelemetrySample current;
+        if (type == DataTypeSubtitle)
+            BuildRouteForTextTrack(map, state, t, kPath0, true, current);
+        else
+            BuildRouteForBlocks(map, state, t, kPath0, true, current);
+        for (int i = 0; i < 60; ++i) {
+            MoveRouteMarker(map, t, i);
+            CenterRouteMap(map, state, t, i);
+        }
+        auto placeable = [](double lat, double lon) {
+            return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90 && std::fabs(lon) <= 180;
+        };
+        for (const auto& line : map.lines)
+            for (const auto& [lat, lon] : line)
+                EXPECT_TRUE(placeable(lat, lon)) << type << ": " << lat << "," << lon;
+        for (const auto& m : map.markers)
+            EXPECT_TRUE(placeable(m.lat, m.lon)) << type << ": " << m.lat << "," << m.lon;
+        EXPECT_TRUE(placeable(map.centre.first, map.centre.second)) << type;
+        EXPECT_FALSE(HasPosition(t.samples[0]));
+        EXPECT_TRUE(HasPosition(t.samples[30]));
+    }
 }

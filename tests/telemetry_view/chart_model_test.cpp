@@ -2,6 +2,7 @@
 // no-fix stretches, the grouped G line, the cursor and its G label.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "telemetry_view/chart_model.h"
@@ -102,6 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
                     AxisCase{120, 0, 10, 160, "160 Km/h", 0.1, " 0.5G"},
                     AxisCase{160, 0, 10, 180, "180 Km/h", 0.1, " 0.5G"},
                     AxisCase{600, 0, 10, 180, "180 Km/h", 0.1, " 0.5G"},
+                    // Maxima no row takes (a track built by hand, or one older code let through).
+                    AxisCase{INFINITY, 0, 10, 180, "180 Km/h", 0.1, " 0.5G"},
+                    AxisCase{NAN, 0, 10, 180, "180 Km/h", 0.1, " 0.5G"},
                     // A track without samples takes the last speed row, whatever its maximum.
                     AxisCase{20, 0, 0, 180, "180 Km/h", 0.1, " 0.5G"}));
 

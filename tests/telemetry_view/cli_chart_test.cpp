@@ -139,3 +139,33 @@ TEST_F(CliChart, ExitStatusAndOneLineMessage)
 }
 
 } // namespace
+
+// A camera that wrote speeds no double holds, or that become infinite in km/h, and a G value
+// beyond a double: the chart is drawn with those samples as samples without a speed.
+TEST_F(CliChart, SpeedsBeyondADoubleDrawLikeMissingSpeeds)
+{
+    for (const char* speed : {"1e999", "1e308"}) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < 30; ++i) {
+            std::string line = SubtitleLine(i);
+            if (i >= 10 && i < 20) {
+                const size_t at = line.find(",E,") + 3;
+                line.replace(at, line.find(',', at) - at, speed);
+            }
+            lines.push_back(line);
+        }
+        const std::string rec = dir_.Path(std::string("huge_") + speed + ".MP4");
+        w::WriteFile(rec, Recording(lines));
+        const auto track = LoadTrack(rec);
+        EXPECT_EQ(track->samples[15].speedKmh, NoSpeed) << speed;
+        EXPECT_LT(track->maxSpeed, NoSpeed) << speed;
+
+        const std::string png = dir_.Path("huge.png");
+        const ProcessResult r = RunCli({"chart", "--width", "300", "--height", "100", "-o", png, rec});
+        ASSERT_EQ(r.status, 0) << speed << ": " << r.err;
+        const QImage image = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+        const std::optional<std::int64_t> duration = cli::MovieDuration100ns(rec);
+        ASSERT_TRUE(duration.has_value());
+        EXPECT_EQ(image, RenderChart(ComputeChart(*track, *duration, 300, 100, 100))) << speed;
+    }
+}

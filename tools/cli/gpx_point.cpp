@@ -26,8 +26,7 @@ int HemisphereSign(std::string_view line, bool longitude) {
 bool GpxPosition(const TelemetrySample& sample, std::string_view line, DataType type, double& latitude,
                  double& longitude) {
   if (sample.fixValid != 1 || (sample.latitude == 0 && sample.longitude == 0)) return false;
-  if (!std::isfinite(sample.latitude) || !std::isfinite(sample.longitude)) return false;
-  if (std::fabs(sample.latitude) > 90 || std::fabs(sample.longitude) > 180) return false;
+  if (!PositionInRange(sample.latitude, sample.longitude)) return false;
   latitude = sample.latitude;
   longitude = sample.longitude;
   if (type == DataTypeSubtitle) {
