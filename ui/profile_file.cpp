@@ -113,8 +113,7 @@ ProfileFile ProfileFile::Parse(const QByteArray& bytes)
         if (value.size() >= 2 && value.front() == value.back()
             && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
             value = value.mid(1, value.size() - 2);
-        if (value.size() > kValueMax)
-            value.truncate(kValueMax);
+        value = CutText(value, kValueMax);
         current->entries.push_back(Entry{TrimBlanks(line.left(eq)), value});
     }
     return profile;
@@ -140,6 +139,15 @@ std::optional<QString> ProfileFile::Value(const QString& section, const QString&
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+QString CutText(const QString& text, qsizetype max)
+{
+    if (text.size() <= max)
+        return text;
+    if (max <= 0)
+        return QString();
+    return text.left(text.at(max - 1).isHighSurrogate() ? max - 1 : max);
 }
 
 QString ProfileFile::Get(const QString& section, const QString& key, const QString& fallback) const

@@ -11,6 +11,10 @@
 
 namespace korvane {
 
+// `text` cut to at most `max` UTF-16 units; a cut that would leave the first half of a surrogate
+// pair is made before the pair, so no half character is ever shown.
+QString CutText(const QString& text, qsizetype max);
+
 class ProfileFile {
 public:
     static constexpr int kValueMax = 2047;

@@ -31,10 +31,9 @@ void LoadMessages(TextCatalogue& c)
 {
     for (int i = 0; i < kInfoCount; ++i) {
         const TextRow& row = MessageRows()[i];
-        QString text = LoadText(QString::fromLatin1(row.key), QString::fromUtf8(row.english),
-                                QString::fromUtf8(row.japanese));
-        text.truncate(kMessageMax);
-        c.infoMessages[i] = text;
+        c.infoMessages[i] = CutText(LoadText(QString::fromLatin1(row.key), QString::fromUtf8(row.english),
+                                             QString::fromUtf8(row.japanese)),
+                                    kMessageMax);
     }
 }
 } // namespace
@@ -100,7 +99,7 @@ QString LoadText(const QString& key, const QString& english, const QString& japa
     const TextCatalogue& c = Catalogue();
     if (c.iniPath.isEmpty())
         return japanese;
-    return c.profile.Get(c.languageSection, key, english.left(ProfileFile::kValueMax));
+    return c.profile.Get(c.languageSection, key, CutText(english, ProfileFile::kValueMax));
 }
 
 QString ApplyUpdateLineBreaks(const QString& text)

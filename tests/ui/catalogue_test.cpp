@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/language_id.h"
+#include "ui/profile_file.h"
 #include "ui/text_catalogue.h"
 
 namespace korvane {
@@ -199,6 +200,35 @@ TEST(TextsCommand, BadArgumentsAreUsageErrors)
     EXPECT_EQ(Cli({QStringLiteral("--lang"), QStringLiteral("ja")}, dir.path()).exitCode, 64);
     EXPECT_EQ(Cli({QStringLiteral("--bogus")}, dir.path()).exitCode, 64);
     EXPECT_EQ(Cli({QStringLiteral("--ini")}, dir.path()).exitCode, 64);
+}
+
+
+// Cuts at 255 (messages) and 2047 (values) units: a character outside the BMP that straddles
+// the cut is dropped whole instead of leaving its first half.
+TEST(CatalogueText, CutsNeverSplitASurrogatePair)
+{
+    const QString face = QStringLiteral("\U0001F600");
+    struct Case { QString text; qsizetype max; QString expected; };
+    const Case cases[] = {
+        {QString(254, u'a') + face + u'b', 255, QString(254, u'a')},
+        {QString(253, u'a') + face + u'b', 255, QString(253, u'a') + face},
+        {QString(255, u'a') + face, 255, QString(255, u'a')},
+        {QString(10, u'a'), 255, QString(10, u'a')},
+        {face, 1, QString()},
+        {face, 0, QString()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CutText(c.text, c.max), c.expected) << c.text.size() << " to " << c.max;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Korvane.ini"));
+    const QString message = QString(254, u'x') + face + QStringLiteral("tail");
+    const QString value = QString(2046, u'y') + face;
+    Write(path, ("[0x409]\nMain.Info.FileDeleting.Caption=" + message + "\nMenu.File.Caption=" + value + "\n").toUtf8());
+    SetTextCatalogue(path, 0x409);
+    EXPECT_EQ(InfoMessage(Info::FileDeleting), QString(254, u'x'));
+    EXPECT_EQ(CatalogueText("Menu.File.Caption"), QString(2046, u'y'));
+    SetTextCatalogue(QString(), 0x409);
 }
 
 } // namespace
