@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "library/thumbnail_tool.h"
+#include "platform/card_text.h"
 #include "player/frame_timing.h"
 #include "player/player_log.h"
 
@@ -126,7 +127,7 @@ QStringList SnapshotToolArguments(const QString& mp4Path, double seekSeconds)
 QMap<QString, QString> SnapshotTexts(const SnapshotRequest& request)
 {
     QMap<QString, QString> texts;
-    texts.insert(QStringLiteral("Recording"), request.recordingName);
+    texts.insert(QStringLiteral("Recording"), QString::fromStdString(EscapeCardText(request.recordingName.toStdString())));
     texts.insert(QStringLiteral("Position"), SnapshotClock(request.position100ns, QLatin1Char(':')));
     texts.insert(QStringLiteral("Software"), QStringLiteral("Korvane"));
     if (request.sample && request.sample->fixValid) {
@@ -136,7 +137,7 @@ QMap<QString, QString> SnapshotTexts(const SnapshotRequest& request)
         if (s.speedKmh != NoSpeed && std::isfinite(s.speedKmh))
             texts.insert(QStringLiteral("Speed"), QString::number(s.speedKmh, 'f', 1) + QStringLiteral(" km/h"));
         if (!s.dateTime.empty())
-            texts.insert(QStringLiteral("Creation Time"), QString::fromStdString(s.dateTime));
+            texts.insert(QStringLiteral("Creation Time"), QString::fromStdString(EscapeCardText(s.dateTime)));
     }
     return texts;
 }

@@ -108,9 +108,23 @@ TEST_F(Cli, QuotesFieldsWithCommaQuoteOrLineBreak) {
   EXPECT_NE(r.out.find("\n0,1,35.6520575,139.7520575,18.5200,0.0000,\"G:0,\"\"123\",\"2021,09/17 05:00:45\"\n"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("\n1,1,35.6520575,139.7520575,18.5200,0.1000,G: 0.100,\"2021/09/17\r05:00:45\"\n"),
+  // A line break from the card is escaped, so the field needs no quotes.
+  EXPECT_NE(r.out.find("\n1,1,35.6520575,139.7520575,18.5200,0.1000,G: 0.100,2021/09/17\\r05:00:45\n"),
             std::string::npos)
       << r.out;
+}
+
+// Control characters from the card never reach the terminal: an ESC ] 0 ; ... BEL sequence would
+// retitle it. They are escaped as the scan listing escapes names.
+TEST_F(Cli, ControlCharactersFromTheCardAreEscaped) {
+  const std::string rmc = "$GPRMC,050045.00,A,3539.12345,N,13945.12345,E,10.0,90.0,170921,,,A*7C";
+  const std::vector<std::string> text = {rmc + "  G:\x1b]0;x Time:2021/09/17 05:00:\x07\x1b[2J",
+                                         rmc + "  G: 0.100 Time:2021/09/17 05:00:45"};
+  const ProcessResult r = RunCli({"telemetry", Write("c.MP4", Recording(text))});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char c : r.out) EXPECT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)) << int(c);
+  // The G part is its eight characters, the time its 21.
+  EXPECT_NE(r.out.find(",G:\\x1B]0;x ,2021/09/17 05:00:\\x07\\x1B[2\n"), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, MissingOrUnopenableFileExitsTwo) {

@@ -191,6 +191,12 @@ TEST(Snapshot, NamesTimesAndText)
     EXPECT_EQ(t.value(QStringLiteral("Creation Time")), QStringLiteral("2025/06/14 08:00:05"));
     r.sample->speedKmh = NoSpeed;
     EXPECT_FALSE(SnapshotTexts(r).contains(QStringLiteral("Speed")));
+    // Text from the card is written escaped, never with its control characters.
+    r.sample->dateTime = "2025/06/14 \x1b]0;x\x07\r08:00:05";
+    r.recordingName = QStringLiteral("2025061408\x1b" "0000.MP4");
+    t = SnapshotTexts(r);
+    EXPECT_EQ(t.value(QStringLiteral("Creation Time")), QStringLiteral("2025/06/14 \\x1B]0;x\\x07\\r08:00:05"));
+    EXPECT_EQ(t.value(QStringLiteral("Recording")), QStringLiteral("2025061408\\x1B0000.MP4"));
 }
 
 TEST(Snapshot, CardGuard)

@@ -60,7 +60,7 @@ int RunTelemetry(const std::vector<std::string>& args) {
     const TelemetrySample& s = t.samples[i];
     out += std::to_string(i) + ',' + (s.fixValid ? '1' : '0') + ',' + FormatFixed(s.latitude, 7) + ',' +
            FormatFixed(s.longitude, 7) + ',' + FormatFixed(s.speedKmh, 4) + ',' +
-           FormatFixed(s.gForce, 4) + ',' + CsvField(s.gText) + ',' + CsvField(s.dateTime) + '\n';
+           FormatFixed(s.gForce, 4) + ',' + CsvField(EscapeName(s.gText)) + ',' + CsvField(EscapeName(s.dateTime)) + '\n';
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
   return FinishOutput() ? ExitOk : ExitNoFile;
