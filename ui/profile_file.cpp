@@ -1,6 +1,11 @@
 #include "ui/profile_file.h"
 
 #include <QFile>
+#include <QLoggingCategory>
+
+#include "platform/bounded_read.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcTexts)
 
 namespace korvane {
 namespace {
@@ -121,10 +126,12 @@ ProfileFile ProfileFile::Parse(const QByteArray& bytes)
 
 ProfileFile ProfileFile::Read(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const BoundedRead file = ReadSmallRegularFile(path, kFileMax);
+    if (file.status != BoundedRead::Status::Ok) {
+        qCWarning(lcTexts) << "cannot read" << path << file.reason;
         return {};
-    return Parse(file.readAll());
+    }
+    return Parse(file.bytes);
 }
 
 std::optional<QString> ProfileFile::Value(const QString& section, const QString& key) const

@@ -18,10 +18,14 @@ QString CutText(const QString& text, qsizetype max);
 class ProfileFile {
 public:
     static constexpr int kValueMax = 2047;
+    // A settings file larger than this is not read (the shipped file with both languages is under 10 KiB).
+    static constexpr qint64 kFileMax = 4 * 1024 * 1024;
 
     // Parses file contents; never fails (undecodable bytes become U+FFFD).
     static ProfileFile Parse(const QByteArray& bytes);
-    // Reads and parses a file; a file that cannot be read gives a profile with no sections.
+    // Reads and parses a file; a file that cannot be read, is not a regular file (a FIFO, a
+    // device, a folder) or is larger than kFileMax gives a profile with no sections, and a log
+    // line says why.
     static ProfileFile Read(const QString& path);
 
     // The value of `key` in the first section named `section`; nothing when either is missing.

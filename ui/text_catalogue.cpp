@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/bounded_read.h"
 #include "platform/language_id.h"
 
 Q_LOGGING_CATEGORY(lcTexts, "korvane.texts")
@@ -78,11 +79,12 @@ void SetTextCatalogue(const QString& iniPath, unsigned languageId)
     c.languageSection = QString::fromStdString(LanguageSectionName(languageId));
     c.profile = {};
     if (!iniPath.isEmpty()) {
-        QFile file(iniPath);
-        if (file.open(QIODevice::ReadOnly))
-            c.profile = ProfileFile::Parse(file.readAll());
+        // The start directory can be the card: only a small regular file is read.
+        const BoundedRead file = ReadSmallRegularFile(iniPath, ProfileFile::kFileMax);
+        if (file.status == BoundedRead::Status::Ok)
+            c.profile = ProfileFile::Parse(file.bytes);
         else
-            qCWarning(lcTexts) << "cannot read" << iniPath << file.errorString() << "- English texts";
+            qCWarning(lcTexts) << "cannot read" << iniPath << file.reason << "- English texts";
     }
     LoadMessages(c);
     qCInfo(lcTexts) << "texts from" << (iniPath.isEmpty() ? QStringLiteral("(built-in Japanese)") : iniPath)

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <chrono>
+#include <future>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/language_id.h"
@@ -228,6 +231,53 @@ TEST(CatalogueText, CutsNeverSplitASurrogatePair)
     SetTextCatalogue(path, 0x409);
     EXPECT_EQ(InfoMessage(Info::FileDeleting), QString(254, u'x'));
     EXPECT_EQ(CatalogueText("Menu.File.Caption"), QString(2046, u'y'));
+    SetTextCatalogue(QString(), 0x409);
+}
+
+
+// The settings file may lie on the card: only a regular file of at most a few MiB is read; a
+// FIFO never blocks, a device is never read, and the built-in English texts stand in.
+TEST(SettingsFile, OnlyASmallRegularFileIsRead)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath(QStringLiteral("zero.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString folder = dir.filePath(QStringLiteral("folder.ini"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString large = dir.filePath(QStringLiteral("large.ini"));
+    {
+        QFile f(large);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[0x409]\nMenu.File.Caption=Datei\n");
+        ASSERT_TRUE(f.resize(ProfileFile::kFileMax + 1));
+    }
+    const QString small = dir.filePath(QStringLiteral("small.ini"));
+    Write(small, "[0x409]\nMenu.File.Caption=Datei\n");
+
+    struct Case { QString path; QString caption; };
+    const Case cases[] = {
+        {fifo, QStringLiteral("File(&F)")},
+        {zero, QStringLiteral("File(&F)")},
+        {folder, QStringLiteral("File(&F)")},
+        {large, QStringLiteral("File(&F)")},
+        {small, QStringLiteral("Datei")},
+    };
+    for (const Case& c : cases) {
+        // A read that blocks would never come back: it runs on a thread of its own, and the FIFO
+        // gets a writer should the wait end without an answer.
+        auto read = std::async(std::launch::async, [&] { SetTextCatalogue(c.path, 0x409); });
+        if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << c.path.toStdString() << " blocked";
+            QFile writer(fifo);
+            writer.open(QIODevice::WriteOnly);
+            read.wait();
+            continue;
+        }
+        EXPECT_EQ(CatalogueText("Menu.File.Caption"), c.caption)
+            << c.path.toStdString();
+    }
     SetTextCatalogue(QString(), 0x409);
 }
 
