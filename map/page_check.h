@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
+#include <QUrl>
 
 class QNetworkAccessManager;
 #include <QNetworkReply>
@@ -17,10 +19,13 @@ public:
     ~PageCheck() override;
 
     // Starts a check; a check still running is abandoned. An empty or invalid address fails
-    // on the next pass of the event loop. A server that does not answer fails after timeoutMs.
+    // on the next pass of the event loop. A check that has no status within timeoutMs fails,
+    // however slowly the server keeps sending; the body is never kept (at most kBodyMax bytes
+    // are buffered before the check ends on the status).
     void Navigate(const QString& address);
     bool Running() const { return reply_ != nullptr; }
     int timeoutMs = 10000;
+    static constexpr qint64 kBodyMax = 64 * 1024;
 
 signals:
     // success: a 2xx answer; status: the final HTTP status, or 0 without an answer.
@@ -28,11 +33,15 @@ signals:
 
 private:
     void Finished();
+    void BodyArrived();
+    void DeadlinePassed();
+    void Report(bool success, int status, const QString& failure, const QUrl& url);
 
     QNetworkAccessManager& network_;
     QString userAgent_;
     QPointer<QNetworkReply> reply_;
     QString lastFailure_;
+    QTimer deadline_;
 };
 
 } // namespace korvane
