@@ -66,9 +66,4 @@ void QuitWithoutConfirmation(const std::function<void()>& closeChannels)
     QCoreApplication::exit(0);
 }
 
-void UnlinkViewerControlBlock()
-{
-    platform::RemoveSharedMemory(ControlBlockName().toStdString());
-}
-
 } // namespace korvane

@@ -4,6 +4,8 @@
 // (no question asked): kernels ended, the control block unlinked, the working folder purged.
 #include <QObject>
 
+#include "kernel/control_block.h"   // UnlinkViewerControlBlock, run once the kernels are gone
+
 #include <functional>
 
 class QSocketNotifier;
@@ -27,8 +29,5 @@ private:
 // What the viewer does on such a signal: closes its channels and leaves the event loop, so
 // that the normal shut-down after it ends the kernels and purges the working folder.
 void QuitWithoutConfirmation(const std::function<void()>& closeChannels);
-
-// Removes the viewer's control block name once its kernels are gone.
-void UnlinkViewerControlBlock();
 
 } // namespace korvane

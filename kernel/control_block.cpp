@@ -1,14 +1,44 @@
 #include "kernel/control_block.h"
 
+#include "kernel/kernel_log.h"
 #include "platform/message_box.h"
 #include "platform/shared_memory.h"
 
+#include <QLoggingCategory>
 #include <atomic>
+#include <unistd.h>
 #include <cstdlib>
 
 namespace korvane {
 namespace {
 std::atomic<int> g_blockFd{-1};
+// Set once this viewer holds the block it will remove at shut-down.
+std::atomic<bool> g_viewerOwnsBlock{false};
+constexpr int kFreshNameTries = 16;
+
+bool Adopt(int fd)
+{
+    if (fd < 0)
+        return false;
+    platform::CloseSharedMemory(g_blockFd.exchange(fd));
+    return true;
+}
+
+// The block under `name` is another user's, or cannot be opened: the viewer makes a block of its
+// own under a name nobody holds and hands that name to its kernels through the environment they
+// inherit. The other object is left as it is.
+bool OpenFreshBlock(const QString& name)
+{
+    for (int i = 0; i < kFreshNameTries; ++i) {
+        const QString fresh = QStringLiteral("%1-%2-%3").arg(name).arg(getpid()).arg(i);
+        if (Adopt(platform::CreateFreshSharedMemory(fresh.toStdString(), kControlBlockSize))) {
+            qputenv("KORVANE_CONTROL_BLOCK", fresh.toLocal8Bit());
+            qCWarning(lcKernel) << "the control block" << name << "cannot be used; this viewer uses" << fresh;
+            return true;
+        }
+    }
+    return false;
+}
 } // namespace
 
 QString ControlBlockName()
@@ -23,12 +53,7 @@ bool OpenControlBlock(const QString& name, bool create)
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         return false;
-    const int fd = platform::OpenSharedMemory(name.toStdString(), kControlBlockSize, create);
-    if (fd < 0)
-        return false;
-    const int old = g_blockFd.exchange(fd);
-    platform::CloseSharedMemory(old);
-    return true;
+    return Adopt(platform::OpenSharedMemory(name.toStdString(), kControlBlockSize, create));
 }
 
 KernelSlot* MapSlot(int id)
@@ -46,13 +71,24 @@ void CloseControlBlock()
     platform::CloseSharedMemory(g_blockFd.exchange(-1));
 }
 
+void UnlinkViewerControlBlock()
+{
+    // A viewer that never got its block (a second instance ending early) removes nothing: the
+    // block under the name belongs to the viewer that runs.
+    if (g_viewerOwnsBlock.exchange(false))
+        platform::RemoveSharedMemory(ControlBlockName().toStdString());
+}
+
 bool OpenViewerSlots(KernelSlot*& slotA, KernelSlot*& slotB)
 {
     slotA = slotB = nullptr;
-    if (!OpenControlBlock(ControlBlockName())) {
+    const QString name = ControlBlockName();
+    const bool usable = !name.isEmpty() && !name.contains(QLatin1Char('/'));
+    if (!usable || !(OpenControlBlock(name) || OpenFreshBlock(name))) {
         ShowErrorNumber(0x6006);
         return false;
     }
+    g_viewerOwnsBlock = true;
     if (!(slotA = MapSlot(0))) {
         ShowErrorNumber(0x6004);
         return false;

@@ -22,6 +22,13 @@ void CloseControlBlock();
 
 // The viewer's start-up step: opens the block and maps slots 0 and 1, reporting failures with
 // "ERROR 0x6006", "ERROR 0x6004" and "ERROR 0x6005". Returns false after the first failure.
+// A block under the name that belongs to another user (or cannot be opened) is never used: the
+// viewer makes a fresh block under a name of its own and puts that name into
+// KORVANE_CONTROL_BLOCK, which its kernels inherit.
 bool OpenViewerSlots(KernelSlot*& slotA, KernelSlot*& slotB);
+
+// The viewer's shut-down step: removes the block, but only when this viewer opened it with
+// OpenViewerSlots (a second instance that ends before that removes nothing).
+void UnlinkViewerControlBlock();
 
 } // namespace korvane

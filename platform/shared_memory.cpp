@@ -50,6 +50,22 @@ int OpenSharedMemory(const std::string& name, std::size_t size, bool create)
     return fd;
 }
 
+int CreateFreshSharedMemory(const std::string& name, std::size_t size)
+{
+    const std::string object = SharedMemoryObjectName(name);
+    const int fd = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (fchmod(fd, 0600) != 0 || fstat(fd, &st) != 0 || st.st_uid != getuid() ||
+        ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        close(fd);
+        shm_unlink(object.c_str());
+        return -1;
+    }
+    return fd;
+}
+
 void* MapSharedMemory(int fd, std::size_t size)
 {
     if (fd < 0)

@@ -14,6 +14,9 @@ std::string SharedMemoryObjectName(const std::string& name);
 // made anew when creating, refused otherwise.
 int OpenSharedMemory(const std::string& name, std::size_t size, bool create = true);
 
+// Creates the object for `name` only when it does not exist yet (mode 0600, `size` zero bytes);
+// -1 when it exists or cannot be made.
+int CreateFreshSharedMemory(const std::string& name, std::size_t size);
 // Maps `size` bytes of the block read-write; returns nullptr on failure. Each call is a new view.
 void* MapSharedMemory(int fd, std::size_t size);
 

@@ -86,3 +86,44 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
     first.waitForFinished();
     korvane::platform::RemoveSharedMemory(block.toStdString());
 }
+
+// A second viewer stopped by SIGTERM within its first second runs its shut-down before it knows
+// it is the second: the running viewer's control block stays where it is.
+TEST(SecondInstance, TerminatedEarlyLeavesTheRunningViewersBlock)
+{
+    QTemporaryDir runtime, work;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path() + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString block = QStringLiteral("KorvaneEarlyTerm%1").arg(QCoreApplication::applicationPid());
+    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
+    const QString object =
+        QStringLiteral("/dev/shm") + QString::fromStdString(korvane::platform::SharedMemoryObjectName(block.toStdString()));
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setWorkingDirectory(work.path());
+    first.start(QStringLiteral(KORVANE_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted());
+    for (int i = 0; i < 200 && !QFileInfo::exists(object); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(QFileInfo::exists(object));
+
+    for (const int afterMs : {0, 150, 400}) {
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.setWorkingDirectory(work.path());
+        second.start(QStringLiteral(KORVANE_BINARY), {});
+        ASSERT_TRUE(second.waitForStarted());
+        QThread::msleep(afterMs);
+        second.terminate();
+        ASSERT_TRUE(second.waitForFinished(5000));
+        EXPECT_TRUE(QFileInfo::exists(object)) << "SIGTERM after " << afterMs << " ms";
+    }
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.kill();
+    first.waitForFinished();
+    korvane::platform::RemoveSharedMemory(block.toStdString());
+}

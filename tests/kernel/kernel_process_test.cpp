@@ -3,6 +3,7 @@
 #include "kernel/control_block.h"
 #include "kernel/kernel_client.h"
 #include "platform/child_process.h"
+#include "platform/shared_memory.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -20,6 +21,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -396,4 +401,56 @@ TEST_F(KernelProcessTest, AKernelStartedByHandTakesNoSlotAndEnds)
         EXPECT_EQ(slot().processId.load(), 0u);
         EXPECT_EQ(channelB.slot->processId.load(), 0u);
     }
+}
+
+// A block under the viewer's name that another user made first (here: owned by nobody, mode
+// 0600) is never used and never touched: the viewer makes a fresh block of its own, its kernels
+// find it through the name they inherit, and playback works. Removing the viewer's block at
+// shut-down leaves the other user's object alone.
+TEST(ForeignControlBlock, IsLeftAloneAndTheViewerPlaysThroughAFreshBlock)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs an X display (tools/test.sh starts Xvfb)";
+    if (geteuid() != 0)
+        GTEST_SKIP() << "making another user's object needs root";
+    PrivateControlBlock block;
+    const std::string foreign = platform::SharedMemoryObjectName(block.name().toStdString());
+    const int fd = shm_open(foreign.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 4096), 0);
+    ASSERT_EQ(fchown(fd, 65534, 65534), 0);
+
+    VideoWindow window;
+    KernelSlot* a = nullptr;
+    KernelSlot* b = nullptr;
+    ASSERT_TRUE(OpenViewerSlots(a, b));
+    const QString fresh = ControlBlockName();
+    EXPECT_NE(fresh, block.name());
+    EXPECT_TRUE(fresh.startsWith(block.name() + QLatin1Char('-')));
+
+    KernelClient client;
+    SetUpKernelClient(client, 0, window.panel(), a);
+    client.callerName = QStringLiteral("Korvane");
+    QTemporaryDir work;
+    client.launchFolder = work.path();
+    SetKernelExecutable(QStringLiteral(KORVANE_KERNEL_HOST));
+    ASSERT_TRUE(LaunchKernel(client, Fixture("h264_aac")));
+    EXPECT_TRUE(WaitFor([&] { return ReadDuration(client); }, kReadyTimeoutMs));
+    ReleaseKernel(client);
+    EndLaunchedKernels(2000);
+    SetKernelExecutable(QString());
+
+    UnlinkViewerControlBlock();
+    struct stat st {};
+    EXPECT_EQ(fstat(fd, &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    const int stillThere = shm_open(foreign.c_str(), O_RDONLY, 0);
+    EXPECT_GE(stillThere, 0);
+    if (stillThere >= 0)
+        close(stillThere);
+    EXPECT_LT(shm_open(platform::SharedMemoryObjectName(fresh.toStdString()).c_str(), O_RDONLY, 0), 0);
+    close(fd);
+    CloseControlBlock();
+    // The block's own clean-up removes the other user's object under its name.
 }
