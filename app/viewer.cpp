@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "app/app_shell.h"
@@ -24,6 +25,7 @@
 #include "telemetry_view/telemetry_display.h"
 #include "ui/dialog_family.h"
 #include "ui/text_catalogue.h"
+#include "ui/text_tables.h"
 #include "ui/apply_layout.h"
 #include "ui/device_pixels.h"
 #include "ui/main_window.h"
@@ -195,6 +197,8 @@ void Viewer::ConnectDisplays()
         maps_->FollowPlayback(track, index, true);
     };
     connect(library_, &RecordingLibrary::folderOpening, this, &Viewer::PrepareMapsForNewFolder);
+    connect(library_, &RecordingLibrary::thumbnailsUnavailable, this,
+            [this] { window_.stSystem->showMessage(CatalogueText(keys::kThumbnailsUnavailable)); });
 }
 
 // LibraryHost and PlayerHost

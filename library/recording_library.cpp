@@ -271,6 +271,14 @@ void RecordingLibrary::ShowThumbnail(int group, const QStringList& shown, const 
     korvane::ShowThumbnail(*pane_->View(group).Grid(), shown, bmpPath);
 }
 
+void RecordingLibrary::ThumbnailsCannotBeMade()
+{
+    if (thumbnailsUnavailableSaid_)
+        return;
+    thumbnailsUnavailableSaid_ = true;
+    emit thumbnailsUnavailable();
+}
+
 void RecordingLibrary::ShowDamaged(int group, const QStringList& shown)
 {
     ShowDamagedThumbnail(*pane_->View(group).Grid(), shown);

@@ -97,6 +97,8 @@ signals:
     void folderOpening();
     // The thumbnail pass has shown both groups; the viewer resets its players.
     void passFinished();
+    // No thumbnail can be made (the working folder takes no files); emitted once per viewer.
+    void thumbnailsUnavailable();
 
 public slots:
     void CellDoubleClicked(korvane::ThumbnailCell* cell);
@@ -105,6 +107,7 @@ private:
     // ThumbnailPassSink
     void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) override;
     void ShowDamaged(int group, const QStringList& shown) override;
+    void ThumbnailsCannotBeMade() override;
     void UpdateFileBar(int group, int shownCount) override;
     void ShowOverLimitNotice() override;
     void PassFinished() override;
@@ -113,6 +116,7 @@ private:
     RecordingCatalogue catalogue_;
     RecordingsPane* pane_;
     ThumbnailPass pass_;
+    bool thumbnailsUnavailableSaid_ = false;
 };
 
 } // namespace korvane

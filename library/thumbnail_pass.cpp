@@ -4,6 +4,7 @@
 #include "library/thumbnail_tool.h"
 #include "mp4repair/damage.h"
 #include "platform/file_name_bytes.h"
+#include "platform/folder_probe.h"
 #include "platform/message_box.h"
 
 #include <QCoreApplication>
@@ -167,11 +168,19 @@ bool ThumbnailPass::ThumbnailStep(int group)
     }
     processWait_ = 0;
     const int g = generationIndex_;
-    if (g < count) {
-        // Without a working folder (start-up could not make one and said so) no picture can
-        // be made; the group ends without thumbnails.
-        if (catalogue_.workingFolder.isEmpty())
-            return false;
+    if (g == 0) {
+        // No folder to write pictures into (start-up could not make one, the disk is full or
+        // the folder is read-only): no tool is started and every recording gets a plain
+        // picture instead of being left out.
+        unwritable_ = !FolderTakesFiles(catalogue_.workingFolder, kProbeBytes);
+        if (unwritable_) {
+            qCWarning(lcLibrary) << "the working folder" << catalogue_.workingFolder
+                                 << "takes no files: recordings shown without thumbnails";
+            sink_.ThumbnailsCannotBeMade();
+            generationIndex_ = count;
+        }
+    }
+    if (g < count && !unwritable_) {
         const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(QCoreApplication::applicationDirPath()) : toolOverride_;
         if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
             qCWarning(lcLibrary) << "no thumbnail tool found";
@@ -215,6 +224,13 @@ bool ThumbnailPass::ThumbnailStep(int group)
             shown.append(name);
             catalogue_.Damaged(group).append(name);
             sink_.ShowDamaged(group, shown);
+        } else if (unwritable_) {
+            if (shown.size() >= kShownLimit) {
+                sink_.ShowOverLimitNotice();
+                return false;
+            }
+            shown.append(name);
+            sink_.ShowThumbnail(group, shown, QString());
         } else {
             missing.append(name);
         }

@@ -29,6 +29,8 @@ public:
     virtual void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) = 0;
     // The same for a cut recording the tool could make no picture of: the damaged picture.
     virtual void ShowDamaged(int group, const QStringList& shown) { (void)group, (void)shown; }
+    // No thumbnail can be written (the working folder takes no files): said once per viewer.
+    virtual void ThumbnailsCannotBeMade() {}
     // After every step of a group: the file bar follows the number of shown cells.
     virtual void UpdateFileBar(int group, int shownCount) = 0;
     // The group holds more than 240 pictures (the over-limit notice, a modal dialog).
@@ -41,6 +43,9 @@ class ThumbnailPass : public QObject {
     Q_OBJECT
 public:
     static constexpr int kBatchSize = 6;
+    // What a batch of pictures needs at least (six 80 x 60 bitmaps take 87 KB): the working
+    // folder is probed with it before any tool starts.
+    static constexpr qint64 kProbeBytes = 128 * 1024;
     static constexpr int kProcessWaitLimit = 100;  // ticks
     static constexpr int kAttempts = 4;
     static constexpr int kShownLimit = 240;
@@ -104,6 +109,8 @@ private:
     int displayIndex_ = 0;
     int processWait_ = 0;
     int attempts_ = 0;
+    // The working folder takes no files: recordings are shown with a plain picture.
+    bool unwritable_ = false;
     bool waiting_ = false;   // the timer waits for tool processes; their end fires the next tick
     bool inStep_ = false;
 };

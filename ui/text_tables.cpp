@@ -101,6 +101,7 @@ const TextRow kViewer[] = {
     {keys::kSnapshotMenu, "Snapshot(&P)", "スナップショット(&P)"},
     {keys::kSnapshotSaved, "Snapshot saved:", "スナップショットを保存しました:"},
     {keys::kSnapshotFailed, "The snapshot could not be saved:", "スナップショットを保存できませんでした:"},
+    {keys::kThumbnailsUnavailable, "Thumbnails cannot be made: the working folder takes no files (disk full or not writable).", "サムネイルを作成できません: 作業フォルダに書き込めません（ディスクがいっぱいか書き込み禁止です）。"},
     {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
 };
 

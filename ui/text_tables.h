@@ -58,6 +58,7 @@ inline constexpr char kRepairNothingFound[] = "Viewer.Repair.NothingFound.Captio
 inline constexpr char kRepairFailed[] = "Viewer.Repair.Failed.Caption";
 inline constexpr char kSnapshotMenu[] = "Menu.Snapshot.Caption";
 inline constexpr char kSnapshotSaved[] = "Viewer.SnapshotSaved.Caption";
+inline constexpr char kThumbnailsUnavailable[] = "Viewer.ThumbnailsUnavailable.Caption";
 inline constexpr char kSnapshotFailed[] = "Viewer.SnapshotFailed.Caption";
 inline constexpr char kPlaybackLost[] = "Viewer.PlaybackLost.Caption";
 } // namespace keys

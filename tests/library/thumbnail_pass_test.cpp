@@ -16,6 +16,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace korvane;
 using namespace korvane::test;
 
@@ -310,4 +315,53 @@ TEST_F(ThumbnailPassTest, ACutRecordingKeepsItsCellWithTheDamagedPicture)
     // The working folder's purge leaves the repaired copy alone.
     PurgeWorkingFolder(c.workingFolder);
     EXPECT_TRUE(QFile::exists(repaired));
+}
+
+// A working folder that takes no files (the disk is full): no tool is started, every recording
+// is shown with a plain picture, and the viewer is told once, not for every folder opened.
+TEST_F(ThumbnailPassTest, AFullWorkingFolderShowsEveryRecordingWithAPlainPictureAndSaysSoOnce)
+{
+    const QString d = root.path() + "/card";
+    ASSERT_TRUE(QDir().mkpath(d));
+    const QStringList normal = {StampName(0), StampName(60)};
+    const QStringList event = {StampName(5, "G")};
+    ASSERT_TRUE(CopyRecordings(d, normal + event));
+    const QString work = library->Catalogue().workingFolder;
+    bool mounted = false;
+    if (geteuid() == 0) {
+        // A filesystem of its own, filled to the last block.
+        mounted = mount("tmpfs", QFile::encodeName(work).constData(), "tmpfs", 0, "size=64k") == 0;
+        ASSERT_TRUE(mounted) << strerror(errno);
+        QFile fill(work + "/fill");
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+        while (fill.write(QByteArray(4096, 'x')) > 0 && fill.flush()) {
+        }
+    } else {
+        ASSERT_TRUE(QFile::setPermissions(work, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    int said = 0;
+    QObject::connect(library.get(), &RecordingLibrary::thumbnailsUnavailable, [&] { ++said; });
+
+    for (int pass = 0; pass < 2; ++pass) {
+        RunPass(d);
+        host.menus.clear();
+        const RecordingCatalogue& c = library->Catalogue();
+        EXPECT_EQ(c.normalShown, normal);
+        EXPECT_EQ(c.eventShown, event);
+        EXPECT_TRUE(c.normalMissing.isEmpty());
+        EXPECT_TRUE(c.eventMissing.isEmpty());
+        for (int i = 0; i < 2; ++i) {
+            ThumbnailCell* cell = library->Grid(kGroupNormal).Cell(i);
+            EXPECT_FALSE(cell->isHidden());
+            EXPECT_EQ(cell->FileName(), normal[i]);
+            EXPECT_FALSE(cell->Image()->pixmap().isNull());
+        }
+    }
+    EXPECT_EQ(said, 1);
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    if (mounted)
+        EXPECT_EQ(umount2(QFile::encodeName(work).constData(), MNT_DETACH), 0);
+    else
+        QFile::setPermissions(work, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -1,0 +1,12 @@
+#pragma once
+// Whether a folder takes new files: a full disk, a read-only mount or a folder without write
+// rights all answer no, before anything that needs the space is started.
+#include <QString>
+
+namespace korvane {
+
+// Makes, fills with `bytes` (space reserved with posix_fallocate, then written) and removes a
+// probe file of its own in `folder`; true when all of it succeeded.
+bool FolderTakesFiles(const QString& folder, qint64 bytes);
+
+} // namespace korvane
