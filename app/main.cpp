@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <string_view>
 
 #include "app/app_shell.h"
 #include "app/command_line.h"
@@ -13,6 +14,9 @@
 int main(int argc, char** argv)
 {
     korvane::PrepareBrowserEnvironment();
+    const bool kernelRole = argc > 1 && std::string_view(argv[1]).starts_with("/CALLER:");
+    if (!kernelRole)
+        korvane::TurnOffShaderCachesWhenTheCacheIsFull();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     korvane::ProcessRole role = korvane::MakeProcessRole(QApplication::arguments().mid(1));

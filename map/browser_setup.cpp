@@ -11,16 +11,38 @@
 
 #include "map/map_log.h"
 #include "map/map_texts.h"
+#include "platform/folder_probe.h"
 #include "platform/message_box.h"
 #include "platform/user_identity.h"
 
 namespace korvane {
+
+namespace {
+constexpr qint64 kShaderCacheRoom = 16 * 1024 * 1024;   // what the shader caches may grow by
+} // namespace
 
 void PrepareBrowserEnvironment()
 {
     if (RunningAsRoot() && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+void TurnOffShaderCachesWhenTheCacheIsFull()
+{
+    // The OpenGL shader caches (Mesa's and Qt's) are files in the user's cache folder that are
+    // mapped into memory: on a full disk a mapped page cannot be backed and the process dies
+    // with SIGBUS. When the cache folder takes no files, both caches are turned off.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    if (!QDir().mkpath(cache) || !FolderHasRoomFor(cache, kShaderCacheRoom)) {
+        qCWarning(lcMap) << "the cache folder" << cache << "takes no files: shader caches turned off";
+        if (!qEnvironmentVariableIsSet("MESA_SHADER_CACHE_DISABLE"))
+            qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+        qputenv("QT_DISABLE_SHADER_DISK_CACHE", "1");
+        QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    }
 }
 
 QString BrowserDataFolder()

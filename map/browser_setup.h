@@ -11,6 +11,10 @@ namespace korvane {
 // Before the QApplication exists: disables Chromium's sandbox only when running as root (it
 // cannot start there otherwise) and lets WebEngine share OpenGL contexts.
 void PrepareBrowserEnvironment();
+// Before the application object, in the viewer: the OpenGL shader caches are memory-mapped files
+// in the user's cache folder, and a full disk turns a write into SIGBUS. When the cache folder
+// has less than 16 MiB free or cannot be written, both caches are turned off.
+void TurnOffShaderCachesWhenTheCacheIsFull();
 
 // <XDG data home>/Korvane/WebViewer2
 QString BrowserDataFolder();

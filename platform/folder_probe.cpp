@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -26,6 +27,19 @@ bool FolderTakesFiles(const QString& folder, qint64 bytes)
     close(fd);
     unlink(path.c_str());
     return ok;
+}
+
+bool FolderHasRoomFor(const QString& folder, qint64 bytes)
+{
+    if (folder.isEmpty())
+        return false;
+    const QByteArray path = QFile::encodeName(folder);
+    struct statvfs fs {};
+    if (access(path.constData(), W_OK | X_OK) != 0 || statvfs(path.constData(), &fs) != 0)
+        return false;
+    if (fs.f_flag & ST_RDONLY)
+        return false;
+    return static_cast<long double>(fs.f_bavail) * fs.f_frsize >= static_cast<long double>(bytes);
 }
 
 } // namespace korvane

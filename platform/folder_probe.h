@@ -9,4 +9,8 @@ namespace korvane {
 // probe file of its own in `folder`; true when all of it succeeded.
 bool FolderTakesFiles(const QString& folder, qint64 bytes);
 
+// Answers without writing anything: true when `folder` is writable by this user, lies on a
+// filesystem that is not read-only and has at least `bytes` free for unprivileged users.
+bool FolderHasRoomFor(const QString& folder, qint64 bytes);
+
 } // namespace korvane

@@ -13,6 +13,11 @@
 
 #include "platform/shared_memory.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <unistd.h>
+
 namespace {
 QMap<QString, QDateTime> Snapshot(const QString& root)
 {
@@ -126,4 +131,51 @@ TEST(SecondInstance, TerminatedEarlyLeavesTheRunningViewersBlock)
     first.kill();
     first.waitForFinished();
     korvane::platform::RemoveSharedMemory(block.toStdString());
+}
+
+// A cache folder on a full disk: the viewer starts (the shader caches, memory-mapped files
+// there, are turned off instead of dying with SIGBUS), shows its recordings without thumbnails
+// and says so.
+TEST(FullCache, TheViewerStartsAndShowsItsRecordingsWithoutThumbnails)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a full filesystem of the test's own needs root";
+    QTemporaryDir runtime, cache;
+    ASSERT_EQ(mount("tmpfs", QFile::encodeName(cache.path()).constData(), "tmpfs", 0, "size=256k"), 0)
+        << strerror(errno);
+    {
+        QFile fill(cache.path() + QStringLiteral("/fill"));
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+        while (fill.write(QByteArray(4096, 'x')) > 0 && fill.flush()) {
+        }
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
+    if (!env.contains(QStringLiteral("DISPLAY")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString block = QStringLiteral("KorvaneFullCache%1").arg(QCoreApplication::applicationPid());
+    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
+
+    QProcess viewer;
+    viewer.setProcessEnvironment(env);
+    viewer.setWorkingDirectory(QStringLiteral(KORVANE_SAMPLES_DIR));
+    viewer.setProcessChannelMode(QProcess::MergedChannels);
+    viewer.start(QStringLiteral(KORVANE_BINARY), {});
+    ASSERT_TRUE(viewer.waitForStarted());
+    QByteArray log;
+    for (int i = 0; i < 300 && !log.contains("recordings shown without thumbnails"); ++i) {
+        viewer.waitForReadyRead(100);
+        log += viewer.readAll();
+    }
+    QThread::msleep(1000);
+    log += viewer.readAll();
+    EXPECT_EQ(viewer.state(), QProcess::Running) << log.toStdString();
+    EXPECT_TRUE(log.contains("shader caches turned off")) << log.toStdString();
+    EXPECT_TRUE(log.contains("recordings shown without thumbnails")) << log.toStdString();
+
+    viewer.terminate();
+    EXPECT_TRUE(viewer.waitForFinished(10000));
+    korvane::platform::RemoveSharedMemory(block.toStdString());
+    EXPECT_EQ(umount2(QFile::encodeName(cache.path()).constData(), MNT_DETACH), 0);
 }
