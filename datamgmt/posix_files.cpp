@@ -1,5 +1,7 @@
 #include "datamgmt/posix_files.h"
 
+#include "platform/file_name_bytes.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -85,7 +87,8 @@ int Fd::Close()
 
 std::string Native(const QString& path)
 {
-    return QFile::encodeName(path).toStdString();
+    // Names are kept as bytes: a stray byte of a name that is not UTF-8 goes back as that byte.
+    return EncodeFileNameBytes(path).toStdString();
 }
 
 QString ErrorText(int error)

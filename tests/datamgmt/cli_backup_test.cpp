@@ -11,6 +11,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
 namespace korvane {
 namespace {
 using namespace korvane::test;
@@ -162,6 +168,44 @@ TEST(CliBackup, LinksNeitherWidgetsNorGStreamer)
     EXPECT_FALSE(libs.contains(QStringLiteral("libQt6Widgets")));
     EXPECT_FALSE(libs.contains(QStringLiteral("libQt6Gui")));
     EXPECT_FALSE(libs.contains(QStringLiteral("libgst")));
+}
+
+
+// A file name that is not UTF-8 (a stray 0xFF byte) next to a decoy whose name is what a
+// lossy conversion would make of it (U+FFFD in its place): the backup copies the recording the
+// card holds, byte for byte, and never the decoy in its place.
+TEST(CliBackup, NamesThatAreNotUtf8AreCopiedAsTheirOwnBytes)
+{
+    QTemporaryDir tmp;
+    const std::string card = QFile::encodeName(tmp.path()).toStdString() + "/card";
+    const std::string dest = QFile::encodeName(tmp.path()).toStdString() + "/dest";
+    std::filesystem::create_directories(card);
+    std::filesystem::create_directories(dest);
+    const std::string odd = "2025061408\xFF" "000.MP4";
+    const std::string decoy = "2025061408\xEF\xBF\xBD" "000.MP4";
+    auto write = [](const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+    write(card + "/20250614080000.MP4", std::string(5000, 'a'));
+    write(card + "/" + odd, std::string(6000, 'b'));
+    write(card + "/" + decoy, std::string(7000, 'c'));
+
+    QProcess p;
+    p.start(QStringLiteral(KORVANE_CLI), {QStringLiteral("backup"), QFile::decodeName(QByteArray::fromStdString(card)),
+                                          QFile::decodeName(QByteArray::fromStdString(dest))});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    std::vector<std::string> dated;
+    for (const auto& e : std::filesystem::directory_iterator(dest))
+        dated.push_back(e.path().native());
+    ASSERT_EQ(dated.size(), 1u);
+    std::map<std::string, std::string> copied;
+    for (const auto& e : std::filesystem::directory_iterator(dated[0])) {
+        std::ifstream in(e.path(), std::ios::binary);
+        copied[e.path().filename().native()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_TRUE(copied.count(odd)) << "the recording whose name is not UTF-8 was not copied";
+    EXPECT_EQ(copied[odd], std::string(6000, 'b'));
+    if (copied.count(decoy))
+        EXPECT_EQ(copied[decoy], std::string(7000, 'c'));
 }
 
 } // namespace

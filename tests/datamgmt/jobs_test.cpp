@@ -14,6 +14,12 @@
 #include <optional>
 #include <sys/statvfs.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/file_name_bytes.h"
+
 namespace korvane {
 namespace {
 using namespace korvane::test;
@@ -269,6 +275,38 @@ TEST(Destination, DatedFolderStates)
     EXPECT_EQ(PrepareDatedFolder(tmp.path() + QStringLiteral("/no/such/20240101000000"), names, &error),
               DatedFolderState::CannotCreate);
     EXPECT_FALSE(error.isEmpty());
+}
+
+
+// Names kept as bytes (the card scan's form): a name with a stray 0xFF byte is copied and
+// deleted as itself, and a decoy named with U+FFFD in its place is never taken for it.
+TEST(Jobs, ANameThatIsNotUtf8IsCopiedAndDeletedAsItsOwnBytes)
+{
+    QTemporaryDir tmp;
+    const std::string card = QFile::encodeName(tmp.path()).toStdString() + "/card";
+    const std::string target = QFile::encodeName(tmp.path()).toStdString() + "/target";
+    std::filesystem::create_directories(card);
+    std::filesystem::create_directories(target);
+    const std::string odd = "2025061408\xFF" "000.MP4";
+    const std::string decoy = "2025061408\xEF\xBF\xBD" "000.MP4";
+    std::ofstream(card + "/" + odd, std::ios::binary) << std::string(6000, 'b');
+    std::ofstream(card + "/" + decoy, std::ios::binary) << std::string(7000, 'c');
+    const QString oddName = DecodeFileNameBytes(QByteArray::fromStdString(odd));
+    const QString cardFolder = DecodeFileNameBytes(QByteArray::fromStdString(card));
+
+    JobProgress copying;
+    const JobOutcome copied =
+        CopyRecordings(cardFolder, DecodeFileNameBytes(QByteArray::fromStdString(target)), {oddName}, copying);
+    EXPECT_TRUE(copied.errors.empty()) << SummarizeErrors(copied.errors).toStdString();
+    std::ifstream in(target + "/" + odd, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(6000, 'b'));
+    EXPECT_FALSE(std::filesystem::exists(target + "/" + decoy));
+
+    JobProgress deleting;
+    const JobOutcome deleted = DeleteRecordings(cardFolder, {oddName}, deleting);
+    EXPECT_TRUE(deleted.errors.empty()) << SummarizeErrors(deleted.errors).toStdString();
+    EXPECT_FALSE(std::filesystem::exists(card + "/" + odd)) << "the recording is still on the card";
+    EXPECT_TRUE(std::filesystem::exists(card + "/" + decoy)) << "the decoy was deleted in its place";
 }
 
 } // namespace

@@ -27,6 +27,7 @@
 #include "datamgmt/destination.h"
 #include "datamgmt/listed_files.h"
 #include "datamgmt/posix_files.h"
+#include "platform/file_name_bytes.h"
 #include "tools/cli/cli_commands.h"
 
 namespace korvane::cli {
@@ -55,7 +56,7 @@ void InstallStopHandlers()
 
 std::string Local(const QString& s)
 {
-    return QFile::encodeName(s).toStdString();
+    return EncodeFileNameBytes(s).toStdString();
 }
 
 void Error(const QString& text)
@@ -97,7 +98,7 @@ int RunBackup(const std::vector<std::string>& args)
     // The command prints its own one-line messages; the library's log would repeat them.
     QLoggingCategory::setFilterRules(QStringLiteral("korvane.*=false"));
     auto absolute = [](const std::string& arg) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(arg));
+        const QString path = DecodeFileNameBytes(QByteArray::fromStdString(arg));
         return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
     };
     const QString cardFolder = absolute(folders[0]);
