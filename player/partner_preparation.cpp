@@ -48,10 +48,11 @@ bool PartnerPreparation::Prepare(const RecordingRef& next)
     PlaybackChannel& partner = *player_.currentChannel->partner;
     if (!partner.slot || !library_.CellOf(next))
         return false;
-    // A recording that has gone, or one the kernel could not be given, is left to the switch,
-    // which opens it the ordinary way and says what is wrong.
-    const QString mp4 = library_.MediaPathOf(next);
-    if (!IsRegularFileName(mp4))
+    // The file the opener would play: a cut recording's repaired copy, else the recording. One
+    // that has gone, a cut one without a copy, or one the kernel could not be given is left to
+    // the switch, which opens it the ordinary way and says what is wrong.
+    const QString mp4 = library_.PlayablePathOf(next);
+    if (mp4.isEmpty() || !IsRegularFileName(mp4))
         return false;
     partner.ref = RecordingRef{};
     partner.mediaPath = mp4;

@@ -17,6 +17,7 @@
 #include "library/recording_library.h"
 #include "library/thumbnail_cell.h"
 #include "player/playback_channel.h"
+#include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 #include "tools/bench_repair/camera_layout.h"
 #include "ui/dialog_base.h"
@@ -211,3 +212,33 @@ TEST_P(ViewerRepairFailure, SaysWhyWritesNothingAndStartsNoKernel)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ViewerRepairFailure, ::testing::ValuesIn(kFailures),
                          [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// Continuous play runs on into a cut recording that has a repaired copy: the partner is prepared
+// with the repaired copy (the file the opener would play), never with the cut original.
+TEST_F(ViewerRepair, ContinuousPlayIntoARepairedRecordingPlaysTheRepairedCopy)
+{
+    ASSERT_TRUE(MakeCard(card_, true));
+    // A complete recording before the cut one, so that continuous play reaches it.
+    ASSERT_TRUE(QFile::copy(kFixtures + QLatin1Char('/') + kReference, card_.filePath(QStringLiteral("20250301095900.MP4"))));
+    ViewerHarness v(card_.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    RecordingLibrary& library = v.viewer().Library();
+    const RecordingRef cut = library.RefOf(v.NormalCell(1));
+    ASSERT_EQ(cut.name, kCut);
+    ASSERT_TRUE(library.IsDamaged(cut));
+    // The repaired copy as a repair leaves it in the working folder.
+    const QString repaired = library.RepairedPathOf(cut);
+    ASSERT_FALSE(repaired.isEmpty());
+    ASSERT_TRUE(QFile::copy(kFixtures + QLatin1Char('/') + kCut, repaired));
+
+    PlaybackController& p = v.player();
+    QStringList loaded;
+    QObject::connect(&p, &PlaybackController::recordingLoaded, [&](const LoadedRecording& rec) { loaded << rec.mp4Path; });
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared() == cut; }, 20000));
+    EXPECT_EQ(p.currentChannel->partner->mediaPath, repaired);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() >= 2; }, 20000));
+    EXPECT_EQ(loaded[1], repaired);
+    EXPECT_EQ(p.currentChannel->ref, cut);
+    p.tbStopClick();
+}
