@@ -108,6 +108,7 @@ bool LaunchKernel(KernelClient& channel, const QString& path)
         return false;
     }
     ZeroSlot(*channel.slot);
+    channel.startFailed = false;
     channel.mediaPath = path.left(kMediaPathLaunchMax);
     SetSlotMediaPath(*channel.slot, channel.mediaPath);
     channel.slot->renderWindow.store(channel.renderWindow);
@@ -118,11 +119,16 @@ bool LaunchKernel(KernelClient& channel, const QString& path)
                                            {parameters.toStdString()},
                                            QFile::encodeName(channel.launchFolder).toStdString());
     channel.kernelPid = pid;
+    channel.startFailed = pid <= 0;
     std::erase_if(g_kernelPids, [](pid_t p) { return !platform::ChildRunning(p); });
-    if (pid > 0)
+    if (pid > 0) {
         g_kernelPids.insert(pid);
-    else
+    } else {
+        // Nothing will ever claim the slot: it is freed, and the waiter learns at once through
+        // KernelGone instead of after the whole wait.
         qCWarning(lcKernel) << "could not start the kernel" << KernelExecutable();
+        ZeroSlot(*channel.slot);
+    }
     return true;
 }
 
@@ -178,6 +184,8 @@ int32_t BuildError(const KernelClient& channel)
 
 bool KernelGone(const KernelClient& channel)
 {
+    if (channel.startFailed)
+        return true;
     return channel.slot && channel.kernelPid > 0 &&
            channel.slot->processId.load() == static_cast<uint32_t>(channel.kernelPid) &&
            !platform::ChildRunning(channel.kernelPid);

@@ -26,6 +26,7 @@ struct KernelClient {
     KernelSlot* slot = nullptr;
     uint32_t renderWindow = 0;      // X11 window the kernel draws into
     pid_t kernelPid = -1;           // the process last launched for this client
+    bool startFailed = false;       // the last launch could not start the process at all
 };
 
 constexpr int kMediaPathLaunchMax = 259;
@@ -42,6 +43,8 @@ QString KernelExecutable();
 void SetUpKernelClient(KernelClient& client, int32_t id, QWidget* panel, KernelSlot* slot);
 // Zeroes the slot, writes the path (cut to 259 characters) and the panel into it and starts a
 // kernel "/CALLER:<callerName>/ID:<id>" in launchFolder. False for a path under 5 characters.
+// A process that cannot be started at all sets startFailed, frees the slot again and counts
+// as gone (KernelGone) at once.
 bool LaunchKernel(KernelClient& client, const QString& path);
 // Lets the kernel go: the slot is zeroed and the kernel ends on its next pass.
 void ReleaseKernel(KernelClient& client);
@@ -62,7 +65,7 @@ int64_t ReadPosition(const KernelClient& client);
 // The error number the client's kernel marked its slot with when its build failed; 0 when none.
 int32_t BuildError(const KernelClient& client);
 // True when the kernel launched for the client has ended while its slot still names it: it died
-// or was killed. A released kernel (slot zeroed) or one that never claimed its slot is not gone.
+// or was killed; also when its process could not be started at all. A released kernel (slot zeroed) or one that never claimed its slot is not gone.
 bool KernelGone(const KernelClient& client);
 // Releases both clients, then ends any kernel this viewer started that is still running (by
 // pid; nothing else is ever ended).

@@ -60,7 +60,7 @@ bool PartnerPreparation::Prepare(const RecordingRef& next)
     PlaybackController::ClearChannelTelemetry(partner);
     gpsSeen_ = false;
     opener_.LoadChannelTelemetry(partner, gpsSeen_);
-    if (!LaunchKernel(partner, mp4)) {
+    if (!LaunchKernel(partner, mp4) || partner.startFailed) {
         PlaybackController::ClearChannelTelemetry(partner);
         return false;
     }

@@ -256,3 +256,28 @@ TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
     EXPECT_GT(grey, area / 3) << "the overlay's background is not on screen";
     EXPECT_GT(white, 20) << "the overlay's text is not on screen";
 }
+
+// A kernel executable that cannot be started: the viewer says at once that the recording could
+// not be played (not after the whole wait for a kernel that will never come) and is idle again.
+TEST_F(ViewerPlayback, AKernelThatCannotStartIsReportedAtOnce)
+{
+    ViewerHarness v(kCard);
+    PlaybackController& p = v.player();
+    ASSERT_EQ(p.waitReadyLimitMs, 10000);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    const QString executable = KernelExecutable();
+    SetKernelExecutable(QStringLiteral("/nonexistent/korvane-kernel"));
+    v.messages.clear();
+    QElapsedTimer clock;
+    clock.start();
+    p.Opener().OpenRecording(v.viewer().Library().RefOf(v.NormalCell(0)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle && !v.messages.isEmpty(); }, 9000));
+    // Well inside the ten seconds a kernel that never gets ready is given.
+    EXPECT_LT(clock.elapsed(), 5000);
+    SetKernelExecutable(executable);
+    EXPECT_EQ(p.playState, PlayState::Stopped);
+    ASSERT_EQ(v.messages.size(), 1);
+    EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
+    EXPECT_FALSE(p.currentChannel->ref.IsValid());
+    EXPECT_EQ(p.currentChannel->slot->processId.load(), 0u);
+}
