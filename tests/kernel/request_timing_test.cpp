@@ -172,18 +172,33 @@ TEST_F(SlotFixture, LaunchZeroesTheSlotAndWritesPathAndPanel)
     slot->duration.store(99);
     channel.renderWindow = 0x2a00007;
     channel.id = 1;
-    SetKernelExecutable(QStringLiteral("/nonexistent/kernel"));
+    // A process that starts but never claims the slot: what the launch wrote stays.
+    SetKernelExecutable(QStringLiteral("/bin/true"));
     const QString path = QStringLiteral("/") + QString(258, QLatin1Char('p'));
     EXPECT_TRUE(LaunchKernel(channel, path));
     SetKernelExecutable(QString());
+    EXPECT_FALSE(channel.startFailed);
     EXPECT_EQ(slot->ready.load(), 0);
     EXPECT_EQ(slot->position.load(), 0);
     EXPECT_EQ(slot->duration.load(), 0);
     EXPECT_EQ(slot->renderWindow.load(), 0x2a00007u);
     EXPECT_EQ(SlotMediaPath(*slot), path);
     EXPECT_EQ(channel.mediaPath, path);
-    // A kernel that cannot be started leaves the channel launching: ready stays 0.
     EXPECT_FALSE(ReadDuration(channel));
+    EndLaunchedKernels(2000);
+}
+
+TEST_F(SlotFixture, AKernelThatCannotStartIsGoneAtOnceAndFreesTheSlot)
+{
+    slot->ready.store(1);
+    SetKernelExecutable(QStringLiteral("/nonexistent/kernel"));
+    EXPECT_TRUE(LaunchKernel(channel, QStringLiteral("/card/20250614080000.MP4")));
+    SetKernelExecutable(QString());
+    EXPECT_TRUE(channel.startFailed);
+    EXPECT_TRUE(KernelGone(channel));
+    EXPECT_FALSE(ReadDuration(channel));
+    EXPECT_TRUE(SlotMediaPath(*slot).isEmpty());
+    EXPECT_EQ(slot->processId.load(), 0u);
 }
 
 TEST_F(SlotFixture, ReleaseZeroesTheSlot)

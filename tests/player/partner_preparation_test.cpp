@@ -159,7 +159,9 @@ TEST_F(PartnerPreparationTest, ADamagedNextRecordingFailsQuietlyAndTheSwitchRepo
     ViewerHarness v(kMixed);
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
-    p.waitReadyLimitMs = 1500;
+    // Short enough for the damaged recording, long enough for the good one's kernel to start
+    // on a loaded machine (1.5 s was not, with the whole suite running beside it).
+    p.waitReadyLimitMs = 5000;
     v.messages.clear();
     int ends = 0;
     bool quietUntilTheEnd = false;
