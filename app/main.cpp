@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "map/browser_setup.h"
 #include "app/termination_signals.h"
+#include "kernel/control_block.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv)

@@ -1,8 +1,5 @@
 #include "app/termination_signals.h"
 
-#include "kernel/control_block.h"
-#include "platform/shared_memory.h"
-
 #include <QCoreApplication>
 #include <QSocketNotifier>
 

@@ -4,8 +4,6 @@
 // (no question asked): kernels ended, the control block unlinked, the working folder purged.
 #include <QObject>
 
-#include "kernel/control_block.h"   // UnlinkViewerControlBlock, run once the kernels are gone
-
 #include <functional>
 
 class QSocketNotifier;

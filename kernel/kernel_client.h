@@ -65,7 +65,8 @@ int64_t ReadPosition(const KernelClient& client);
 // The error number the client's kernel marked its slot with when its build failed; 0 when none.
 int32_t BuildError(const KernelClient& client);
 // True when the kernel launched for the client has ended while its slot still names it: it died
-// or was killed; also when its process could not be started at all. A released kernel (slot zeroed) or one that never claimed its slot is not gone.
+// or was killed; also when its process could not be started at all. A released kernel (slot
+// zeroed) or one that never claimed its slot is not gone.
 bool KernelGone(const KernelClient& client);
 // Releases both clients, then ends any kernel this viewer started that is still running (by
 // pid; nothing else is ever ended).

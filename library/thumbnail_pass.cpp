@@ -77,6 +77,15 @@ void ThumbnailPass::Start()
     phase_ = kPhaseNormal;
     generationIndex_ = 0;
     displayIndex_ = 0;
+    // No folder to write pictures into (start-up could not make one, the disk is full or the
+    // folder is read-only): every recording gets a plain picture instead of being left out.
+    // Probed once a pass, for both groups.
+    unwritable_ = !FolderTakesFiles(catalogue_.workingFolder, kProbeBytes);
+    if (unwritable_) {
+        qCWarning(lcLibrary) << "the working folder" << catalogue_.workingFolder
+                             << "takes no files: recordings shown without thumbnails";
+        sink_.ThumbnailsCannotBeMade();
+    }
     timer_.start(kTickMs);
 }
 
@@ -168,18 +177,10 @@ bool ThumbnailPass::ThumbnailStep(int group)
     }
     processWait_ = 0;
     const int g = generationIndex_;
-    if (g == 0) {
-        // No folder to write pictures into (start-up could not make one, the disk is full or
-        // the folder is read-only): no tool is started and every recording gets a plain
-        // picture instead of being left out.
-        unwritable_ = !FolderTakesFiles(catalogue_.workingFolder, kProbeBytes);
-        if (unwritable_) {
-            qCWarning(lcLibrary) << "the working folder" << catalogue_.workingFolder
-                                 << "takes no files: recordings shown without thumbnails";
-            sink_.ThumbnailsCannotBeMade();
-            generationIndex_ = count;
-        }
-    }
+    // Without a folder to write pictures into no tool is started; the group goes straight to
+    // showing its recordings with a plain picture.
+    if (g == 0 && unwritable_)
+        generationIndex_ = count;
     if (g < count && !unwritable_) {
         const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(QCoreApplication::applicationDirPath()) : toolOverride_;
         if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {

@@ -39,10 +39,6 @@ void KeepInRange(TelemetrySample& sample) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 bool ParseSubtitleFields(std::string_view text, TelemetrySample& sample, bool& gpsSeen) {
   sample.Reset();
   std::string_view copy = text.substr(0, std::min(text.size(), MaxLookedAt));
