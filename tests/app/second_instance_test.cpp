@@ -29,18 +29,26 @@ QMap<QString, QDateTime> Snapshot(const QString& root)
     }
     return files;
 }
+
+// A viewer's environment of the test's own: runtime and cache folders, the offscreen platform,
+// and a control block that the test removes itself.
+QProcessEnvironment ViewerEnvironment(const QString& runtime, const QString& cacheHome, const QString& block)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
+    return env;
+}
 } // namespace
 
 TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
 {
     QTemporaryDir runtime, work;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path() + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     // A control block of the test's own, removed at the end: the first viewer is killed.
     const QString block = QStringLiteral("KorvaneSecondInstance%1").arg(QCoreApplication::applicationPid());
-    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
+    const QProcessEnvironment env = ViewerEnvironment(runtime.path(), runtime.path() + QStringLiteral("/cache"), block);
 
     QProcess first;
     first.setProcessEnvironment(env);
@@ -97,12 +105,8 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
 TEST(SecondInstance, TerminatedEarlyLeavesTheRunningViewersBlock)
 {
     QTemporaryDir runtime, work;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path() + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     const QString block = QStringLiteral("KorvaneEarlyTerm%1").arg(QCoreApplication::applicationPid());
-    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
+    const QProcessEnvironment env = ViewerEnvironment(runtime.path(), runtime.path() + QStringLiteral("/cache"), block);
     const QString object =
         QStringLiteral("/dev/shm") + QString::fromStdString(korvane::platform::SharedMemoryObjectName(block.toStdString()));
 
@@ -149,13 +153,8 @@ TEST(FullCache, TheViewerStartsAndShowsItsRecordingsWithoutThumbnails)
         while (fill.write(QByteArray(4096, 'x')) > 0 && fill.flush()) {
         }
     }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
-    if (!env.contains(QStringLiteral("DISPLAY")))
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     const QString block = QStringLiteral("KorvaneFullCache%1").arg(QCoreApplication::applicationPid());
-    env.insert(QStringLiteral("KORVANE_CONTROL_BLOCK"), block);
+    const QProcessEnvironment env = ViewerEnvironment(runtime.path(), cache.path(), block);
 
     QProcess viewer;
     viewer.setProcessEnvironment(env);
