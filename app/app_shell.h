@@ -1,13 +1,15 @@
 #pragma once
 // The application shell: the role dispatch, the viewer's start-up order, the close request and
-// the shut-down clean-up, with the flags and timers that carry them. It owns the per-subsystem
-// objects of the process and wires them to the main window.
+// the shut-down clean-up, with the state and timers that carry them. It owns the per-subsystem
+// objects of the process, the viewer's busy state among them, and wires them to the main window.
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/keyboard_hook.h"
+#include "core/busy_state.h"
 #include "platform/instance_lock.h"
 #include "ui/display_scale.h"
 
@@ -16,21 +18,12 @@ class QTimer;
 namespace korvane {
 
 class DataManagementHookup;
-class KeyboardHook;
 class TransportHookup;
 class Viewer;
 class TfrmClose;
 class TfrmMain;
 
-// Flags of the main window, single bytes shared with the worker and the dialogs.
-struct ShellFlags {
-    bool quitNow = false;        // this process turned out to be a second viewer
-    bool viewerIdle = true;      // no recording is being opened and no job runs
-    bool closeBusy = false;      // a close request or a menu dialog is being decided
-    bool quitConfirmed = false;  // the user confirmed quitting
-};
-
-class AppShell : public QObject {
+class AppShell : public QObject, private KeyActions {
     Q_OBJECT
 public:
     AppShell(const ProcessRole& role, TfrmMain& window);
@@ -39,13 +32,20 @@ public:
     // Common initialisation, then the kernel or the viewer start.
     void FormCreate();
     void StartViewer();
-    // Decides a close request of the main window; true grants it.
+    // Decides a close request of the main window; true grants it. Every close of the window
+    // comes here first (an event filter on the window).
     bool FormClose();
     // Shut-down clean-up of the viewer, after the window has closed.
     void FormDestroy();
 
     const ProcessRole& role() const { return role_; }
-    ShellFlags flags;
+    // Whether the viewer is idle, and which part keeps it busy; the shell's own reasons are the
+    // close request and the About dialog.
+    BusyState& Busy() { return busy_; }
+    // This process turned out to be a second viewer: it closes at once and cleans nothing up.
+    bool QuitNow() const { return quitNow_; }
+    // The user confirmed quitting.
+    bool QuitConfirmed() const { return quitConfirmed_; }
     DisplayScale scale;
     QString iniPath;           // <programFolder>/Korvane.ini, empty when absent
     QString languageSection;   // "0x%X" of the user's language id
@@ -57,7 +57,6 @@ public:
     QTimer* tmQuit = nullptr;
     QTimer* tmClose = nullptr;
     QTimer* tmHide = nullptr;
-    QTimer* tmProcessFinish = nullptr;
     QTimer* tmCleanData = nullptr;
 
     TfrmClose* frmClose() const { return frmClose_; }
@@ -73,14 +72,23 @@ public:
     std::function<void()> closeChannels;    // confirmed quit closes both channels
     std::function<void()> cleanData;        // Ctrl+C: the clean command
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Kernel role: hands the process to the playback kernel.
     void StartKernel();
     void tmQuitTimer();
     void tmCloseTimer();
-    void tmProcessFinishTimer();
     void tmCleanDataTimer();
     void InstallKeyboardHook();
+    // KeyActions: what the keyboard table acts on.
+    void FocusDummy() override;
+    void FocusMain() override;
+    void StartCleanData() override;
+    void RouteContinue() override;
+    bool DummyShowing() const override;
+    bool Transport(HookAction action, QObject* receiver) override;
     void SizeAndCentre();
     // Skin colours and fonts, once at start-up.
     void ApplySkin();
@@ -91,6 +99,9 @@ private:
 
     ProcessRole role_;
     TfrmMain& window_;
+    BusyState busy_;
+    bool quitNow_ = false;
+    bool quitConfirmed_ = false;
     InstanceLock instanceLock_;
     KeyboardHook* keyboardHook_ = nullptr;
     TfrmClose* frmClose_ = nullptr;
