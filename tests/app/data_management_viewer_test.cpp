@@ -139,6 +139,9 @@ TEST_F(ViewerDataManagement, BackupCopiesTheWholeCardAfterARefusedDestination)
         look.start();
         const int r = d.exec();
         closedAt = clock.elapsed();
+        // The end may close the dialog before the next look: then it was seen at the close.
+        if (jobEndedAt < 0 && !dm.Commands().Worker().Busy())
+            jobEndedAt = closedAt;
         countShown = process.lbCopy->isVisibleTo(&process);
         return r;
     };

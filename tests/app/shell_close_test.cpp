@@ -134,6 +134,24 @@ TEST(ShellBusy, CleanDataRefusedWhileADialogDecides)
     QTRY_COMPARE_WITH_TIMEOUT(cleans, 1, 1000);
 }
 
+TEST(ShellBusy, TheEndOfAThumbnailPassLeavesARecordingBeingOpenedBusy)
+{
+    EnsureApp();
+    ViewerFixture f;
+    // A recording is being opened while the folder is read again; the pass ends first.
+    f.shell.Busy().Set(BusyReason::OpeningRecording);
+    RecordingLibrary& library = f.shell.viewer()->Library();
+    library.OpenRecordingFolder(library.Catalogue().recordingFolder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !library.Pass().Running(); }, 5000));
+    QTest::qWait(BusyState::kSettleMs + 300);
+    // A second double click or a close request still waits for the recording.
+    EXPECT_FALSE(f.shell.Busy().IsIdle());
+    EXPECT_FALSE(f.window.close());
+    EXPECT_EQ(f.dialogs, 0);
+    f.shell.Busy().Clear(BusyReason::OpeningRecording);
+    QTRY_COMPARE_WITH_TIMEOUT(f.dialogs, 1, 1500);
+}
+
 TEST(GroupSelectors, GreyPicturesSwitchAtAnyTimeWordsOnlyWhenIdle)
 {
     EnsureApp();
