@@ -128,8 +128,8 @@ void AppShell::StartViewer()
     viewer_ = new Viewer(window_, busy_, LogicalScale(scale.displayScale, window_.devicePixelRatioF()), scale.scalePercent);
     transport_ = new TransportHookup(*viewer_, window_, this);
     viewer_->OpenSlots();
-    pauseIfPlaying = [this] { viewer_->PauseIfPlaying(); };
-    closeChannels = [this] { viewer_->CloseChannels(); };
+    connect(this, &AppShell::aboutToAskToQuit, viewer_, &Viewer::PauseIfPlaying);
+    connect(this, &AppShell::quitConfirmed, viewer_, &Viewer::CloseChannels);
 
     quitConfirmed_ = false;
     window_.miContinue->setChecked(true);
@@ -158,7 +158,7 @@ void AppShell::StartViewer()
     });
     frmClose_->SetBusyState(&busy_);
     dataManagement_ = new DataManagementHookup(window_, *viewer_, busy_, this);
-    cleanData = [this] { dataManagement_->Commands().CleanFromKeyboard(); };
+    connect(this, &AppShell::cleanDataRequested, &dataManagement_->Commands(), &DataManagement::CleanFromKeyboard);
 
     ApplySkin();
     SizeAndCentre();
@@ -228,17 +228,20 @@ bool AppShell::FormClose()
         // Busy: refuse silently and ask again in 500 ms, until the viewer is idle.
         tmClose->start();
     } else {
-        if (pauseIfPlaying)
-            pauseIfPlaying();
+        emit aboutToAskToQuit();
         if (ShowCentered(*frmClose_, &window_) == 1) {
-            quitConfirmed_ = true;
-            if (closeChannels)
-                closeChannels();
+            ConfirmQuit();
             grant = true;
         }
     }
     busy_.Clear(BusyReason::CloseRequest);
     return grant;
+}
+
+void AppShell::ConfirmQuit()
+{
+    quitConfirmed_ = true;
+    emit quitConfirmed();
 }
 
 void AppShell::FormDestroy()
@@ -270,8 +273,7 @@ void AppShell::tmCleanDataTimer()
 {
     if (busy_.DialogUp())
         return;
-    if (cleanData)
-        cleanData();
+    emit cleanDataRequested();
 }
 
 } // namespace korvane

@@ -4,7 +4,6 @@
 // objects of the process, the viewer's busy state among them, and wires them to the main window.
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 
 #include "app/command_line.h"
@@ -67,11 +66,18 @@ public:
     // The transport keys and snapshots; null where viewer() is.
     TransportHookup* transport() const { return transport_; }
 
-    // Subsystem hooks not owned by the shell yet: each runs when set.
-    std::function<void()> pauseIfPlaying;   // close while playing pauses first
-    std::function<void()> closeChannels;    // confirmed quit closes both channels
-    std::function<void()> cleanData;        // Ctrl+C: the clean command
+    // The quit is confirmed (by the user, or by a termination signal): both channels close.
+    void ConfirmQuit();
 
+signals:
+    // A close request is about to ask the user: playback pauses first.
+    void aboutToAskToQuit();
+    // The quit is confirmed: both channels close for good.
+    void quitConfirmed();
+    // Ctrl+C's timer has run with no dialog deciding: the clean command starts.
+    void cleanDataRequested();
+
+public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

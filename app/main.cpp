@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     std::unique_ptr<korvane::TerminationSignals> terminationSignals;
     if (!role.isKernelRole)
         terminationSignals = std::make_unique<korvane::TerminationSignals>(
-            [&shell] { korvane::QuitWithoutConfirmation(shell.closeChannels); });
+            [&shell] { korvane::QuitWithoutConfirmation([&shell] { shell.ConfirmQuit(); }); });
     const int status = app.exec();
     const bool ownsBlock = !role.isKernelRole && !shell.QuitNow();
     shell.FormDestroy();

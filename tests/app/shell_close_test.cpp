@@ -68,8 +68,8 @@ TEST(ShellClose, RequestWhileBusyIsRetriedUntilIdle)
     ViewerFixture f;
     f.shell.Busy().Set(BusyReason::JobRunning);
     int paused = 0, closed = 0;
-    f.shell.pauseIfPlaying = [&] { ++paused; };
-    f.shell.closeChannels = [&] { ++closed; };
+    QObject::connect(&f.shell, &AppShell::aboutToAskToQuit, [&] { ++paused; });
+    QObject::connect(&f.shell, &AppShell::quitConfirmed, [&] { ++closed; });
 
     EXPECT_FALSE(f.window.close());
     EXPECT_TRUE(f.shell.tmClose->isActive());
@@ -124,7 +124,9 @@ TEST(ShellBusy, CleanDataRefusedWhileADialogDecides)
     EnsureApp();
     ViewerFixture f;
     int cleans = 0;
-    f.shell.cleanData = [&] { ++cleans; };
+    // Only the shell's part: the clean command itself is not started.
+    QObject::disconnect(&f.shell, &AppShell::cleanDataRequested, nullptr, nullptr);
+    QObject::connect(&f.shell, &AppShell::cleanDataRequested, [&] { ++cleans; });
     f.shell.Busy().Set(BusyReason::CloseRequest);
     f.shell.tmCleanData->start();
     QTest::qWait(250);
