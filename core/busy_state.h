@@ -37,9 +37,9 @@ public:
     // Clears `reason` after kSettleMs; a Set or Clear of the same reason before then cancels it.
     void ClearAfterSettling(BusyReason reason);
 
-    // No recording is being opened, no job runs: the design's viewerIdle.
+    // No recording is being opened, no job runs (viewerIdle).
     bool IsIdle() const { return (reasons_ & kWorkReasons) == 0; }
-    // A close request or a menu command is deciding something: the design's closeBusy.
+    // A close request or a menu command is deciding something (closeBusy).
     bool DialogUp() const { return (reasons_ & ~kWorkReasons) != 0; }
     bool Has(BusyReason reason) const { return reasons_ & Bit(reason); }
     bool Settling(BusyReason reason) const { return settle_[Index(reason)]->isActive(); }
