@@ -1,6 +1,7 @@
 #include "app/app_shell.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -58,19 +59,27 @@ AppShell::AppShell(const ProcessRole& role, TfrmMain& window)
     tmQuit = MakeTimer(this, 1000);
     tmClose = MakeTimer(this, 500);
     tmHide = MakeTimer(this, 1);
-    tmProcessFinish = MakeTimer(this, 500);
     tmCleanData = MakeTimer(this, 100);
     connect(tmQuit, &QTimer::timeout, this, &AppShell::tmQuitTimer);
     connect(tmClose, &QTimer::timeout, this, &AppShell::tmCloseTimer);
     connect(tmHide, &QTimer::timeout, &window_, &QWidget::hide);
-    connect(tmProcessFinish, &QTimer::timeout, this, &AppShell::tmProcessFinishTimer);
     connect(tmCleanData, &QTimer::timeout, this, &AppShell::tmCleanDataTimer);
 
     if (role_.isKernelRole) {
         // A kernel's window lives off screen and is hidden at once.
         window_.move(-1000, -1000);
     }
-    window_.onCloseRequest = [this] { return FormClose(); };
+    window_.installEventFilter(this);
+}
+
+bool AppShell::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != &window_ || event->type() != QEvent::Close)
+        return QObject::eventFilter(watched, event);
+    if (FormClose())
+        return false;   // the window takes the close and the process ends
+    event->ignore();
+    return true;
 }
 
 AppShell::~AppShell() = default;
@@ -87,17 +96,20 @@ void AppShell::FormCreate()
 
 void AppShell::InstallKeyboardHook()
 {
-    keyboardHook_ = new KeyboardHook(this);
-    keyboardHook_->focusDummy = [this] { window_.mmDummy->setFocus(Qt::OtherFocusReason); };
-    keyboardHook_->focusMain = [this] { window_.setFocus(Qt::OtherFocusReason); };
-    keyboardHook_->startCleanData = [this] { tmCleanData->start(); };
-    keyboardHook_->routeContinue = [this] { window_.miRouteContinue->trigger(); };
-    keyboardHook_->dummyShowing = [] { return Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing; };
-    keyboardHook_->transport = [this](HookAction action, QObject* receiver) {
-        return transport_ && !(Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing) &&
-               transport_->Run(action, receiver);
-    };
+    keyboardHook_ = new KeyboardHook(*this, this);
     qApp->installEventFilter(keyboardHook_);
+}
+
+void AppShell::FocusDummy() { window_.mmDummy->setFocus(Qt::OtherFocusReason); }
+void AppShell::FocusMain() { window_.setFocus(Qt::OtherFocusReason); }
+void AppShell::StartCleanData() { tmCleanData->start(); }
+void AppShell::RouteContinue() { window_.miRouteContinue->trigger(); }
+bool AppShell::DummyShowing() const { return Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing; }
+
+bool AppShell::Transport(HookAction action, QObject* receiver)
+{
+    // Null in a second viewer; no key acts on the player while the invisible dialog is up.
+    return transport_ && !DummyShowing() && transport_->Run(action, receiver);
 }
 
 void AppShell::StartViewer()
@@ -109,20 +121,17 @@ void AppShell::StartViewer()
         tmQuit->start();
         return;
     }
-    flags.quitNow = false;
+    quitNow_ = false;
     window_.captionOnPaint = true;
     window_.setWindowTitle(QStringLiteral("Korvane"));
 
-    viewer_ = new Viewer(window_, flags, *tmProcessFinish,
-                         LogicalScale(scale.displayScale, window_.devicePixelRatioF()), scale.scalePercent);
+    viewer_ = new Viewer(window_, busy_, LogicalScale(scale.displayScale, window_.devicePixelRatioF()), scale.scalePercent);
     transport_ = new TransportHookup(*viewer_, window_, this);
     viewer_->OpenSlots();
-    pauseIfPlaying = [this] { viewer_->PauseIfPlaying(); };
-    closeChannels = [this] { viewer_->CloseChannels(); };
+    connect(this, &AppShell::aboutToAskToQuit, viewer_, &Viewer::PauseIfPlaying);
+    connect(this, &AppShell::quitConfirmed, viewer_, &Viewer::CloseChannels);
 
-    flags.viewerIdle = true;
-    flags.closeBusy = false;
-    flags.quitConfirmed = false;
+    quitConfirmed_ = false;
     window_.miContinue->setChecked(true);
     window_.miRouteContinue->setChecked(false);
 
@@ -143,20 +152,20 @@ void AppShell::StartViewer()
     connect(window_.miAbout, &QAction::triggered, this, [this] {
         // The key area toggles the diagnostics panel, once the telemetry read-outs provide it.
         Dialogs().frmAbout->plSpecial = window_.findChild<QWidget*>(QStringLiteral("plSpecial"));
-        flags.closeBusy = true;
+        busy_.Set(BusyReason::AboutDialog);
         ShowCentered(*Dialogs().frmAbout, &window_);
-        flags.closeBusy = false;
+        busy_.Clear(BusyReason::AboutDialog);
     });
-    frmClose_->isViewerIdle = [this] { return flags.viewerIdle; };
-    dataManagement_ = new DataManagementHookup(window_, *viewer_, flags, this);
-    cleanData = [this] { dataManagement_->Commands().CleanFromKeyboard(); };
+    frmClose_->SetBusyState(&busy_);
+    dataManagement_ = new DataManagementHookup(window_, *viewer_, busy_, this);
+    connect(this, &AppShell::cleanDataRequested, &dataManagement_->Commands(), &DataManagement::CleanFromKeyboard);
 
     ApplySkin();
     SizeAndCentre();
     window_.miClean->setEnabled(false);
     window_.miBackup->setEnabled(false);
     connect(window_.miClose, &QAction::triggered, &window_, &QWidget::close);
-    window_.onResize = [this] { FormResize(); };
+    connect(&window_, &TfrmMain::resized, this, &AppShell::FormResize);
     LayOut();
     viewer_->RedrawChart();
     // A folder named on the command line is opened instead of the start directory; an
@@ -211,30 +220,33 @@ bool AppShell::FormClose()
 {
     if (role_.isKernelRole)
         return true;
-    flags.closeBusy = true;
+    busy_.Set(BusyReason::CloseRequest);
     bool grant = false;
-    if (flags.quitNow) {
+    if (quitNow_) {
         grant = true;
-    } else if (!flags.viewerIdle) {
+    } else if (!busy_.IsIdle()) {
         // Busy: refuse silently and ask again in 500 ms, until the viewer is idle.
         tmClose->start();
     } else {
-        if (pauseIfPlaying)
-            pauseIfPlaying();
+        emit aboutToAskToQuit();
         if (ShowCentered(*frmClose_, &window_) == 1) {
-            flags.quitConfirmed = true;
-            if (closeChannels)
-                closeChannels();
+            ConfirmQuit();
             grant = true;
         }
     }
-    flags.closeBusy = false;
+    busy_.Clear(BusyReason::CloseRequest);
     return grant;
+}
+
+void AppShell::ConfirmQuit()
+{
+    quitConfirmed_ = true;
+    emit quitConfirmed();
 }
 
 void AppShell::FormDestroy()
 {
-    if (role_.isKernelRole || flags.quitNow)
+    if (role_.isKernelRole || quitNow_)
         return;
     // No copy is left half-written: a job still running is stopped and waited for.
     if (dataManagement_)
@@ -251,20 +263,17 @@ void AppShell::FormDestroy()
 
 void AppShell::tmQuitTimer()
 {
-    flags.quitNow = true;
+    quitNow_ = true;
     window_.close();
 }
 
 void AppShell::tmCloseTimer() { window_.close(); }
 
-void AppShell::tmProcessFinishTimer() { flags.viewerIdle = true; }
-
 void AppShell::tmCleanDataTimer()
 {
-    if (flags.closeBusy)
+    if (busy_.DialogUp())
         return;
-    if (cleanData)
-        cleanData();
+    emit cleanDataRequested();
 }
 
 } // namespace korvane

@@ -1,13 +1,14 @@
 #pragma once
 // The application shell: the role dispatch, the viewer's start-up order, the close request and
-// the shut-down clean-up, with the flags and timers that carry them. It owns the per-subsystem
-// objects of the process and wires them to the main window.
+// the shut-down clean-up, with the state and timers that carry them. It owns the per-subsystem
+// objects of the process, the viewer's busy state among them, and wires them to the main window.
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/keyboard_hook.h"
+#include "core/busy_state.h"
 #include "platform/instance_lock.h"
 #include "ui/display_scale.h"
 
@@ -16,21 +17,12 @@ class QTimer;
 namespace korvane {
 
 class DataManagementHookup;
-class KeyboardHook;
 class TransportHookup;
 class Viewer;
 class TfrmClose;
 class TfrmMain;
 
-// Flags of the main window, single bytes shared with the worker and the dialogs.
-struct ShellFlags {
-    bool quitNow = false;        // this process turned out to be a second viewer
-    bool viewerIdle = true;      // no recording is being opened and no job runs
-    bool closeBusy = false;      // a close request or a menu dialog is being decided
-    bool quitConfirmed = false;  // the user confirmed quitting
-};
-
-class AppShell : public QObject {
+class AppShell : public QObject, private KeyActions {
     Q_OBJECT
 public:
     AppShell(const ProcessRole& role, TfrmMain& window);
@@ -39,13 +31,20 @@ public:
     // Common initialisation, then the kernel or the viewer start.
     void FormCreate();
     void StartViewer();
-    // Decides a close request of the main window; true grants it.
+    // Decides a close request of the main window; true grants it. Every close of the window
+    // comes here first (an event filter on the window).
     bool FormClose();
     // Shut-down clean-up of the viewer, after the window has closed.
     void FormDestroy();
 
     const ProcessRole& role() const { return role_; }
-    ShellFlags flags;
+    // Whether the viewer is idle, and which part keeps it busy; the shell's own reasons are the
+    // close request and the About dialog.
+    BusyState& Busy() { return busy_; }
+    // This process turned out to be a second viewer: it closes at once and cleans nothing up.
+    bool QuitNow() const { return quitNow_; }
+    // The user confirmed quitting.
+    bool QuitConfirmed() const { return quitConfirmed_; }
     DisplayScale scale;
     QString iniPath;           // <programFolder>/Korvane.ini, empty when absent
     QString languageSection;   // "0x%X" of the user's language id
@@ -57,7 +56,6 @@ public:
     QTimer* tmQuit = nullptr;
     QTimer* tmClose = nullptr;
     QTimer* tmHide = nullptr;
-    QTimer* tmProcessFinish = nullptr;
     QTimer* tmCleanData = nullptr;
 
     TfrmClose* frmClose() const { return frmClose_; }
@@ -68,19 +66,35 @@ public:
     // The transport keys and snapshots; null where viewer() is.
     TransportHookup* transport() const { return transport_; }
 
-    // Subsystem hooks not owned by the shell yet: each runs when set.
-    std::function<void()> pauseIfPlaying;   // close while playing pauses first
-    std::function<void()> closeChannels;    // confirmed quit closes both channels
-    std::function<void()> cleanData;        // Ctrl+C: the clean command
+    // The quit is confirmed (by the user, or by a termination signal): both channels close.
+    void ConfirmQuit();
+
+signals:
+    // A close request is about to ask the user: playback pauses first.
+    void aboutToAskToQuit();
+    // The quit is confirmed: both channels close for good.
+    void quitConfirmed();
+    // Ctrl+C's timer has run with no dialog deciding: the clean command starts.
+    void cleanDataRequested();
+
+public:
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Kernel role: hands the process to the playback kernel.
     void StartKernel();
     void tmQuitTimer();
     void tmCloseTimer();
-    void tmProcessFinishTimer();
     void tmCleanDataTimer();
     void InstallKeyboardHook();
+    // KeyActions: what the keyboard table acts on.
+    void FocusDummy() override;
+    void FocusMain() override;
+    void StartCleanData() override;
+    void RouteContinue() override;
+    bool DummyShowing() const override;
+    bool Transport(HookAction action, QObject* receiver) override;
     void SizeAndCentre();
     // Skin colours and fonts, once at start-up.
     void ApplySkin();
@@ -91,6 +105,9 @@ private:
 
     ProcessRole role_;
     TfrmMain& window_;
+    BusyState busy_;
+    bool quitNow_ = false;
+    bool quitConfirmed_ = false;
     InstanceLock instanceLock_;
     KeyboardHook* keyboardHook_ = nullptr;
     TfrmClose* frmClose_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QAction>
 
-#include "app/app_shell.h"
 #include "app/viewer.h"
 #include "library/recording_library.h"
 #include "map/map_view.h"
@@ -43,11 +42,6 @@ void ViewerDataHost::StopPlayback()
     if (player.currentChannel->ref.IsValid())
         player.tbStopClick();
 }
-bool ViewerDataHost::CloseBusy() const { return flags_.closeBusy; }
-void ViewerDataHost::SetCloseBusy(bool busy) { flags_.closeBusy = busy; }
-bool ViewerDataHost::ViewerIdle() const { return viewer_.ViewerIdle(); }
-void ViewerDataHost::SetViewerIdle(bool idle) { viewer_.SetViewerIdle(idle); }
-void ViewerDataHost::StartProcessFinish() { viewer_.StartProcessFinish(); }
 
 void ViewerDataHost::ShowPositionMap()
 {
@@ -69,8 +63,8 @@ void ViewerDataHost::ReloadFolder(const QString& folder)
 
 void ViewerDataHost::SetDataMenusEnabled(bool enabled) { viewer_.SetDataMenusEnabled(enabled); }
 
-DataManagementHookup::DataManagementHookup(TfrmMain& window, Viewer& viewer, ShellFlags& flags, QObject* parent)
-    : QObject(parent), host_(viewer, flags), ui_(&window),
+DataManagementHookup::DataManagementHookup(TfrmMain& window, Viewer& viewer, BusyState& busy, QObject* parent)
+    : QObject(parent), host_(viewer, busy), ui_(&window),
       commands_(std::make_unique<DataManagement>(host_, ui_))
 {
     connect(window.miBackup, &QAction::triggered, commands_.get(), &DataManagement::miBackupClick);

@@ -1,6 +1,6 @@
 #pragma once
 // Backup and Clean in the viewer: the Setup menu items and Ctrl+C reach the commands here, the
-// commands reach the viewer (catalogue, playback, maps, grids, the shell's flags) through
+// commands reach the viewer (catalogue, playback, maps, grids, the busy state) through
 // ViewerDataHost and the dialogs through DataManagementDialogs. At shut-down the worker is asked
 // to stop and joined, so no copy is left half-written.
 #include <QObject>
@@ -14,21 +14,17 @@ namespace korvane {
 
 class TfrmMain;
 class Viewer;
-struct ShellFlags;
+class BusyState;
 
 // The viewer as the commands see it.
 class ViewerDataHost : public DataManagementHost {
 public:
-    ViewerDataHost(Viewer& viewer, ShellFlags& flags) : viewer_(viewer), flags_(flags) {}
+    ViewerDataHost(Viewer& viewer, BusyState& busy) : viewer_(viewer), busy_(busy) {}
 
     CardRecordings Catalogue() override;
     void SetSystemTimerEnabled(bool enabled) override;
     void StopPlayback() override;
-    bool CloseBusy() const override;
-    void SetCloseBusy(bool busy) override;
-    bool ViewerIdle() const override;
-    void SetViewerIdle(bool idle) override;
-    void StartProcessFinish() override;
+    BusyState& Busy() override { return busy_; }
     void ShowPositionMap() override;
     void KillStaleEngines() override;
     void ResetViewerAll() override;
@@ -37,14 +33,14 @@ public:
 
 private:
     Viewer& viewer_;
-    ShellFlags& flags_;
+    BusyState& busy_;
 };
 
 class DataManagementHookup : public QObject {
     Q_OBJECT
 public:
     // Connects miBackup and miClean of `window`; the dialogs must exist already.
-    DataManagementHookup(TfrmMain& window, Viewer& viewer, ShellFlags& flags, QObject* parent = nullptr);
+    DataManagementHookup(TfrmMain& window, Viewer& viewer, BusyState& busy, QObject* parent = nullptr);
     ~DataManagementHookup() override;
 
     DataManagement& Commands() { return *commands_; }

@@ -54,17 +54,16 @@ bool IsTransportAction(HookAction action)
 
 bool KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown, QObject* receiver)
 {
-    auto run = [](const std::function<void()>& f) { if (f) f(); };
     const HookAction action = ClassifyKey(key, controlDown, autoRepeat, altOrMetaDown);
     if (IsTransportAction(action))
-        return transport && transport(action, receiver);
+        return actions_.Transport(action, receiver);
     switch (action) {
-    case HookAction::FocusDummy: run(focusDummy); break;
-    case HookAction::FocusMain: run(focusMain); break;
-    case HookAction::CleanData: run(startCleanData); break;
+    case HookAction::FocusDummy: actions_.FocusDummy(); break;
+    case HookAction::FocusMain: actions_.FocusMain(); break;
+    case HookAction::CleanData: actions_.StartCleanData(); break;
     case HookAction::RouteContinue:
-        if (!dummyShowing || !dummyShowing())
-            run(routeContinue);
+        if (!actions_.DummyShowing())
+            actions_.RouteContinue();
         break;
     default: break;
     }

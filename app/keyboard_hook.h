@@ -3,7 +3,6 @@
 // before the embedded browsers do. One physical key press is one notification here, so each
 // action fires once per press; auto-repeats do not count.
 #include <QObject>
-#include <functional>
 
 namespace korvane {
 
@@ -20,19 +19,24 @@ enum class HookAction {
 HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false);
 bool IsTransportAction(HookAction action);
 
+// What the keys act on; the shell provides it.
+class KeyActions {
+public:
+    virtual ~KeyActions() = default;
+    virtual void FocusDummy() = 0;      // left-button-down on mmDummy
+    virtual void FocusMain() = 0;       // left-button-down on the main window
+    virtual void StartCleanData() = 0;  // starts tmCleanData
+    virtual void RouteContinue() = 0;   // clicks miRouteContinue
+    virtual bool DummyShowing() const = 0;   // the self-closing dialog is up
+    // Runs a transport key pressed in `receiver`; true when it acted (the key then goes no
+    // further, so no focused part acts on it too).
+    virtual bool Transport(HookAction action, QObject* receiver) = 0;
+};
+
 class KeyboardHook : public QObject {
     Q_OBJECT
 public:
-    explicit KeyboardHook(QObject* parent = nullptr) : QObject(parent) {}
-
-    std::function<void()> focusDummy;     // left-button-down on mmDummy
-    std::function<void()> focusMain;      // left-button-down on the main window
-    std::function<void()> startCleanData; // starts tmCleanData
-    std::function<void()> routeContinue;  // clicks miRouteContinue
-    std::function<bool()> dummyShowing;   // the self-closing dialog is up
-    // Runs a transport key pressed in `receiver`; true when it acted (the key then goes no
-    // further, so no focused part acts on it too).
-    std::function<bool(HookAction, QObject* receiver)> transport;
+    explicit KeyboardHook(KeyActions& actions, QObject* parent = nullptr) : QObject(parent), actions_(actions) {}
 
     // Runs the action of one key press. Only a transport key that acted is swallowed (true).
     bool HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false,
@@ -42,6 +46,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    KeyActions& actions_;
     const QEvent* lastPress_ = nullptr;   // the press already handled while it propagates
 };
 

@@ -25,16 +25,16 @@ int main(int argc, char** argv)
     korvane::TfrmMain window;
     korvane::AppShell shell(role, window);
     shell.FormCreate();
-    if (!role.isKernelRole && !shell.flags.quitNow && !shell.tmQuit->isActive())
+    if (!role.isKernelRole && !shell.QuitNow() && !shell.tmQuit->isActive())
         window.show();
     // SIGTERM and SIGINT close the viewer as a confirmed close does, without asking (a kernel
     // keeps the default: it simply ends).
     std::unique_ptr<korvane::TerminationSignals> terminationSignals;
     if (!role.isKernelRole)
         terminationSignals = std::make_unique<korvane::TerminationSignals>(
-            [&shell] { korvane::QuitWithoutConfirmation(shell.closeChannels); });
+            [&shell] { korvane::QuitWithoutConfirmation([&shell] { shell.ConfirmQuit(); }); });
     const int status = app.exec();
-    const bool ownsBlock = !role.isKernelRole && !shell.flags.quitNow;
+    const bool ownsBlock = !role.isKernelRole && !shell.QuitNow();
     shell.FormDestroy();
     if (ownsBlock)
         korvane::UnlinkViewerControlBlock();

@@ -2,11 +2,9 @@
 
 #include <QAction>
 
-#include "player/playback_channel.h"
 #include "map/map_addresses.h"
 #include "map/map_view.h"
 #include "platform/message_box.h"
-#include "player/playback_controller.h"
 #include "ui/dialog_family.h"
 #include "ui/dummy_dialog.h"
 #include "ui/main_window.h"
@@ -15,18 +13,14 @@
 
 namespace korvane {
 
-MapView* CreateMapArea(TfrmMain& window, PlaybackController& player, QObject* parent)
+MapView* CreateMapArea(TfrmMain& window, QObject* parent)
 {
     auto* maps = new MapView(window.plMapBackground, LoadMapAddresses(), parent);
-    maps->currentRecording = [&player] {
-        PlaybackChannel& c = *player.currentChannel;
-        return RouteSource{&c.track, c.mediaPath, !c.lines.empty(), &c.currentSample};
-    };
-    maps->showDummy = [&window] {
+    QObject::connect(maps, &MapView::routeContinueToggled, maps, [&window] {
         if (TfrmDummy* dummy = Dialogs().frmDummy)
             ShowCentered(*dummy, &window);
-    };
-    maps->setRouteContinueChecked = [&window](bool on) { window.miRouteContinue->setChecked(on); };
+    });
+    QObject::connect(maps, &MapView::routeContinueRestored, window.miRouteContinue, &QAction::setChecked);
     QObject::connect(window.miRouteContinue, &QAction::triggered, maps, &MapView::miRouteContinueClick);
     QObject::connect(maps, &MapView::updateAvailable, maps, [&window] { ShowUpdateNotice(window); });
     return maps;

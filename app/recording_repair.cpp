@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <atomic>
 
+#include "core/busy_state.h"
 #include "library/library_host.h"
 #include "library/recording_library.h"
 #include "mp4repair/repair.h"
@@ -32,7 +33,7 @@ struct RecordingRepair::Job : public ProcessJob {
     // The dialog counts kilobytes, so that the counts of a large recording fit an int.
     int JobDone() const override { return int(done.load() >> 10); }
     int JobTotal() const override { return int(total.load() >> 10); }
-    bool ViewerIdle() const override { return ended.load(); }
+    bool Ended() const override { return ended.load(); }
     void RequestStop() override { stop = true; }
 };
 
@@ -61,7 +62,7 @@ RecordingRepair::~RecordingRepair()
 
 void RecordingRepair::DamagedRecordingActivated(const RecordingRef& ref)
 {
-    if (Running() || !host_.ViewerIdle() || !library_.IsDamaged(ref))
+    if (Running() || !host_.Busy().IsIdle() || !library_.IsDamaged(ref))
         return;
     if (library_.RepairedPathOf(ref).isEmpty()) {
         // Start-up could not make a working folder (and said so): there is nowhere to write.
@@ -91,7 +92,7 @@ void RecordingRepair::Start(const RecordingRef& ref)
     };
     job_ = job;
     qCInfo(lcRepair) << "repairing" << library_.MediaPathOf(ref) << "into" << library_.RepairedPathOf(ref);
-    host_.SetViewerIdle(false);
+    host_.Busy().Set(BusyReason::Repairing);
     library_.SetGridsReady(false);
     thread_ = QThread::create([counters] {
         counters->result = repair::RepairRecording(counters->request);
@@ -124,11 +125,15 @@ void RecordingRepair::RepairEnded()
     thread_->deleteLater();
     thread_ = nullptr;
     ended_ = true;
-    host_.SetViewerIdle(true);
+    host_.Busy().Clear(BusyReason::Repairing);
     library_.SetGridsReady(true);
-    // With the progress dialog up, it closes at its next look at the job and reports then.
-    if (!progressShown_)
+    // With the progress dialog up, it closes now and reports once it has.
+    if (progressShown_) {
+        if (TfrmProcess* dialog = Dialogs().frmProcess)
+            dialog->JobEnded();
+    } else {
         Report();
+    }
 }
 
 void RecordingRepair::Report()

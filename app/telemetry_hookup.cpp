@@ -19,7 +19,7 @@ namespace korvane {
 TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar,
                                  SkinScrollBarWidget& seekWidget, QLabel* plTime,
                                  double logicalScale, int scalePercent)
-    : QObject(&window), window_(window), player_(player)
+    : QObject(&window), window_(window), seekWidget_(seekWidget), player_(player)
 {
     display_ = new TelemetryDisplay(window_.plCurve, logicalScale, scalePercent);
 
@@ -34,22 +34,17 @@ TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, S
     plTimeThumb_->setFont(plTime->font());
     plTimeThumb_->hide();
     KeepOverlaySurfaceWithWindow(plTimeThumb_);
-    display_->SetTimePanels(plTime, plTimeThumb_);
-    display_->seekDragging = [&seekBar] { return seekBar.seekDragging; };
-    display_->seekThumbRect = [&seekWidget] {
-        QFrame* thumb = seekWidget.Thumb();
-        return thumb ? QRect(thumb->mapToGlobal(QPoint(0, 0)), thumb->size()) : QRect();
-    };
-    seekBar.hideTimeThumb = [this] { plTimeThumb_->hide(); };
+    display_->SetTimePanel(plTime);
+    display_->SetThumbLabel(plTimeThumb_, *this);
+    connect(&seekBar, &SeekBar::draggingChanged, display_, &TelemetryDisplay::SetSeekDragging);
 
-    // The chart is the seek bar's fourth surface.
+    // The chart is the seek bar's fourth surface; each press and move carries its span.
     ChartStrip& chart = display_->Chart();
-    seekBar.chartWidth = [&chart] { return chart.plImage->width(); };
-    seekBar.chartSamples = [&chart] { return chart.chartSamples(); };
+    auto spanOf = [&chart] { return ChartSpan{chart.plImage->width(), chart.chartSamples()}; };
     connect(chart.plImage, &ChartImage::pressed, &seekBar,
-            [&seekBar](Qt::MouseButtons buttons, int x) { seekBar.SeekPress(SeekChart, buttons, x); });
+            [&seekBar, spanOf](Qt::MouseButtons buttons, int x) { seekBar.ChartPress(buttons, x, spanOf()); });
     connect(chart.plImage, &ChartImage::moved, &seekBar,
-            [&seekBar](Qt::MouseButtons buttons, int x) { seekBar.SeekMove(buttons, x); });
+            [&seekBar, spanOf](Qt::MouseButtons buttons, int x) { seekBar.ChartMove(buttons, x, spanOf()); });
     connect(chart.plImage, &ChartImage::released, &seekBar, &SeekBar::StartRelease);
     display_->SetChartEnabled(false);
 }
@@ -61,15 +56,26 @@ void TelemetryHookup::DrawChart(const PlaybackChannel& channel)
     display_->DrawChart(&channel.track, channel.duration);
 }
 
-void TelemetryHookup::ShowAt(std::int64_t tenths, bool cursor, bool g, bool map)
+TelemetrySource CurrentTelemetry(PlaybackController& player)
 {
-    const PlaybackChannel& c = *player_.currentChannel;
+    const PlaybackChannel& c = *player.currentChannel;
     TelemetrySource source;
     source.track = &c.track;
     source.lines = &c.lines;
-    source.durationTenths = player_.durationTenths;
-    source.gpsSeen = player_.Opener().GpsSeen();
-    display_->ShowTelemetryAt(source, tenths, cursor, g, map);
+    source.durationTenths = player.durationTenths;
+    source.gpsSeen = player.Opener().GpsSeen();
+    return source;
+}
+
+void TelemetryHookup::ShowAt(std::int64_t tenths, bool cursor, bool g)
+{
+    display_->ShowTelemetryAt(CurrentTelemetry(player_), tenths, cursor, g);
+}
+
+QRect TelemetryHookup::GlobalRect() const
+{
+    QFrame* thumb = seekWidget_.Thumb();
+    return thumb ? QRect(thumb->mapToGlobal(QPoint(0, 0)), thumb->size()) : QRect();
 }
 
 void TelemetryHookup::ShowNoFix() { display_->ShowNoFix(); }

@@ -7,12 +7,13 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/app_shell.h"
 #include "app/map_area.h"
 #include "app/recording_repair.h"
 #include "app/telemetry_hookup.h"
+#include "core/busy_state.h"
 #include "kernel/control_block.h"
 #include "library/group_selector.h"
+#include "library/library_texts.h"
 #include "library/recording_library.h"
 #include "library/skin_scroll_bar_widget.h"
 #include "platform/message_box.h"
@@ -22,6 +23,7 @@
 #include "player/seek_bar.h"
 #include "player/transport_bar.h"
 #include "map/map_view.h"
+#include "telemetry_view/readout_model.h"
 #include "telemetry_view/telemetry_display.h"
 #include "ui/dialog_family.h"
 #include "ui/text_catalogue.h"
@@ -33,8 +35,8 @@
 
 namespace korvane {
 
-Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double logicalScale, int scalePercent)
-    : QObject(&window), window_(window), flags_(flags), tmProcessFinish_(tmProcessFinish)
+Viewer::Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scalePercent)
+    : QObject(&window), window_(window), busy_(busy)
 {
     library_ = new RecordingLibrary(*this, logicalScale, window_.plFile);
     buttons_ = new TransportBar(window_.tbVCR);
@@ -45,8 +47,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     seekWidget_->SetDisplayScale(logicalScale);
     seekWidget_->SetTrackColor(QColor(0, 0, 0));
     seekWidget_->SetFillColor(QColor(0, 160, 212));
-    seekBar_ = new SeekBar(*seekWidget_, *player_, this);
-    seekBar_->viewerIdle = [this] { return flags_.viewerIdle; };
+    seekBar_ = new SeekBar(*seekWidget_, *player_, busy_, this);
     player_->SetSeekBar(seekBar_);
 
     plTime_ = new QLabel(window_.plVCRBackGround);
@@ -73,7 +74,7 @@ Viewer::Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, dou
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
     connect(window_.miOpen, &QAction::triggered, &player_->Opener(), &RecordingOpener::OpenFolderCommand);
-    maps_ = CreateMapArea(window_, *player_, this);
+    maps_ = CreateMapArea(window_, this);
     new RecordingRepair(*library_, player_->Opener(), *this, this);  // double clicks on cut recordings
     ConnectDisplays();
 
@@ -107,7 +108,9 @@ void Viewer::OpenStartFolder(const QString& folder, const QString& recordingFold
 {
     const QString recordings = recordingFolder.isEmpty() ? folder : recordingFolder;
     library_->SetFolders(folder, recordings);
-    library_->PrepareWorkingFolder();
+    // Without a working folder the viewer still shows the recordings, without thumbnails.
+    if (!library_->PrepareWorkingFolder())
+        ShowMessageBox(QStringLiteral("Korvane"), CannotMakeThumbnailsText(), BoxIcon::Error);
     library_->OpenRecordingFolder(recordings);
     KillStaleEngines(*player_->currentChannel);
     maps_->Start();
@@ -149,6 +152,7 @@ qint64 Viewer::LoadedDuration() const
 
 void Viewer::CloseChannels()
 {
+    quitConfirmed_ = true;
     CloseChannel(player_->channelA);
     CloseChannel(player_->channelB);
 }
@@ -171,17 +175,28 @@ void Viewer::ConnectDisplays()
 {
     // What each display needs, and where it comes from:
     //   PlaybackController::recordingLoaded    the chart is drawn, the route map starts
-    //   PlaybackController::telemetryPosition  clock overlay, chart cursor, read-outs, maps
+    //   PlaybackController::telemetryPosition  clock overlay, chart cursor, read-outs; the maps
     //   PlaybackController::playStateChanged   a stop shows "no fix"
     //   PlaybackController::playerReset        empty chart, "no fix" (telemetry), maps follow
     //   PlaybackController::seekEnabledChanged the chart takes presses or not
     //   RecordingLibrary::folderOpening        the maps prepare for a new folder
     connect(player_, &PlaybackController::recordingLoaded, this, [this](const LoadedRecording&) {
-        telemetry_->DrawChart(*player_->currentChannel);
-        maps_->StartRouteMap();
+        PlaybackChannel& c = *player_->currentChannel;
+        telemetry_->DrawChart(c);
+        maps_->StartRouteMap(RouteSource{&c.track, c.mediaPath, !c.lines.empty(), &c.currentSample});
     });
     connect(player_, &PlaybackController::telemetryPosition, this,
-            [this](qint64 tenths, bool, bool cursor, bool g, bool map) { telemetry_->ShowAt(tenths, cursor, g, map); });
+            [this](qint64 tenths, bool, bool cursor, bool g, bool) { telemetry_->ShowAt(tenths, cursor, g); });
+    // The route marker follows the sample played, once any position has been seen.
+    connect(player_, &PlaybackController::telemetryPosition, maps_,
+            [this](qint64 tenths, bool, bool, bool, bool followMap) {
+                const TelemetrySource source = CurrentTelemetry(*player_);
+                if (!followMap || !source.gpsSeen)
+                    return;
+                if (const std::optional<int> index =
+                        SampleIndexAt(tenths, source.lines->size(), source.durationTenths, *source.track))
+                    maps_->FollowPlayback(*source.track, *index, true);
+            });
     connect(player_, &PlaybackController::playStateChanged, this, [this](PlayState state) {
         if (state == PlayState::Stopped)
             telemetry_->ShowNoFix();
@@ -193,9 +208,6 @@ void Viewer::ConnectDisplays()
         telemetry_->ShowNoFix();
     });
     connect(player_, &PlaybackController::seekEnabledChanged, telemetry_, &TelemetryHookup::SetChartEnabled);
-    telemetry_->Display().followMap = [this](const TelemetryTrack& track, int index) {
-        maps_->FollowPlayback(track, index, true);
-    };
     connect(library_, &RecordingLibrary::folderOpening, this, &Viewer::PrepareMapsForNewFolder);
     connect(library_, &RecordingLibrary::thumbnailsUnavailable, this,
             [this] { window_.stSystem->showMessage(CatalogueText(keys::kThumbnailsUnavailable)); });
@@ -204,9 +216,17 @@ void Viewer::ConnectDisplays()
 // LibraryHost and PlayerHost
 
 QWidget* Viewer::MainWindow() { return &window_; }
-bool Viewer::ViewerIdle() const { return flags_.viewerIdle; }
-void Viewer::SetViewerIdle(bool idle) { flags_.viewerIdle = idle; }
-void Viewer::StartProcessFinish() { tmProcessFinish_.start(); }
+bool Viewer::ViewerIdle() const { return busy_.IsIdle(); }
+
+void Viewer::SetViewerIdle(bool idle)
+{
+    if (idle)
+        busy_.Clear(BusyReason::OpeningRecording);
+    else
+        busy_.Set(BusyReason::OpeningRecording);
+}
+
+void Viewer::StartProcessFinish() { busy_.ClearAfterSettling(BusyReason::OpeningRecording); }
 void Viewer::ShowGroupSelectors(int group) { selectors_->Show(group); }
 void Viewer::PrepareMapsForNewFolder() { maps_->PrepareMapsForNewFolder(); }
 
@@ -221,7 +241,7 @@ void Viewer::ShowInformation2(const QString& first, const QString& second)
     korvane::ShowInformation2(first, second);
 }
 
-bool Viewer::QuitConfirmed() const { return flags_.quitConfirmed; }
+bool Viewer::QuitConfirmed() const { return quitConfirmed_; }
 
 void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
 {

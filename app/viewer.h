@@ -23,7 +23,7 @@ class SkinScrollBarWidget;
 class TelemetryHookup;
 class TfrmMain;
 class TransportBar;
-struct ShellFlags;
+class BusyState;
 struct KernelSlot;
 
 class Viewer : public QObject, public LibraryHost, public PlayerHost {
@@ -31,7 +31,8 @@ class Viewer : public QObject, public LibraryHost, public PlayerHost {
 public:
     // `logicalScale` turns the design's 100 % figures into logical pixels (ui/device_pixels.h);
     // `scalePercent` is the display percentage the chart's proportions follow.
-    Viewer(TfrmMain& window, ShellFlags& flags, QTimer& tmProcessFinish, double logicalScale, int scalePercent);
+    // `busy` is the shell's; the library, the opener and the seek bar keep their reasons in it.
+    Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scalePercent);
     ~Viewer() override;
 
     // Start-up steps, in the order the shell calls them.
@@ -45,7 +46,7 @@ public:
     void Layout(const LayoutResult& layout, double devicePixelRatio);
     void RedrawChart();                                // the chart at the plot's new size
     qint64 LoadedDuration() const;                     // 100-nanosecond units; 0 when none
-    // Quit confirmed: both channels close for good.
+    // Quit confirmed: both channels close for good, and a stop from now on is the quit's.
     void CloseChannels();
     void PauseIfPlaying();
     // Shut-down: the thumbnail pass stops and the working folder is emptied.
@@ -61,6 +62,8 @@ public:
 
     // LibraryHost and PlayerHost
     QWidget* MainWindow() override;
+    BusyState& Busy() override { return busy_; }
+    // The player's opening reason.
     bool ViewerIdle() const override;
     void SetViewerIdle(bool idle) override;
     void StartProcessFinish() override;
@@ -78,8 +81,8 @@ private:
     void PrepareMapsForNewFolder();
 
     TfrmMain& window_;
-    ShellFlags& flags_;
-    QTimer& tmProcessFinish_;
+    BusyState& busy_;
+    bool quitConfirmed_ = false;
     KernelSlot* slotA_ = nullptr;
     KernelSlot* slotB_ = nullptr;
     TransportBar* buttons_ = nullptr;

@@ -3,6 +3,7 @@
 // stop; the command ends when the user cancels it or a backup has completed.
 #include "datamgmt/data_management.h"
 
+#include "core/busy_state.h"
 #include "datamgmt/data_management_host.h"
 #include "datamgmt/data_management_ui.h"
 #include "datamgmt/datamgmt_log.h"
@@ -58,7 +59,7 @@ void DataManagement::RunBackup()
         worker_.SetCopyInput(backupSource_, backupFolder_, names);
         if (!worker_.StartWorkerJob(JobWorker::kCopyMode))
             continue;
-        host_.SetViewerIdle(false);
+        host_.Busy().Set(BusyReason::JobRunning);
         qCInfo(lcDataMgmt) << "backup of" << names.size() << "recordings from" << backupSource_ << "to" << backupFolder_;
 
         ProcessView view;

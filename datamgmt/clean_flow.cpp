@@ -3,6 +3,7 @@
 // reload. The folder itself goes only when nothing else is left in it.
 #include "datamgmt/data_management.h"
 
+#include "core/busy_state.h"
 #include "datamgmt/data_management_host.h"
 #include "datamgmt/data_management_ui.h"
 #include "datamgmt/datamgmt_log.h"
@@ -42,14 +43,14 @@ void DataManagement::RunClean()
         host_.KillStaleEngines();
         // The engines let go of their files. The window stays live meanwhile, so the viewer is
         // marked busy: a close request waits instead of ending the program mid-command.
-        host_.SetViewerIdle(false);
+        host_.Busy().Set(BusyReason::JobRunning);
         Wait(cleanSettleMs_);
         host_.ResetViewerAll();
 
         worker_.SetDeleteInput(folder, names);
         if (!worker_.StartWorkerJob(JobWorker::kDeleteMode))
             continue;
-        host_.SetViewerIdle(false);
+        host_.Busy().Set(BusyReason::JobRunning);
         qCInfo(lcDataMgmt) << "clean of" << names.size() << "recordings in" << folder;
 
         ProcessView view;

@@ -1,7 +1,8 @@
 // The parts the Backup and Clean commands share: the menu and keyboard entries, the progress
-// dialog with its poll, and the waits on the worker.
+// dialog with its poll and its end, and the waits on the worker.
 #include "datamgmt/data_management.h"
 
+#include "core/busy_state.h"
 #include "datamgmt/data_management_host.h"
 #include "datamgmt/data_management_ui.h"
 #include "datamgmt/datamgmt_log.h"
@@ -20,7 +21,7 @@ DataManagement::DataManagement(DataManagementHost& host, DataManagementUi& ui, Q
     // A job that ran to its end makes the viewer idle again 500 ms later; a stopped one does not.
     connect(&worker_, &JobWorker::jobFinished, this, [this](int, bool stopped) {
         if (!stopped)
-            host_.StartProcessFinish();
+            host_.Busy().ClearAfterSettling(BusyReason::JobRunning);
     });
 }
 
@@ -34,10 +35,10 @@ void DataManagement::RunCommand(Run run)
     running_ = true;
     host_.SetSystemTimerEnabled(false);
     host_.StopPlayback();
-    host_.SetCloseBusy(true);
+    host_.Busy().Set(BusyReason::DataCommand);
     (this->*run)();
-    host_.SetViewerIdle(true);
-    host_.SetCloseBusy(false);
+    host_.Busy().Clear(BusyReason::JobRunning);
+    host_.Busy().Clear(BusyReason::DataCommand);
     running_ = false;
 }
 
@@ -54,22 +55,25 @@ void DataManagement::miCleanClick()
 void DataManagement::tmCleanDataTimer()
 {
     tmCleanData_.stop();
-    if (host_.CloseBusy())
+    if (host_.Busy().DialogUp())
         return;
     RunCommand(&DataManagement::RunClean);
 }
 
-void DataManagement::PollProgress(ProcessView& view)
+void DataManagement::ShowCounters(ProcessView& view)
 {
-    tmProcess_.stop();
     const JobProgress& p = worker_.Progress();
     view.done = p.done.load();
     view.total = p.total.load();
     view.copyText = QStringLiteral("%1/%2").arg(view.done).arg(view.total);
     ui_.UpdateProcess(view);
-    if (host_.ViewerIdle())
-        ui_.EndProcess();
-    else
+}
+
+void DataManagement::PollProgress(ProcessView& view)
+{
+    tmProcess_.stop();
+    ShowCounters(view);
+    if (worker_.Busy())
         tmProcess_.start();
 }
 
@@ -77,10 +81,18 @@ int DataManagement::RunProgress(ProcessView view)
 {
     const QMetaObject::Connection tick =
         connect(&tmProcess_, &QTimer::timeout, this, [this, &view] { PollProgress(view); });
+    // The job's end closes the dialog at once, showing the counters as the job left them. The
+    // end is queued to this thread, so it cannot arrive before the dialog's loop runs.
+    const QMetaObject::Connection end = connect(&worker_, &JobWorker::jobFinished, this, [this, &view] {
+        tmProcess_.stop();
+        ShowCounters(view);
+        ui_.EndProcess();
+    });
     tmProcess_.start();
     const int result = ui_.ShowProcess(view);
     tmProcess_.stop();
     disconnect(tick);
+    disconnect(end);
     if (result == kModalNo)
         worker_.RequestStop();  // btnStop: the job ends after its current block
     WaitForWorker();
@@ -99,8 +111,9 @@ void DataManagement::WaitForWorker()
 
 void DataManagement::Wait(int ms)
 {
+    // A precise timer: a coarse one may end the pause up to 5 % early.
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 

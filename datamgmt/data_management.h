@@ -46,10 +46,12 @@ public:
 private:
     void tmCleanDataTimer();
     template <typename Run> void RunCommand(Run run);
-    // Shows the progress dialog and polls the job's counters every 1000 ms until it ends;
-    // returns the dialog's modal result. After a stop it waits for the worker to return.
+    // Shows the progress dialog, polls the job's counters every 1000 ms and closes the dialog
+    // when the job ends; returns the dialog's modal result. After a stop it waits for the
+    // worker to return.
     int RunProgress(ProcessView view);
     void PollProgress(ProcessView& view);
+    void ShowCounters(ProcessView& view);
     void WaitForWorker();
     void Wait(int ms);
     void ShowVerdict(const QString& message, const JobOutcome& outcome);

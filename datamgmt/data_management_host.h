@@ -1,9 +1,11 @@
 #pragma once
 // What the backup and clean commands need from the rest of the viewer: the catalogue of the
-// folder shown, the playback and map parts they reset, and the shell's flags.
+// folder shown, the playback and map parts they reset, and the viewer's busy state.
 #include "datamgmt/card_scan.h"
 
 namespace korvane {
+
+class BusyState;
 
 class DataManagementHost {
 public:
@@ -15,12 +17,10 @@ public:
 
     virtual void SetSystemTimerEnabled(bool enabled) = 0;  // the 50 ms tmSystem
     virtual void StopPlayback() = 0;                       // what the stop button does
-    virtual bool CloseBusy() const = 0;
-    virtual void SetCloseBusy(bool busy) = 0;
-    virtual bool ViewerIdle() const = 0;
-    virtual void SetViewerIdle(bool idle) = 0;
-    // Starts the main window's 500 ms tmProcessFinish, which sets viewerIdle.
-    virtual void StartProcessFinish() = 0;
+    // The viewer's busy state. The commands own two reasons in it: DataCommand while a
+    // command runs its dialogs, JobRunning from the hand-over of a job until 500 ms after it
+    // has run to its end (or until the command ends).
+    virtual BusyState& Busy() = 0;
 
     // Clean: the position map shown, background and route hidden (nothing until maps exist).
     virtual void ShowPositionMap() = 0;

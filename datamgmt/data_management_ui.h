@@ -55,7 +55,7 @@ public:
 
     // TfrmProcess, shown modally with `view`. Returns kModalOk when EndProcess closed it and
     // kModalNo when the user pressed btnStop (or Esc). While it is up the caller's poll timer
-    // calls UpdateProcess and, once the job has ended, EndProcess.
+    // calls UpdateProcess, and the job's end calls UpdateProcess and EndProcess at once.
     virtual int ShowProcess(const ProcessView& view) = 0;
     virtual void UpdateProcess(const ProcessView& view) = 0;
     // Clicks btnEnd: the dialog closes with kModalOk.

@@ -50,13 +50,17 @@ void JobWorker::SetDeleteInput(const QString& recordingFolder, const QStringList
     deleteNames_ = names;
 }
 
-bool JobWorker::StartWorkerJob(int mode)
+Expected<void, HandOverRefusal> JobWorker::StartWorkerJob(int mode)
 {
     {
         std::lock_guard lock(mutex_);
-        if (quit_ || pending_ || Busy()) {
+        if (quit_) {
+            qCWarning(lcDataMgmt) << "job hand-over refused: the worker has stopped";
+            return Unexpected(HandOverRefusal::Stopped);
+        }
+        if (pending_ || Busy()) {
             qCWarning(lcDataMgmt) << "job hand-over refused: the worker is busy";
-            return false;
+            return Unexpected(HandOverRefusal::JobRunning);
         }
         (mode == kCopyMode ? copyBusy_ : deleteBusy_) = true;
         progress_.Reset();
@@ -64,7 +68,7 @@ bool JobWorker::StartWorkerJob(int mode)
         pending_ = true;
     }
     wake_.notify_one();
-    return true;
+    return {};
 }
 
 JobOutcome JobWorker::LastOutcome() const

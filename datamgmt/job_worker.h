@@ -3,6 +3,7 @@
 // then waits for the next. The main thread sets the job's inputs and `workerMode`, hands the
 // job over with StartWorkerJob, watches the busy flags and the counters, and is told on its own
 // thread (a queued call) when the job has ended.
+#include "core/expected.h"
 #include "datamgmt/job_progress.h"
 
 #include <QObject>
@@ -11,6 +12,12 @@
 #include <thread>
 
 namespace korvane {
+
+// Why a hand-over was refused.
+enum class HandOverRefusal {
+    JobRunning,   // a job handed over earlier has not ended yet
+    Stopped,      // the worker has been stopped for good (shut-down)
+};
 
 class JobWorker : public QObject {
     Q_OBJECT
@@ -27,8 +34,9 @@ public:
     void SetDeleteInput(const QString& recordingFolder, const QStringList& names);
 
     // The hand-over: sets the matching busy flag, clears the stop request and the counters and
-    // wakes the thread. Refused (false) while a job runs, so no hand-over is ever lost silently.
-    bool StartWorkerJob(int mode);
+    // wakes the thread. Refused (and logged) while a job runs or after the worker has stopped,
+    // so no hand-over is ever lost silently.
+    Expected<void, HandOverRefusal> StartWorkerJob(int mode);
 
     int workerMode() const { return workerMode_; }
     bool copyBusy() const { return copyBusy_.load(); }

@@ -8,6 +8,8 @@ class QWidget;
 
 namespace korvane {
 
+class BusyState;
+
 class LibraryHost {
 public:
     virtual ~LibraryHost() = default;
@@ -15,11 +17,9 @@ public:
     // The window that owns the library's dialogs; its title is the caption of the library's boxes.
     virtual QWidget* MainWindow() = 0;
 
-    // viewerIdle: false while a recording is loaded or a job runs.
-    virtual bool ViewerIdle() const = 0;
-    virtual void SetViewerIdle(bool idle) = 0;
-    // tmProcessFinish: sets viewerIdle back after 500 ms.
-    virtual void StartProcessFinish() = 0;
+    // Whether the viewer is idle; the library keeps its LoadingFolder reason there (from the
+    // start of a folder change until 500 ms after the thumbnail pass has ended).
+    virtual BusyState& Busy() = 0;
 
     // The group selectors under the grids: paint btnEvent and btnNormal black and show the lit
     // picture of `group` (1 Normal, 0 Event) with the grey picture over the other one; for -1

@@ -1,10 +1,10 @@
 #include "library/recording_library.h"
+#include "core/busy_state.h"
 #include "library/cell_layout.h"
 #include "library/library_texts.h"
 #include "library/recording_scan.h"
 #include "library/working_folder.h"
 #include "platform/file_name_bytes.h"
-#include "platform/message_box.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -29,14 +29,24 @@ void RecordingLibrary::SetFolders(const QString& programFolder, const QString& r
     catalogue_.recordingFolder = recordingFolder;
 }
 
-bool RecordingLibrary::PrepareWorkingFolder()
+namespace {
+Expected<void, WorkingFolderError> Keep(const Expected<QString, WorkingFolderError>& made, QString& folder)
 {
-    return korvane::PrepareWorkingFolder(catalogue_.programFolder, catalogue_.workingFolder);
+    folder = made.value_or(QString());
+    if (!made)
+        return Unexpected(made.error());
+    return {};
+}
+} // namespace
+
+Expected<void, WorkingFolderError> RecordingLibrary::PrepareWorkingFolder()
+{
+    return Keep(korvane::PrepareWorkingFolder(catalogue_.programFolder), catalogue_.workingFolder);
 }
 
-bool RecordingLibrary::PrepareWorkingFolder(const QString& cacheHome)
+Expected<void, WorkingFolderError> RecordingLibrary::PrepareWorkingFolder(const QString& cacheHome)
 {
-    return korvane::PrepareWorkingFolder(catalogue_.programFolder, cacheHome, catalogue_.workingFolder);
+    return Keep(korvane::PrepareWorkingFolder(catalogue_.programFolder, cacheHome), catalogue_.workingFolder);
 }
 
 void RecordingLibrary::OpenRecordingFolder(const QString& folder)
@@ -85,7 +95,7 @@ void RecordingLibrary::BeginFolderChange()
     for (int g : {kGroupNormal, kGroupEvent})
         pane_->View(g).BarWidget()->SetPosition(0);
     SetGridsReady(false);
-    host_.SetViewerIdle(false);
+    host_.Busy().Set(BusyReason::LoadingFolder);
 }
 
 void RecordingLibrary::OpenChosenFolder(const QString& folder)
@@ -163,7 +173,7 @@ void RecordingLibrary::GroupPictureClicked(int group) { SelectGroup(group); }
 
 void RecordingLibrary::GroupWordClicked(int group)
 {
-    if (host_.ViewerIdle())
+    if (host_.Busy().IsIdle())
         SelectGroup(group);
 }
 
@@ -300,7 +310,7 @@ void RecordingLibrary::PassFinished()
     if (catalogue_.normalShown.isEmpty() && !catalogue_.eventShown.isEmpty())
         SelectGroup(kGroupEvent);
     SetGridsReady(true);
-    host_.StartProcessFinish();
+    host_.Busy().ClearAfterSettling(BusyReason::LoadingFolder);
     emit passFinished();
     host_.SetDataMenusEnabled(true);
     SetFileBarsToTop();

@@ -19,6 +19,7 @@
 #include "library/recording_ref.h"
 #include "library/recordings_pane.h"
 #include "library/thumbnail_pass.h"
+#include "library/working_folder.h"
 
 #include <QObject>
 
@@ -38,9 +39,10 @@ public:
 
     // Start-up: the program folder and the first recording folder (both the start directory).
     void SetFolders(const QString& programFolder, const QString& recordingFolder);
-    // Prepares the working folder (message and false when none can be made).
-    bool PrepareWorkingFolder();
-    bool PrepareWorkingFolder(const QString& cacheHome);
+    // Prepares the working folder; without one the catalogue's workingFolder stays empty and
+    // the error says why (the viewer tells the user).
+    Expected<void, WorkingFolderError> PrepareWorkingFolder();
+    Expected<void, WorkingFolderError> PrepareWorkingFolder(const QString& cacheHome);
 
     // Resets the grids and the catalogue, scans both groups and starts the thumbnail pass.
     void OpenRecordingFolder(const QString& folder);

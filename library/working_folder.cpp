@@ -2,7 +2,6 @@
 #include "library/library_texts.h"
 #include "library/library_log.h"
 #include "library/thumbnail_tool.h"
-#include "platform/message_box.h"
 #include "platform/private_folder.h"
 
 #include <QDir>
@@ -46,27 +45,26 @@ QString FallbackWorkingFolder()
 }
 } // namespace
 
-bool PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome, QString& folder)
+Expected<QString, WorkingFolderError> PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome)
 {
     Q_UNUSED(programFolder);  // the card: nothing is ever written there
     const QString first = cacheHome.isEmpty() ? QString() : cacheHome + QStringLiteral("/KorvaneData");
-    if (MakeFolder(first)) {
-        folder = first;
-    } else {
+    QString folder = first;
+    if (!MakeFolder(first)) {
         folder = FallbackWorkingFolder();
         if (folder.isEmpty()) {
-            ShowMessageBox(QStringLiteral("Korvane"), CannotMakeThumbnailsText(), BoxIcon::Error);
-            return false;
+            qCWarning(lcLibrary) << "no working folder: neither" << first << "nor a fallback place could be made";
+            return Unexpected(WorkingFolderError::NoPlace);
         }
     }
     // What an earlier run left behind (it may have been killed) belongs to another card.
     PurgeWorkingFolder(folder);
-    return true;
+    return folder;
 }
 
-bool PrepareWorkingFolder(const QString& programFolder, QString& folder)
+Expected<QString, WorkingFolderError> PrepareWorkingFolder(const QString& programFolder)
 {
-    return PrepareWorkingFolder(programFolder, XdgCacheHome(), folder);
+    return PrepareWorkingFolder(programFolder, XdgCacheHome());
 }
 
 bool IsWorkingFileName(const QString& name)

@@ -5,17 +5,22 @@
 // never a folder on the card. It is always a private folder of the user (mode 0700).
 #include <QString>
 
+#include "core/expected.h"
+
 namespace korvane {
+
+enum class WorkingFolderError {
+    NoPlace,   // neither the cache home nor a fallback place could be made private
+};
 
 // The cache home by the XDG rule; empty when neither XDG_CACHE_HOME nor HOME is an absolute path.
 QString XdgCacheHome();
 
 // Creates the folder when needed, empties it of what an earlier run left (PurgeWorkingFolder)
-// and returns its path in `folder`. When no place can be made, clears `folder`, shows
-// "サムネイルを作成できません!" (title "Korvane", error icon) once and returns false.
-// `programFolder` (the card) is never used for it.
-bool PrepareWorkingFolder(const QString& programFolder, QString& folder);
-bool PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome, QString& folder);
+// and returns its path; NoPlace (logged) when no place can be made. The viewer tells the user
+// with CannotMakeThumbnailsText(). `programFolder` (the card) is never used for it.
+Expected<QString, WorkingFolderError> PrepareWorkingFolder(const QString& programFolder);
+Expected<QString, WorkingFolderError> PrepareWorkingFolder(const QString& programFolder, const QString& cacheHome);
 
 // The names the viewer writes into the working folder: "<stem>.bmp", "<name>.GPS",
 // "FileReport.log" (exact letter case, not hidden) and the tool's input links ".input-<n>.MP4".

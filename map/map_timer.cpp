@@ -101,7 +101,7 @@ void MapView::ActivateMaps()
 
 void MapView::DrawPendingRoute()
 {
-    const RouteSource source = currentRecording ? currentRecording() : RouteSource{};
+    const RouteSource& source = recording_;
     TelemetrySample scratch;
     TelemetrySample& current = source.currentSample ? *source.currentSample : scratch;
     bool drawn = false;

@@ -184,8 +184,9 @@ void MapView::ShowPanel(Panel panel)
         (panel == Panel::Route ? plMapRoute_ : plMapCaptial_)->raise();
 }
 
-void MapView::StartRouteMap()
+void MapView::StartRouteMap(const RouteSource& recording)
 {
+    recording_ = recording;
     btnRoutePlus_->hide();
     btnRouteMinus_->hide();
     routePending = true;
@@ -202,11 +203,11 @@ void MapView::PrepareMapsForNewFolder()
 
 void MapView::PrepareMapsForClean() { ShowPanel(Panel::Position); }
 
-void MapView::FollowPlayback(const TelemetryTrack& track, qint64 tenths, bool followMap)
+void MapView::FollowPlayback(const TelemetryTrack& track, qint64 index, bool followMap)
 {
-    if (!followMap || !routeMapReady || !gmMapRoute_ || tenths < 0 || tenths >= ScannableSamples(track))
+    if (!followMap || !routeMapReady || !gmMapRoute_ || index < 0 || index >= ScannableSamples(track))
         return;
-    const int i = static_cast<int>(tenths);
+    const int i = static_cast<int>(index);
     if (track.dataType == DataTypeSubtitle)
         MoveRouteMarker(*gmMapRoute_, track, i);
     else
@@ -217,13 +218,11 @@ void MapView::miRouteContinueClick(bool checked)
 {
     if (tmDummyH.isActive()) {
         // A second click within 100 ms is ignored: the check mark goes back.
-        if (setRouteContinueChecked)
-            setRouteContinueChecked(routeContinue);
+        emit routeContinueRestored(routeContinue);
         return;
     }
     routeContinue = checked;
-    if (showDummy)
-        showDummy();
+    emit routeContinueToggled(checked);
     tmDummyH.start();
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 // The map area of the main window: the route map, the position map and the black offline
 // panel stacked in one place, the two map browsers sharing one profile, the connectivity and
-// update checks, and the state machine tmGMMap that ties them together. It takes the
-// recording's telemetry from whoever loads recordings and never waits on a browser.
+// update checks, and the state machine tmGMMap that ties them together. It is told of each
+// recording loaded and of each position played, and never waits on a browser.
 #include <QObject>
 #include <QRect>
 #include <QTimer>
-#include <functional>
 
 #include "map/map_addresses.h"
 #include "map/route_builder.h"
@@ -23,7 +22,8 @@ namespace korvane {
 class LeafletMap;
 class PageCheck;
 
-// What the route drawing needs of the recording that was loaded last.
+// What the route drawing needs of the recording that was loaded last. The pointers are the
+// playback channel's, which outlives the map.
 struct RouteSource {
     const TelemetryTrack* track = nullptr;
     QString mp4Path;
@@ -44,22 +44,17 @@ public:
     // Places the three panels over the same rectangle.
     void SetGeometry(const QRect& area);
 
-    // A recording has been loaded: its route is to be drawn (the chart's load completion).
-    void StartRouteMap();
+    // A recording has been loaded: its route is to be drawn once the route map can take it.
+    void StartRouteMap(const RouteSource& recording);
     // Another folder was opened: the route lines go.
     void PrepareMapsForNewFolder();
     // The clean command prepares its view: the position map in front.
     void PrepareMapsForClean();
-    // The playback moved to a position: the marker follows when followMap is set.
-    void FollowPlayback(const TelemetryTrack& track, qint64 tenths, bool followMap);
+    // The playback moved to a sample: the marker follows when followMap is set.
+    void FollowPlayback(const TelemetryTrack& track, qint64 index, bool followMap);
     // The route history menu command (also Ctrl+H).
     void miRouteContinueClick(bool checked);
     bool routeContinue = false;
-
-    // Set by the owner.
-    std::function<RouteSource()> currentRecording;
-    std::function<void()> showDummy;   // the invisible modal dialog after a history toggle
-    std::function<void(bool)> setRouteContinueChecked;
 
     // The state of the maps, as the state machine and the page events keep it.
     int mapState = 0;
@@ -93,6 +88,10 @@ public:
 signals:
     // The update page answered: the new-version notice is to be shown (once per run).
     void updateAvailable();
+    // The route history was toggled: the invisible modal dialog is to be shown.
+    void routeContinueToggled(bool on);
+    // A second toggle within 100 ms was ignored: the menu's check mark goes back to `on`.
+    void routeContinueRestored(bool on);
 
 private:
     void tmGMMapTimer();
@@ -119,6 +118,7 @@ private:
     PageCheck* wbInternetChecker_ = nullptr;
     PageCheck* wbUpdateChecker_ = nullptr;
     bool activationPending_ = false;
+    RouteSource recording_;   // the recording loaded last
 };
 
 } // namespace korvane

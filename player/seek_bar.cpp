@@ -1,13 +1,14 @@
 #include "player/seek_bar.h"
 
+#include "core/busy_state.h"
 #include "player/play_time.h"
 #include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 
 namespace korvane {
 
-SeekBar::SeekBar(SkinScrollBarWidget& bar, PlaybackController& player, QObject* parent)
-    : QObject(parent), bar_(bar), player_(player)
+SeekBar::SeekBar(SkinScrollBarWidget& bar, PlaybackController& player, const BusyState& busy, QObject* parent)
+    : QObject(parent), bar_(bar), player_(player), busy_(busy)
 {
     tmMouseMove.setInterval(1);
     tmMouseUp.setInterval(50);
@@ -45,14 +46,24 @@ void SeekBar::SetPartsEnabled(bool enabled)
 
 int SeekBar::ChartPositionOf(int x) const
 {
-    const int width = chartWidth ? chartWidth() : 0;
-    const int samples = chartSamples ? chartSamples() : 0;
-    return ChartPosition(x, width, samples, player_.durationTenths);
+    return ChartPosition(x, chart_.width, chart_.samples, player_.durationTenths);
+}
+
+bool SeekBar::ChartPress(Qt::MouseButtons buttons, int x, ChartSpan span)
+{
+    chart_ = span;
+    return SeekPress(SeekChart, buttons, x);
+}
+
+bool SeekBar::ChartMove(Qt::MouseButtons buttons, int x, ChartSpan span)
+{
+    chart_ = span;
+    return SeekMove(buttons, x);
 }
 
 bool SeekBar::PressStillCurrent() const
 {
-    return (!viewerIdle || viewerIdle()) && player_.currentChannel->ref == pressedFor_;
+    return busy_.IsIdle() && player_.currentChannel->ref == pressedFor_;
 }
 
 void SeekBar::RequestSeekToBar()
@@ -69,14 +80,14 @@ void SeekBar::RequestSeekToBar()
 
 bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
 {
-    const bool idle = !viewerIdle || viewerIdle();
-    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->ref.IsValid() || !idle ||
-        tmMouseUp.isActive())
+    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->ref.IsValid() ||
+        !busy_.IsIdle() || tmMouseUp.isActive())
         return false;
     if (seekDragging)
         return true;
     player_.tmSystem.stop();
     seekDragging = true;
+    emit draggingChanged(true);
     pressedFor_ = player_.currentChannel->ref;
     tmMouseUp.stop();
     SkinScrollBar& b = bar_.Bar();
@@ -159,11 +170,10 @@ void SeekBar::tmMouseUpTimer()
     seekSource = SeekNone;
     seekDragging = false;
     bar_.Bar().dragging = false;
-    if (hideTimeThumb)
-        hideTimeThumb();
+    emit draggingChanged(false);
     // During a switch to the next recording, or after one ended the press, the state belongs to
     // the incoming recording: its start sets it and restarts the tick.
-    const bool switching = viewerIdle && !viewerIdle();
+    const bool switching = !busy_.IsIdle();
     if (switching || (pressed && player_.currentChannel->ref != pressedFor_))
         return;
     switch (player_.playState) {

@@ -146,7 +146,7 @@ void TelemetryDisplay::DrawChart(const TelemetryTrack* track, std::int64_t durat
 }
 
 void TelemetryDisplay::ShowTelemetryAt(const TelemetrySource& source, std::int64_t positionTenths, bool moveCursor,
-                                       bool showG, bool followMapFlag)
+                                       bool showG)
 {
     if (!source.track)
         return;
@@ -156,11 +156,8 @@ void TelemetryDisplay::ShowTelemetryAt(const TelemetrySource& source, std::int64
     if (!index)
         return;
     chart_->MoveChartCursor(*index, moveCursor, showG, *source.track, lines.size());
-    if (source.gpsSeen) {
+    if (source.gpsSeen)
         ShowReadout(ReadoutAt(*source.track, lines, *index));
-        if (followMapFlag && followMap)
-            followMap(*source.track, *index);
-    }
     // The label on the thumb copies plTime, so it follows once plTime shows this sample.
     UpdateSeekThumbLabel(showG);
 }
@@ -196,21 +193,28 @@ void TelemetryDisplay::ShowNoFix()
 
 void TelemetryDisplay::SetChartEnabled(bool enabled) { chart_->SetEnabled(enabled); }
 
+void TelemetryDisplay::SetSeekDragging(bool dragging)
+{
+    seekDragging_ = dragging;
+    if (!dragging && plTimeThumb_)
+        plTimeThumb_->hide();
+}
+
 void TelemetryDisplay::UpdateSeekThumbLabel(bool showLabel)
 {
     if (!plTimeThumb_)
         return;
-    const bool dragging = seekDragging && seekDragging();
+    const bool dragging = seekDragging_;
     if (!dragging && plTimeThumb_->isVisible())
         plTimeThumb_->hide();
-    if (!showLabel || !seekThumbRect)
+    if (!showLabel || !thumb_)
         return;
     if (plTime_ && plTimeThumb_->text() != plTime_->text()) {
         plTimeThumb_->setText(plTime_->text());
         plTimeThumb_->adjustSize();
     }
     QWidget* parent = plTimeThumb_->parentWidget();
-    const QRect thumb = seekThumbRect();
+    const QRect thumb = thumb_->GlobalRect();
     const int left = parent ? parent->mapFromGlobal(QPoint(thumb.left() + thumb.width() / 2, 0)).x() : 0;
     const int top = parent ? parent->height() - plTimeThumb_->height() - 4 : 0;
     plTimeThumb_->move(left, top);

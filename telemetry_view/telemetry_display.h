@@ -3,11 +3,11 @@
 // that follow the playback position: the speed lbSpeed with lbKmh, the GPS box plGPS with
 // lbGPS, plGPS_YES and plGPS_NO, the clock overlay plTime with its copy plTimeThumb on the seek
 // thumb, and the raw telemetry line lbSubtitle on the diagnostics strip plSpecial.
-// ShowTelemetryAt is the one entry the player calls for every position it shows.
+// ShowTelemetryAt is the one entry for every position the player shows; the maps follow the
+// player on their own.
 #include <QObject>
 #include <QRect>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,13 +30,27 @@ struct TelemetrySource {
     bool gpsSeen = false;
 };
 
+// Where the seek thumb is, in global coordinates: the time label rides on it while it is dragged.
+class SeekThumb {
+public:
+    virtual ~SeekThumb() = default;
+    virtual QRect GlobalRect() const = 0;
+};
+
 class TelemetryDisplay : public QObject {
     Q_OBJECT
 public:
     // Builds the strip's widgets inside plCurve; the two time panels are the caller's.
     TelemetryDisplay(QWidget* plCurve, double displayScale, int scalePercent);
 
-    void SetTimePanels(QLabel* plTime, QLabel* plTimeThumb) { plTime_ = plTime; plTimeThumb_ = plTimeThumb; }
+    // The clock overlay the read-outs write the time into.
+    void SetTimePanel(QLabel* plTime) { plTime_ = plTime; }
+    // The copy of the time that rides on the seek thumb while it is dragged.
+    void SetThumbLabel(QLabel* plTimeThumb, const SeekThumb& thumb)
+    {
+        plTimeThumb_ = plTimeThumb;
+        thumb_ = &thumb;
+    }
 
     // Lays the strip out from plCurve's size on its own and redraws the chart with the loaded
     // track (a strip without the main window).
@@ -45,20 +59,16 @@ public:
     // inside them and redraws the chart at the plot's new size.
     void Redraw();
     void DrawChart(const TelemetryTrack* track, std::int64_t duration100ns);
-    void ShowTelemetryAt(const TelemetrySource& source, std::int64_t positionTenths, bool moveCursor, bool showG,
-                         bool followMap);
+    void ShowTelemetryAt(const TelemetrySource& source, std::int64_t positionTenths, bool moveCursor, bool showG);
     // The no-fix state of the reset: NO SIGNAL, the pale GPS title and "  -".
     void ShowNoFix();
     void SetChartEnabled(bool enabled);
+    // The seek bar took a press (true) or has carried out its release (false): the label on the
+    // thumb shows while it is dragged and goes with the release.
+    void SetSeekDragging(bool dragging);
 
     ChartStrip& Chart() { return *chart_; }
     const StripLayout& Geometry() const { return layout_; }
-
-    // The seek thumb in global coordinates and whether it is being dragged.
-    std::function<QRect()> seekThumbRect;
-    std::function<bool()> seekDragging;
-    // Moves the route map to a sample (the map follows the playback); unset: nothing.
-    std::function<void(const TelemetryTrack& track, int index)> followMap;
 
     QLabel* lbSpeed = nullptr;
     QLabel* lbKmh = nullptr;
@@ -86,6 +96,8 @@ private:
     QLabel* lbSignal_ = nullptr;
     QLabel* plTime_ = nullptr;
     QLabel* plTimeThumb_ = nullptr;
+    const SeekThumb* thumb_ = nullptr;
+    bool seekDragging_ = false;
     StripLayout layout_;
 };
 

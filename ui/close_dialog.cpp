@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "core/busy_state.h"
 #include "ui/text_catalogue.h"
 
 namespace korvane {
@@ -35,6 +36,8 @@ TfrmClose::TfrmClose(QWidget* parent) : KorvaneDialog(parent, "frmClose", 302, 7
         btnCancel->setEnabled(true);
     });
 }
+
+bool TfrmClose::Idle() const { return !busy_ || busy_->IsIdle(); }
 
 void TfrmClose::btnOkClick()
 {

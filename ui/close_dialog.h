@@ -1,20 +1,22 @@
 #pragma once
 // The quit confirmation. OK pressed while the viewer is busy greys out Cancel and waits,
 // polling every second, until the viewer is idle, then confirms by itself.
-#include <functional>
-
 #include "ui/dialog_base.h"
 
 class QTimer;
 
 namespace korvane {
 
+class BusyState;
+
 class TfrmClose : public KorvaneDialog {
     Q_OBJECT
 public:
     explicit TfrmClose(QWidget* parent = nullptr);
 
-    std::function<bool()> isViewerIdle;   // reads the viewer's idle flag
+    // The viewer's busy state the wait reads; without one (a dialog on its own) the viewer
+    // counts as idle.
+    void SetBusyState(const BusyState* busy) { busy_ = busy; }
 
     QLabel* lbInformation = nullptr;
     QPushButton* btnOk = nullptr;
@@ -25,7 +27,9 @@ public:
     void tmDelayTimer();
 
 private:
-    bool Idle() const { return !isViewerIdle || isViewerIdle(); }
+    bool Idle() const;
+
+    const BusyState* busy_ = nullptr;
 };
 
 } // namespace korvane

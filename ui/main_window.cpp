@@ -136,20 +136,16 @@ void TfrmMain::BuildMenus()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    if (!onCloseRequest || onCloseRequest()) {
-        event->accept();
-        // Hidden windows (a kernel, a second viewer) end the process too.
-        QCoreApplication::quit();
-    } else {
-        event->ignore();
-    }
+    event->accept();
+    // Hidden windows (a kernel, a second viewer) end the process too.
+    QCoreApplication::quit();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    if (resizeEnabled && onResize)
-        onResize();
+    if (resizeEnabled)
+        emit resized();
 }
 
 void TfrmMain::paintEvent(QPaintEvent* event)

@@ -1,10 +1,9 @@
 #pragma once
-// The main window: the panels the subsystems draw into, the menus, and the hooks through which
-// the application shell decides close requests and lays the window out. Both process roles
-// build it; the kernel keeps it hidden.
+// The main window: the panels the subsystems draw into and the menus. The application shell
+// decides its close requests (through an event filter) and lays it out when it is resized.
+// Both process roles build it; the kernel keeps it hidden.
 #include <QFrame>
 #include <QMainWindow>
-#include <functional>
 
 class QAction;
 class QFrame;
@@ -33,10 +32,7 @@ class TfrmMain : public QMainWindow {
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
 
-    // Decides a close request; true grants it. Unset: always granted (the kernel role).
-    std::function<bool()> onCloseRequest;
-    // Runs after every resize once start-up has enabled it.
-    std::function<void()> onResize;
+    // Once start-up has set it, every resize is signalled.
     bool resizeEnabled = false;
     bool captionOnPaint = false;   // viewer role: the caption reads "Korvane" on every paint
 
@@ -70,7 +66,11 @@ public:
     QMenu* miHelp = nullptr;
     QAction* miAbout = nullptr;
 
+signals:
+    void resized();
+
 protected:
+    // A close that reaches the window is granted: the process ends with it.
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -74,10 +74,16 @@ void TfrmProcess::tmProcessTimer()
     lbCopy->setText(QStringLiteral("%1/%2").arg(done).arg(total));
     if (total != 0)
         plFont->setFixedWidth(ProgressFillWidth(done, total, plBackground->width()));
-    if (job_->ViewerIdle())
+    if (job_->Ended())
         btnEnd->click();
     else
         tmProcess->start();
+}
+
+void TfrmProcess::JobEnded()
+{
+    if (isVisible())
+        tmProcessTimer();
 }
 
 void TfrmProcess::btnStopClick()

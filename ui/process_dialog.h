@@ -1,8 +1,9 @@
 #pragma once
 // The progress dialog of the copy and delete jobs. While it is up, tmProcess reads the job's
-// counters once a second, shows "done/total" and the fill bar, and closes the dialog with OK as
-// soon as the viewer is idle again. The stop button asks the job to stop and closes with No.
-// It has no border icons; Esc presses the stop button.
+// counters once a second and shows "done/total" and the fill bar; the job's end closes the
+// dialog with OK at once (JobEnded), or at the next look when nobody reports it. The stop
+// button asks the job to stop and closes with No. It has no border icons; Esc presses the stop
+// button.
 #include "ui/dialog_base.h"
 
 class QTimer;
@@ -15,7 +16,7 @@ public:
     virtual ~ProcessJob() = default;
     virtual int JobDone() const = 0;     // copy attempts made so far
     virtual int JobTotal() const = 0;    // files to copy
-    virtual bool ViewerIdle() const = 0; // set again when a job has run to its end
+    virtual bool Ended() const = 0;      // the job has run to its end
     virtual void RequestStop() = 0;      // sets both the copy's and the delete's stop flag
 };
 
@@ -40,6 +41,8 @@ public:
     QTimer* tmProcess = nullptr;       // 1000 ms, off
 
     void tmProcessTimer();
+    // The job has ended: the counters are read one last time and the dialog closes with OK.
+    void JobEnded();
     void btnStopClick();
     void btnEndClick();
 

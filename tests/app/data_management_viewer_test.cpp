@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -121,9 +123,25 @@ TEST_F(ViewerDataManagement, BackupCopiesTheWholeCardAfterARefusedDestination)
     };
     QString function;
     bool countShown = false;
+    // When the worker is first seen done (a 1 ms look), and when the dialog has closed.
+    QElapsedTimer clock;
+    qint64 jobEndedAt = -1, closedAt = -1;
     script.answers[&process] = [&](QDialog& d) {
         function = process.lbFunction->text();
+        QTimer look;
+        look.setTimerType(Qt::PreciseTimer);
+        look.setInterval(1);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (jobEndedAt < 0 && !dm.Commands().Worker().Busy())
+                jobEndedAt = clock.elapsed();
+        });
+        clock.start();
+        look.start();
         const int r = d.exec();
+        closedAt = clock.elapsed();
+        // The end may close the dialog before the next look: then it was seen at the close.
+        if (jobEndedAt < 0 && !dm.Commands().Worker().Busy())
+            jobEndedAt = closedAt;
         countShown = process.lbCopy->isVisibleTo(&process);
         return r;
     };
@@ -137,6 +155,13 @@ TEST_F(ViewerDataManagement, BackupCopiesTheWholeCardAfterARefusedDestination)
     EXPECT_EQ(labels, (std::vector<QString>{QStringLiteral("folder"), QFileInfo(destination.path()).fileName()}));
     EXPECT_EQ(function, InfoMessage(Info::SavingFile));
     EXPECT_TRUE(countShown);
+    // The job's end closes the dialog at once, not at a later look at the counters.
+    ASSERT_GE(jobEndedAt, 0);
+    const qint64 latency = std::max<qint64>(0, closedAt - jobEndedAt);
+    RecordProperty("completion_to_dialog_ms", int(latency));
+    std::printf("backup completion reached the progress dialog %lld ms after the job ended\n",
+                static_cast<long long>(latency));
+    EXPECT_LT(latency, 400);
     EXPECT_EQ(process.lbCopy->text(), QStringLiteral("%1/%1").arg(names.size()));
     EXPECT_EQ(process.plFont->width(), process.plBackground->width());
 
@@ -150,8 +175,8 @@ TEST_F(ViewerDataManagement, BackupCopiesTheWholeCardAfterARefusedDestination)
     for (const QString& name : names)
         EXPECT_EQ(Digest(copy.filePath(name)), Digest(kSamples + QLatin1Char('/') + name)) << name.toStdString();
 
-    EXPECT_FALSE(v.shell().flags.closeBusy);
-    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_FALSE(v.shell().Busy().DialogUp());
+    EXPECT_TRUE(v.shell().Busy().IsIdle());
     EXPECT_FALSE(dm.Commands().Worker().Busy());
     // Nothing was loaded, so nothing was stopped and the play button stays off.
     EXPECT_FALSE(v.viewer().Buttons().tbPlay->isEnabled());
@@ -219,7 +244,7 @@ TEST_F(ViewerDataManagement, CleanFromTheKeyboardEmptiesTheCardAndReloadsTheEmpt
     EXPECT_TRUE(v.NormalCell(0) == nullptr || v.NormalCell(0)->IsEmpty());
     // The pass over the emptied folder ends and gives the menu items back.
     EXPECT_TRUE(QTest::qWaitFor([&] { return v.window().miClean->isEnabled() && v.window().miBackup->isEnabled(); }, 10000));
-    EXPECT_FALSE(v.shell().flags.closeBusy);
+    EXPECT_FALSE(v.shell().Busy().DialogUp());
 }
 
 TEST_F(ViewerDataManagement, ShutDownDuringACopyStopsTheWorkerAndLeavesNoPartialFile)

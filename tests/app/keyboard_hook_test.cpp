@@ -56,15 +56,32 @@ QApplication& App()
 }
 } // namespace
 
+// Counts what the keys ask for.
+struct CountedActions : KeyActions {
+    int cleans = 0, routes = 0, focusDummy = 0, focusMain = 0;
+    bool dummy = false;
+    bool transportActs = true;
+    QList<HookAction> transports;
+    void FocusDummy() override { ++focusDummy; }
+    void FocusMain() override { ++focusMain; }
+    void StartCleanData() override { ++cleans; }
+    void RouteContinue() override { ++routes; }
+    bool DummyShowing() const override { return dummy; }
+    bool Transport(HookAction action, QObject*) override
+    {
+        transports << action;
+        return transportActs;
+    }
+};
+
 TEST(KeyboardHook, OnePressIsOneAction)
 {
     App();
-    KeyboardHook hook;
-    int cleans = 0, routes = 0;
-    bool dummy = false;
-    hook.startCleanData = [&] { ++cleans; };
-    hook.routeContinue = [&] { ++routes; };
-    hook.dummyShowing = [&] { return dummy; };
+    CountedActions actions;
+    KeyboardHook hook(actions);
+    int& cleans = actions.cleans;
+    int& routes = actions.routes;
+    bool& dummy = actions.dummy;
     qApp->installEventFilter(&hook);
     QWidget window;
     auto* edit = new QLineEdit(&window);
@@ -85,13 +102,10 @@ TEST(KeyboardHook, OnePressIsOneAction)
 TEST(KeyboardHook, ATransportKeyThatActsGoesNoFurther)
 {
     App();
-    KeyboardHook hook;
-    bool acts = true;
-    QList<HookAction> seen;
-    hook.transport = [&](HookAction action, QObject*) {
-        seen << action;
-        return acts;
-    };
+    CountedActions actions;
+    KeyboardHook hook(actions);
+    bool& acts = actions.transportActs;
+    QList<HookAction>& seen = actions.transports;
     qApp->installEventFilter(&hook);
     QWidget window;
     auto* edit = new QLineEdit(&window);

@@ -13,6 +13,7 @@
 #include "app/viewer.h"
 #include "library/group_selector.h"
 #include "library/recording_library.h"
+#include "platform/message_box.h"
 #include "ui/close_dialog.h"
 #include "ui/text_catalogue.h"
 #include "ui/main_window.h"
@@ -48,7 +49,8 @@ struct ViewerFixture {
         window.show();
         SetDialogRunner([this](QDialog&) { ++dialogs; return 1; });
         EXPECT_TRUE(QTest::qWaitFor([this] {
-            return !shell.viewer()->Library().Pass().Running() && !shell.tmProcessFinish->isActive();
+            return !shell.viewer()->Library().Pass().Running() && shell.Busy().IsIdle() &&
+                   !shell.Busy().Settling(BusyReason::LoadingFolder);
         }, 5000));
     }
     ~ViewerFixture()
@@ -64,10 +66,10 @@ TEST(ShellClose, RequestWhileBusyIsRetriedUntilIdle)
 {
     EnsureApp();
     ViewerFixture f;
-    f.shell.flags.viewerIdle = false;
+    f.shell.Busy().Set(BusyReason::JobRunning);
     int paused = 0, closed = 0;
-    f.shell.pauseIfPlaying = [&] { ++paused; };
-    f.shell.closeChannels = [&] { ++closed; };
+    QObject::connect(&f.shell, &AppShell::aboutToAskToQuit, [&] { ++paused; });
+    QObject::connect(&f.shell, &AppShell::quitConfirmed, [&] { ++closed; });
 
     EXPECT_FALSE(f.window.close());
     EXPECT_TRUE(f.shell.tmClose->isActive());
@@ -76,13 +78,13 @@ TEST(ShellClose, RequestWhileBusyIsRetriedUntilIdle)
     EXPECT_TRUE(f.window.isVisible());
     EXPECT_EQ(f.dialogs, 0);
 
-    f.shell.flags.viewerIdle = true;
+    f.shell.Busy().Clear(BusyReason::JobRunning);
     QTRY_COMPARE_WITH_TIMEOUT(f.dialogs, 1, 1000);
     EXPECT_FALSE(f.window.isVisible());
-    EXPECT_TRUE(f.shell.flags.quitConfirmed);
+    EXPECT_TRUE(f.shell.QuitConfirmed());
     EXPECT_EQ(paused, 1);
     EXPECT_EQ(closed, 1);
-    EXPECT_FALSE(f.shell.flags.closeBusy);
+    EXPECT_FALSE(f.shell.Busy().DialogUp());
 }
 
 TEST(ShellClose, DeclinedConfirmationKeepsTheViewer)
@@ -93,16 +95,17 @@ TEST(ShellClose, DeclinedConfirmationKeepsTheViewer)
     EXPECT_FALSE(f.window.close());
     EXPECT_EQ(f.dialogs, 1);
     EXPECT_TRUE(f.window.isVisible());
-    EXPECT_FALSE(f.shell.flags.quitConfirmed);
+    EXPECT_FALSE(f.shell.QuitConfirmed());
     EXPECT_FALSE(f.shell.tmClose->isActive());
 }
 
 TEST(CloseDialog, OkWhileBusyWaitsThenConfirmsByItself)
 {
     EnsureApp();
-    bool idle = false;
+    BusyState busy;
+    busy.Set(BusyReason::OpeningRecording);
     TfrmClose dialog;
-    dialog.isViewerIdle = [&] { return idle; };
+    dialog.SetBusyState(&busy);
     int result = -1;
     QObject::connect(&dialog, &QDialog::finished, [&](int r) { result = r; });
     dialog.open();
@@ -112,34 +115,43 @@ TEST(CloseDialog, OkWhileBusyWaitsThenConfirmsByItself)
     EXPECT_TRUE(dialog.tmDelay->isActive());
     QTest::qWait(1100);
     EXPECT_EQ(result, -1);
-    idle = true;
+    busy.Clear(BusyReason::OpeningRecording);
     QTRY_COMPARE_WITH_TIMEOUT(result, 1, 1500);
 }
 
-TEST(ShellFlags, ProcessFinishSetsIdleAfterHalfASecond)
-{
-    EnsureApp();
-    ViewerFixture f;
-    f.shell.flags.viewerIdle = false;
-    f.shell.tmProcessFinish->start();
-    QTest::qWait(300);
-    EXPECT_FALSE(f.shell.flags.viewerIdle);
-    QTRY_VERIFY_WITH_TIMEOUT(f.shell.flags.viewerIdle, 1000);
-}
-
-TEST(ShellFlags, CleanDataRefusedWhileCloseBusy)
+TEST(ShellBusy, CleanDataRefusedWhileADialogDecides)
 {
     EnsureApp();
     ViewerFixture f;
     int cleans = 0;
-    f.shell.cleanData = [&] { ++cleans; };
-    f.shell.flags.closeBusy = true;
+    // Only the shell's part: the clean command itself is not started.
+    QObject::disconnect(&f.shell, &AppShell::cleanDataRequested, nullptr, nullptr);
+    QObject::connect(&f.shell, &AppShell::cleanDataRequested, [&] { ++cleans; });
+    f.shell.Busy().Set(BusyReason::CloseRequest);
     f.shell.tmCleanData->start();
     QTest::qWait(250);
     EXPECT_EQ(cleans, 0);
-    f.shell.flags.closeBusy = false;
+    f.shell.Busy().Clear(BusyReason::CloseRequest);
     f.shell.tmCleanData->start();
     QTRY_COMPARE_WITH_TIMEOUT(cleans, 1, 1000);
+}
+
+TEST(ShellBusy, TheEndOfAThumbnailPassLeavesARecordingBeingOpenedBusy)
+{
+    EnsureApp();
+    ViewerFixture f;
+    // A recording is being opened while the folder is read again; the pass ends first.
+    f.shell.Busy().Set(BusyReason::OpeningRecording);
+    RecordingLibrary& library = f.shell.viewer()->Library();
+    library.OpenRecordingFolder(library.Catalogue().recordingFolder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !library.Pass().Running(); }, 5000));
+    QTest::qWait(BusyState::kSettleMs + 300);
+    // A second double click or a close request still waits for the recording.
+    EXPECT_FALSE(f.shell.Busy().IsIdle());
+    EXPECT_FALSE(f.window.close());
+    EXPECT_EQ(f.dialogs, 0);
+    f.shell.Busy().Clear(BusyReason::OpeningRecording);
+    QTRY_COMPARE_WITH_TIMEOUT(f.dialogs, 1, 1500);
 }
 
 TEST(GroupSelectors, GreyPicturesSwitchAtAnyTimeWordsOnlyWhenIdle)
@@ -153,7 +165,7 @@ TEST(GroupSelectors, GreyPicturesSwitchAtAnyTimeWordsOnlyWhenIdle)
     EXPECT_FALSE(selectors->imgNormalGray->isVisibleTo(selectors->btnNormal));
     EXPECT_TRUE(selectors->imgEventGray->isVisibleTo(selectors->btnEvent));
 
-    f.shell.flags.viewerIdle = false;
+    f.shell.Busy().Set(BusyReason::OpeningRecording);
     QTest::mouseClick(selectors->imgEventGray, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(library.Catalogue().currentGroup, 0);
     EXPECT_TRUE(selectors->imgNormalGray->isVisibleTo(selectors->btnNormal));
@@ -162,7 +174,7 @@ TEST(GroupSelectors, GreyPicturesSwitchAtAnyTimeWordsOnlyWhenIdle)
     // The word acts only while the viewer is idle.
     QTest::mouseClick(selectors->plWordNormal, Qt::LeftButton);
     EXPECT_EQ(library.Catalogue().currentGroup, 0);
-    f.shell.flags.viewerIdle = true;
+    f.shell.Busy().Clear(BusyReason::OpeningRecording);
     QTest::mouseClick(selectors->plWordNormal, Qt::LeftButton);
     EXPECT_EQ(library.Catalogue().currentGroup, 1);
 }
@@ -193,4 +205,48 @@ TEST(ShellStart, ALongStartDirectoryIsKeptWholeAndItsSettingsPathCountsAsAbsent)
         shell.FormDestroy();
     }
     QDir::setCurrent(previous);
+}
+
+TEST(ShellStart, WithoutAWorkingFolderTheViewerSaysSoOnceAndStillStarts)
+{
+    EnsureApp();
+    struct Sink : MessageSink {
+        QStringList texts, captions;
+        int Show(const QString& caption, const QString& text, BoxIcon, BoxButtons) override
+        {
+            captions << caption;
+            texts << text;
+            return kResultOk;
+        }
+    } sink;
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("card"));
+    const QString previous = QDir::currentPath();
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTmp = qgetenv("TMPDIR");
+    // Neither the cache home, nor the runtime folder, nor the temporary folder can hold one.
+    qputenv("XDG_CACHE_HOME", "/proc/korvane-none");
+    qputenv("XDG_RUNTIME_DIR", "/proc/korvane-none");
+    qputenv("TMPDIR", "/proc/korvane-none");
+    qputenv("KORVANE_CONTROL_BLOCK", QByteArray("KorvaneShellTest") + QByteArray::number(QCoreApplication::applicationPid()));
+    QDir::setCurrent(dir.path() + QStringLiteral("/card"));
+    SetMessageSink(&sink);
+    {
+        TfrmMain window;
+        AppShell shell{ProcessRole{}, window};
+        shell.lockPath = (dir.path() + QStringLiteral("/korvane.lock")).toStdString();
+        shell.StartViewer();
+        EXPECT_TRUE(shell.viewer()->Library().Catalogue().workingFolder.isEmpty());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.viewer()->Library().Pass().Running(); }, 5000));
+        shell.FormDestroy();
+    }
+    SetMessageSink(nullptr);
+    QDir::setCurrent(previous);
+    for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", oldRuntime}, std::pair{"TMPDIR", oldTmp}}) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    EXPECT_EQ(sink.texts, QStringList{QStringLiteral("サムネイルを作成できません!")});
+    EXPECT_EQ(sink.captions, QStringList{QStringLiteral("Korvane")});
 }

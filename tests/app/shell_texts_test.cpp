@@ -67,14 +67,14 @@ TEST(ShellTexts, StartDirectorySettingsFileDrivesMenusAndDialogs)
         bool busyWhileShown = false;
         SetDialogRunner([&](QDialog& d) {
             shown = &d;
-            busyWhileShown = shell.flags.closeBusy;
+            busyWhileShown = shell.Busy().DialogUp();
             return 1;
         });
         window.miAbout->trigger();
         SetDialogRunner(nullptr);
         EXPECT_EQ(shown, Dialogs().frmAbout);
         EXPECT_TRUE(busyWhileShown);
-        EXPECT_FALSE(shell.flags.closeBusy);
+        EXPECT_FALSE(shell.Busy().DialogUp());
         EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.viewer()->Library().Pass().Running(); }, 5000));
         shell.FormDestroy();
     }

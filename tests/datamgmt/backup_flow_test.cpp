@@ -53,15 +53,15 @@ TEST_F(BackupFixture, CopiesEveryRecordingOfTheCardAndSaysCompleted)
     EXPECT_EQ(Entries(dated), expected);
     for (const QString& name : card.recordings)
         ASSERT_EQ(ReadAll(dated + QLatin1Char('/') + name), ReadAll(card.folder + QLatin1Char('/') + name));
-    // The progress dialog: copy count shown, fill from the copy counters, ended by the poll.
+    // The progress dialog: copy count shown, fill from the copy counters, ended by the job.
     ASSERT_GE(ui.views.size(), 2u);
     EXPECT_TRUE(ui.views.front().copyVisible);
     EXPECT_EQ(ui.views.back().copyText, QStringLiteral("248/248"));
     EXPECT_EQ(ProcessFillWidth(ui.views.back().done, ui.views.back().total, 210), 210);
     EXPECT_TRUE(host.log.contains(QStringLiteral("ProcessFinish")));
     EXPECT_TRUE(host.log.contains(QStringLiteral("StopPlayback")));
-    EXPECT_TRUE(host.viewerIdle);
-    EXPECT_FALSE(host.closeBusy);
+    EXPECT_TRUE(host.busy.IsIdle());
+    EXPECT_FALSE(host.busy.DialogUp());
     EXPECT_EQ(dm.Destination().Label(), QStringLiteral("dest"));  // remembered for next time
 }
 
@@ -134,7 +134,7 @@ TEST_F(BackupFixture, StopInTheMiddleOfALargeFileReturnsToTheDestinationDialog)
     bool idleAfterStop = true;
     QElapsedTimer sinceStop;
     ui.backupAnswers.push_back([&](BackupDestination&) {
-        idleAfterStop = host.viewerIdle;
+        idleAfterStop = host.busy.IsIdle();
         EXPECT_FALSE(dm.Worker().Busy());  // the job has returned before the dialog comes back
         return kModalCancel;
     });
@@ -143,7 +143,7 @@ TEST_F(BackupFixture, StopInTheMiddleOfALargeFileReturnsToTheDestinationDialog)
                                    QStringLiteral("Backup")}));
     EXPECT_FALSE(idleAfterStop);  // a stopped job does not make the viewer idle
     EXPECT_FALSE(host.log.contains(QStringLiteral("ProcessFinish")));
-    EXPECT_TRUE(host.viewerIdle);  // the command's end does
+    EXPECT_TRUE(host.busy.IsIdle());  // the command's end does
     EXPECT_TRUE(Entries(Dated()).isEmpty());  // no partial recording, no temporary file
 }
 

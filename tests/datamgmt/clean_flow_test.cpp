@@ -49,7 +49,7 @@ TEST_F(CleanFixture, BackupThenCleanDeletesTheRecordingsAndLeavesEverythingElse)
     QElapsedTimer t;
     t.start();
     bool idleDuringPause = true;
-    QTimer::singleShot(1000, [&] { idleDuringPause = host.viewerIdle; });
+    QTimer::singleShot(1000, [&] { idleDuringPause = host.busy.IsIdle(); });
     dm.miCleanClick();
     EXPECT_GE(t.elapsed(), 2000);  // the pause after the engines ended ran on the event loop
     EXPECT_FALSE(idleDuringPause);  // and a close request meanwhile would have waited
@@ -160,14 +160,14 @@ TEST_F(CleanFixture, CtrlCDoesNothingWhileACommandIsOpenAndRunsOtherwise)
         QTimer::singleShot(300, &loop, &QEventLoop::quit);
         loop.exec();
     };
-    host.closeBusy = true;
+    host.busy.Set(BusyReason::CloseRequest);
     tick();
     EXPECT_TRUE(ui.log.isEmpty());
-    host.closeBusy = false;
+    host.busy.Clear(BusyReason::CloseRequest);
     tick();
     EXPECT_EQ(ui.log, QStringList{QStringLiteral("Clean:card:1")});
-    EXPECT_FALSE(host.closeBusy);
-    EXPECT_TRUE(host.viewerIdle);
+    EXPECT_FALSE(host.busy.DialogUp());
+    EXPECT_TRUE(host.busy.IsIdle());
 }
 
 TEST_F(CleanFixture, StopDuringTheDeleteReloadsAndGoesBackWithoutAMessage)

@@ -96,6 +96,11 @@ int ScriptedUi::ShowProcess(const ProcessView& view)
     poll.start();
     if (onProcessShown)
         onProcessShown();
+    // The user may press stop as soon as the dialog shows, before the job's end is reported.
+    if (processOpen_ && stopWhen && stopWhen()) {
+        processResult_ = kModalNo;
+        processOpen_ = false;
+    }
     if (processOpen_)
         loop.exec();
     processOpen_ = false;
@@ -115,10 +120,12 @@ void ScriptedUi::EndProcess()
     }
 }
 
-void ScriptedHost::StartProcessFinish()
+ScriptedHost::ScriptedHost()
 {
-    log << QStringLiteral("ProcessFinish");
-    QTimer::singleShot(500, &timers, [this] { viewerIdle = true; });
+    QObject::connect(&busy, &BusyState::settling, [this](BusyReason reason) {
+        if (reason == BusyReason::JobRunning)
+            log << QStringLiteral("ProcessFinish");
+    });
 }
 
 } // namespace korvane::test

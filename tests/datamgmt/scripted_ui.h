@@ -2,6 +2,7 @@
 // A scripted stand-in for the dialogs and the rest of the viewer: each dialog call is logged
 // and answered from the test's script; the progress dialog runs a real event loop until the
 // flow's poll ends it or the script presses the stop button.
+#include "core/busy_state.h"
 #include "datamgmt/data_management_host.h"
 #include "datamgmt/data_management_ui.h"
 #include "datamgmt/destination.h"
@@ -19,7 +20,7 @@ public:
     std::deque<std::function<int(BackupDestination&)>> backupAnswers;
     std::deque<int> cleanAnswers;       // Cancel when empty
     std::deque<bool> confirmAnswers;    // AskConfirmation and AskConfirmation2; OK when empty
-    // Checked every 10 ms while the progress dialog is up: true presses btnStop.
+    // Checked as the progress dialog shows and every 10 ms while it is up: true presses btnStop.
     std::function<bool()> stopWhen;
     // Called once when the progress dialog opens.
     std::function<void()> onProcessShown;
@@ -52,21 +53,17 @@ private:
 // The viewer side: the catalogue comes from a real scan of `folder`; the hooks are logged.
 class ScriptedHost : public DataManagementHost {
 public:
+    ScriptedHost();
+
     QString folder;
-    bool closeBusy = false;
-    bool viewerIdle = true;
+    BusyState busy;    // the end of a job that ran through is logged as "ProcessFinish"
     bool menusEnabled = true;
     QStringList log;
-    QObject timers;  // owns the pending tmProcessFinish
 
     CardRecordings Catalogue() override { return ScanCard(folder); }
     void SetSystemTimerEnabled(bool enabled) override { log << QStringLiteral("tmSystem:%1").arg(enabled); }
     void StopPlayback() override { log << QStringLiteral("StopPlayback"); }
-    bool CloseBusy() const override { return closeBusy; }
-    void SetCloseBusy(bool busy) override { closeBusy = busy; }
-    bool ViewerIdle() const override { return viewerIdle; }
-    void SetViewerIdle(bool idle) override { viewerIdle = idle; }
-    void StartProcessFinish() override;
+    BusyState& Busy() override { return busy; }
     void ShowPositionMap() override { log << QStringLiteral("ShowPositionMap"); }
     void KillStaleEngines() override { log << QStringLiteral("KillStaleEngines"); }
     void ResetViewerAll() override { log << QStringLiteral("ResetViewerAll"); }

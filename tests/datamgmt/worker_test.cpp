@@ -78,7 +78,9 @@ TEST(JobWorker, AStopInsideALargeFileTakesEffectWithinASecondAndLeavesNothing)
     ASSERT_TRUE(WaitFor([&] { return worker.Progress().bytesDone.load() >= (16u << 20); }, 30000));
     EXPECT_TRUE(worker.copyBusy());
     EXPECT_FALSE(worker.deleteBusy());
-    EXPECT_FALSE(worker.StartWorkerJob(JobWorker::kDeleteMode));  // refused while busy, not lost
+    const auto refused = worker.StartWorkerJob(JobWorker::kDeleteMode);  // refused while busy, not lost
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), HandOverRefusal::JobRunning);
     QElapsedTimer t;
     t.start();
     worker.RequestStop();
@@ -87,6 +89,11 @@ TEST(JobWorker, AStopInsideALargeFileTakesEffectWithinASecondAndLeavesNothing)
     EXPECT_TRUE(stopped);
     EXPECT_LT(worker.Progress().bytesDone.load(), 4ull << 30);
     EXPECT_TRUE(Entries(target).isEmpty());  // neither the recording nor its temporary file
+    // Once stopped for good (shut-down), the worker takes no more jobs and says why.
+    worker.StopAndJoin();
+    const auto afterStop = worker.StartWorkerJob(JobWorker::kDeleteMode);
+    ASSERT_FALSE(afterStop);
+    EXPECT_EQ(afterStop.error(), HandOverRefusal::Stopped);
 }
 
 TEST(JobWorker, EndingTheProgramDuringACopyStopsAndJoinsTheThread)

@@ -222,7 +222,7 @@ TEST_F(GridTest, SelectGroupAndTheSelectors)
     EXPECT_FALSE(library->View(kGroupEvent).ScrollBox()->isHidden());
     EXPECT_FALSE(library->View(kGroupEvent).BarWidget()->isHidden());
     EXPECT_EQ(host.selectors.last(), kGroupEvent);
-    host.idle = false;
+    host.busy.Set(BusyReason::OpeningRecording);
     library->GroupWordClicked(kGroupNormal);  // words only act while idle
     EXPECT_EQ(library->Catalogue().currentGroup, kGroupEvent);
     library->GroupPictureClicked(kGroupNormal);  // pictures always
@@ -259,7 +259,8 @@ TEST_F(GridTest, TheLibrarysPartOfANewFolderEmptiesTheWorkingFolderAndRestarts)
     library->BeginFolderChange();
     EXPECT_EQ(opening.size(), 1);
     EXPECT_EQ(host.menus, QList<bool>{false});
-    EXPECT_FALSE(host.idle);
+    EXPECT_TRUE(host.busy.Has(BusyReason::LoadingFolder));
+    EXPECT_FALSE(host.busy.IsIdle());
     EXPECT_FALSE(Cell(kGroupNormal, 0)->IsReady());
     library->OpenChosenFolder(other);
     EXPECT_TRUE(QDir(library->Catalogue().workingFolder).entryList(QDir::Files).isEmpty());
@@ -268,8 +269,10 @@ TEST_F(GridTest, TheLibrarysPartOfANewFolderEmptiesTheWorkingFolderAndRestarts)
     EXPECT_TRUE(Cell(kGroupNormal, 0)->IsEmpty());
     ASSERT_TRUE(WaitFor([&] { return host.menus.size() == 2; }, 5000));
     EXPECT_EQ(host.menus.last(), true);
-    EXPECT_EQ(host.processFinish, 1);
     EXPECT_EQ(finished.size(), 1);
+    // The viewer is idle again half a second after the pass.
+    EXPECT_TRUE(host.busy.Settling(BusyReason::LoadingFolder));
+    EXPECT_TRUE(WaitFor([&] { return host.busy.IsIdle(); }, 2000));
 }
 
 

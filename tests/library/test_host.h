@@ -1,5 +1,6 @@
 #pragma once
 // A main window stand-in for the library tests: records what the library asks of it.
+#include "core/busy_state.h"
 #include "library/library_host.h"
 #include "platform/message_box.h"
 
@@ -24,16 +25,13 @@ public:
     TestHost() { window.setWindowTitle("Korvane"); }
 
     QWidget* MainWindow() override { return &window; }
-    bool ViewerIdle() const override { return idle; }
-    void SetViewerIdle(bool v) override { idle = v; }
-    void StartProcessFinish() override { ++processFinish; }
+    BusyState& Busy() override { return busy; }
     void ShowGroupSelectors(int group) override { selectors << group; }
     void SetDataMenusEnabled(bool e) override { menus << e; }
     void ShowInformation2(const QString& first, const QString& second) override { notices << first + "|" + second; }
 
     QWidget window;
-    bool idle = true;
-    int processFinish = 0;
+    BusyState busy;
     QList<bool> menus;
     QList<int> selectors;
     QStringList notices;

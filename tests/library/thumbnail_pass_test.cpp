@@ -119,7 +119,7 @@ TEST_F(ThumbnailPassTest, FillsBothGridsListsBadFilesAndEnds)
                             "\r\nTotal : 10\r\nNormal File : 7\r\nBad Normal File : 1\r\nEvent File : 2\r\n"
                             "Bad Event File : 0\r\n----------Bad Normal File --------------\r\n" +
                             StampName(3).toLatin1() + "\r\n\r\n");
-    EXPECT_EQ(host.processFinish, 1);
+    EXPECT_TRUE(host.busy.Settling(BusyReason::LoadingFolder));
     EXPECT_EQ(host.menus, QList<bool>{true});
     EXPECT_TRUE(host.notices.isEmpty());
     EXPECT_TRUE(messages.texts.isEmpty());

@@ -57,8 +57,9 @@ TEST(WorkingFolderSafety, LeftoversOfAnEarlierRunArePurgedAtStartUp)
     Touch(folder + "/20230101120000.bmp");  // an old card's picture after a killed viewer
     Touch(folder + "/20230101120000.GPS");
     Touch(folder + "/FileReport.log");
-    QString made;
-    ASSERT_TRUE(PrepareWorkingFolder(card.path(), cache.path(), made));
+    const auto prepared = PrepareWorkingFolder(card.path(), cache.path());
+    ASSERT_TRUE(prepared);
+    const QString made = *prepared;
     EXPECT_EQ(made, folder);
     EXPECT_TRUE(Entries(folder).isEmpty()) << Entries(folder).join(',').toStdString();
 }
@@ -69,8 +70,9 @@ TEST(WorkingFolderSafety, WiderModeIsNarrowedTo0700)
     const QString folder = cache.path() + "/KorvaneData";
     ASSERT_TRUE(QDir().mkdir(folder));
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
-    QString made;
-    ASSERT_TRUE(PrepareWorkingFolder(card.path(), cache.path(), made));
+    const auto prepared = PrepareWorkingFolder(card.path(), cache.path());
+    ASSERT_TRUE(prepared);
+    const QString made = *prepared;
     EXPECT_TRUE(IsPrivateFolder(QFile::encodeName(made).toStdString()));
 }
 
@@ -79,8 +81,9 @@ TEST(WorkingFolderSafety, NoCacheHomeFallsBackOutsideTheCard)
     QTemporaryDir card, tmp;
     ScopedEnv runtime("XDG_RUNTIME_DIR", "relative/run");  // relative: ignored
     ScopedEnv tmpdir("TMPDIR", QFile::encodeName(tmp.path()));
-    QString made;
-    ASSERT_TRUE(PrepareWorkingFolder(card.path(), QString(), made));
+    const auto prepared = PrepareWorkingFolder(card.path(), QString());
+    ASSERT_TRUE(prepared);
+    const QString made = *prepared;
     EXPECT_TRUE(made.startsWith(tmp.path() + "/korvane-data-")) << made.toStdString();
     EXPECT_TRUE(IsPrivateFolder(QFile::encodeName(made).toStdString()));
     EXPECT_TRUE(Entries(card.path()).isEmpty());
@@ -110,8 +113,9 @@ TEST(WorkingFolderSafety, ALinkIsNeverFollowedOrPurged)
     EXPECT_EQ(PurgeWorkingFolder(link), 0);
 
     ScopedEnv run("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    QString made;
-    ASSERT_TRUE(PrepareWorkingFolder(card.path(), cache.path(), made));
+    const auto prepared = PrepareWorkingFolder(card.path(), cache.path());
+    ASSERT_TRUE(prepared);
+    const QString made = *prepared;
     EXPECT_NE(made, link);
     EXPECT_EQ(made, runtime.path() + "/KorvaneData");
     PurgeWorkingFolder(made);

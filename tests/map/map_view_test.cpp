@@ -95,12 +95,14 @@ protected:
         return a;
     }
 
+    // The recording loaded last, as the viewer hands it over.
+    RouteSource Recording() { return RouteSource{track.get(), path, true, &current}; }
+
     void Make(const MapAddresses& a)
     {
         view = std::make_unique<MapView>(background, a);
         view->SetGeometry(QRect(0, 0, 420, 320));
         QObject::connect(view.get(), &MapView::updateAvailable, [this] { ++notices; });
-        view->currentRecording = [this] { return RouteSource{track.get(), path, true, &current}; };
         host->show();
         view->Start();
     }
@@ -109,7 +111,7 @@ protected:
     QVariantMap Load(const QString& mp4Path, int expectedLines)
     {
         path = mp4Path;
-        view->StartRouteMap();
+        view->StartRouteMap(Recording());
         EXPECT_TRUE(QTest::qWaitFor([&] { return view->plMapRoute()->isVisible() && !view->routePending; }, 15000));
         QVariantMap state;
         (void)QTest::qWaitFor([&] {
@@ -146,7 +148,7 @@ TEST_F(MapViewTest, OfflineShowsTheBlackPanelAndKeepsChecking)
     EXPECT_FALSE(view->plMapCaptial()->isVisible());
     EXPECT_EQ(view->plMapBackground()->palette().color(QPalette::Window), QColor(Qt::black));
     // A load while offline draws nothing and waits for the machine to come online.
-    view->StartRouteMap();
+    view->StartRouteMap(Recording());
     QTest::qWait(200);
     EXPECT_TRUE(view->plMapBackground()->isVisible());
     EXPECT_TRUE(view->routePending);
@@ -244,7 +246,7 @@ TEST_F(MapViewTest, TextTrackWithoutFixShowsThePositionMap)
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->plMapCaptial()->isVisible(); }, 10000));
     track = Track(30, 35, 139);   // all 30 samples before the first fix
     path = QStringLiteral("/card/20250614120000.MP4");
-    view->StartRouteMap();
+    view->StartRouteMap(Recording());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->routePending; }, 10000));
     EXPECT_TRUE(view->plMapCaptial()->isVisible());
     EXPECT_FALSE(view->plMapRoute()->isVisible());
@@ -260,7 +262,7 @@ TEST_F(MapViewTest, GoingOfflineAfterBeingOnlineKeepsThePositionMapAndDrawsLater
     server->SetOnline(false);
     const int checks = view->connectivityChecks;
     path = QStringLiteral("/card/20250614120000.MP4");
-    view->StartRouteMap();
+    view->StartRouteMap(Recording());
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->connectivityChecks > checks + 3; }, 10000));
     // Offline once online before: the position map stays, no black panel, the route waits.
     EXPECT_TRUE(view->plMapCaptial()->isVisible());
@@ -293,7 +295,7 @@ TEST_P(UpdateNotice, ShownOncePerRunWhenThePageAnswers)
     for (const char* name : {"/card/20250614120000.MP4", "/card/20250614120100.MP4"}) {
         const int checks = view->connectivityChecks;
         path = QString::fromLatin1(name);
-        view->StartRouteMap();
+        view->StartRouteMap(Recording());
         ASSERT_TRUE(QTest::qWaitFor([&] { return !view->routePending && view->connectivityChecks > checks; }, 10000));
     }
     EXPECT_EQ(notices, GetParam().notices);
@@ -319,7 +321,7 @@ TEST_F(MapViewTest, MissingRuntimeLeavesTheBlackPanelAndSaysSo)
     EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("最初に")));
     EXPECT_TRUE(messages.texts[1].startsWith(QStringLiteral("Could not find Edge installation.")));
     // Loads and playback ticks go nowhere and harm nothing.
-    view->StartRouteMap();
+    view->StartRouteMap(Recording());
     view->FollowPlayback(*track, 100, true);
     view->PrepareMapsForNewFolder();
     QTest::qWait(100);

@@ -70,7 +70,7 @@ protected:
         v.DoubleClick(cell);
         EXPECT_TRUE(QTest::qWaitFor([&] {
             return v.player().playState == PlayState::Playing && v.viewer().Library().CellOf(v.player().currentChannel->ref) == cell && !maps.routePending &&
-                   maps.plMapRoute()->isVisible() && v.shell().flags.viewerIdle;
+                   maps.plMapRoute()->isVisible() && v.shell().Busy().IsIdle();
         }, 15000)) << name.toStdString();
         QVariantMap state;
         (void)QTest::qWaitFor([&] {

@@ -27,13 +27,25 @@ using namespace korvane::test;
 namespace {
 class OpenerHost : public TestHost, public PlayerHost {
 public:
-    bool ViewerIdle() const override { return idle; }
-    void SetViewerIdle(bool v) override { idle = v; }
-    void StartProcessFinish() override { ++processFinish; }
+    // The opener's reason, as the viewer keeps it.
+    bool ViewerIdle() const override { return busy.IsIdle(); }
+    void SetViewerIdle(bool v) override
+    {
+        if (v)
+            busy.Clear(BusyReason::OpeningRecording);
+        else
+            busy.Set(BusyReason::OpeningRecording);
+    }
+    void StartProcessFinish() override
+    {
+        ++processFinish;
+        busy.ClearAfterSettling(BusyReason::OpeningRecording);
+    }
     bool QuitConfirmed() const override { return false; }
     void ReportPlaybackFailed(const PlaybackChannel&) override { ++failures; }
     void ReportPlaybackLost(const PlaybackChannel&) override { ++failures; }
     int failures = 0;
+    int processFinish = 0;
 };
 
 class OpenerTest : public ::testing::Test {
@@ -127,13 +139,13 @@ TEST_F(OpenerTest, DoubleClickOpensAfterFiveTicksOnceAndPlaysALoadedRecording)
     ASSERT_TRUE(WaitFor([&] { return player->openCount > 0; }, 3000));
     player->tmWaitReady.stop();  // no kernel of /bin/true ever becomes ready
     EXPECT_EQ(player->openCount, 1);
-    EXPECT_FALSE(host.idle);
+    EXPECT_FALSE(host.busy.IsIdle());
     EXPECT_EQ(player->channelA.ref, Ref(1));
     EXPECT_EQ(player->channelA.mediaPath, root.path() + "/" + StampName(1));
     EXPECT_FALSE(Cell(kGroupNormal, 0)->IsReady());  // grids busy while loading
 
     // The player has started it and the viewer is idle again: a double click on it plays.
-    host.idle = true;
+    host.busy.Clear(BusyReason::OpeningRecording);
     library->SetGridsReady(true);
     library->CellDoubleClicked(Cell(kGroupNormal, 1));
     player->tmSystem.stop();
@@ -141,7 +153,7 @@ TEST_F(OpenerTest, DoubleClickOpensAfterFiveTicksOnceAndPlaysALoadedRecording)
     EXPECT_FALSE(player->Opener().FileRunTimer().isActive());
 
     // Not idle: a double click does nothing beyond halting the player's tick.
-    host.idle = false;
+    host.busy.Set(BusyReason::OpeningRecording);
     player->tmSystem.start();
     library->CellDoubleClicked(Cell(kGroupNormal, 2));
     EXPECT_FALSE(player->tmSystem.isActive());
@@ -159,7 +171,7 @@ TEST_F(OpenerTest, VanishedRecordingShowsFileNotFoundAndReturnsToIdle)
     EXPECT_EQ(messages.captions, QStringList{"Korvane"});
     EXPECT_EQ(host.processFinish, 1);
     EXPECT_EQ(player->openCount, 0);
-    EXPECT_TRUE(host.idle);
+    EXPECT_TRUE(host.busy.IsIdle());
     EXPECT_TRUE(Cell(kGroupNormal, 0)->IsReady());
     EXPECT_FALSE(player->Opener().OpenRecording(RecordingRef{kGroupNormal, 5, StampName(5)}));  // empty cell
     EXPECT_EQ(host.processFinish, 2);
@@ -219,7 +231,7 @@ TEST_F(OpenerTest, OpenChosenFolderResetsTheViewerEmptiesTheWorkingFolderAndRest
     player->Opener().OpenChosenFolder(other);
     EXPECT_EQ(host.menus, QList<bool>{false});
     EXPECT_EQ(mapPreparations.size(), 1);
-    EXPECT_FALSE(host.idle);
+    EXPECT_TRUE(host.busy.Has(BusyReason::LoadingFolder));
     EXPECT_EQ(Resets(), (QList<QPair<bool, bool>>{{true, true}}));
     EXPECT_TRUE(QDir(library->Catalogue().workingFolder).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(library->Catalogue().recordingFolder, other);
@@ -227,7 +239,7 @@ TEST_F(OpenerTest, OpenChosenFolderResetsTheViewerEmptiesTheWorkingFolderAndRest
     EXPECT_TRUE(Cell(kGroupNormal, 0)->IsEmpty());
     ASSERT_TRUE(WaitFor([&] { return host.menus.size() == 2; }, 5000));
     EXPECT_EQ(host.menus.last(), true);
-    EXPECT_EQ(host.processFinish, 1);
+    EXPECT_TRUE(host.busy.Settling(BusyReason::LoadingFolder));
     // The finished pass resets the viewer once more.
     EXPECT_EQ(Resets(), (QList<QPair<bool, bool>>{{true, true}, {true, true}}));
 }

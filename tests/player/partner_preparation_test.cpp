@@ -52,7 +52,7 @@ protected:
     {
         PlaybackController& p = v.player();
         v.DoubleClick(v.NormalCell(0));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared().IsValid(); }, 3000));
         EXPECT_EQ(p.Partner().Prepared(), v.viewer().Library().RefOf(v.NormalCell(1)));
     }
@@ -174,7 +174,7 @@ TEST_F(PartnerPreparationTest, ADamagedNextRecordingFailsQuietlyAndTheSwitchRepo
     // at its end reports it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return ends > 0; }, 6000));
     EXPECT_TRUE(quietUntilTheEnd);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle && !v.messages.isEmpty(); }, 6000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle() && !v.messages.isEmpty(); }, 6000));
     EXPECT_EQ(p.playState, PlayState::Stopped);
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
@@ -192,7 +192,7 @@ TEST_F(PartnerPreparationTest, AfterASeekNearTheEndThePreparedRecordingPlaysWith
     RecordingLibrary& library = v.viewer().Library();
     TransportKeys& keys = v.shell().transport()->Keys();
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     QTest::qWait(500);
     for (int k = 1; k <= 2; ++k) {
         SCOPED_TRACE(k);
@@ -203,7 +203,7 @@ TEST_F(PartnerPreparationTest, AfterASeekNearTheEndThePreparedRecordingPlaysWith
         ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared() == next; }, 3000));
         const pid_t prepared = p.currentChannel->partner->kernelPid;
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return p.currentChannel->ref == next && p.playState == PlayState::Playing && v.shell().flags.viewerIdle;
+            return p.currentChannel->ref == next && p.playState == PlayState::Playing && v.shell().Busy().IsIdle();
         }, 8000));
         EXPECT_EQ(p.currentChannel->kernelPid, prepared);
         EXPECT_TRUE(IsRed(v.NormalCell(k)));

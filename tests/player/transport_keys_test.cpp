@@ -77,7 +77,7 @@ protected:
     void PlayFirst()
     {
         v_->DoubleClick(v_->NormalCell(0));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return P().playState == PlayState::Playing && v_->shell().flags.viewerIdle; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return P().playState == PlayState::Playing && v_->shell().Busy().IsIdle(); }, 10000));
     }
     bool WaitPosition(std::int64_t position100ns, int timeoutMs = 3000)
     {
@@ -274,7 +274,7 @@ TEST_F(TransportKeysTest, StepsAndSnapshotsFollowAContinuousPlaySwitch)
         Press(Qt::Key_Right);
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return Channel().id != firstChannel && Channel().ref.IsValid() && Channel().ref.name != firstName &&
-               P().playState == PlayState::Playing && v_->shell().flags.viewerIdle;
+               P().playState == PlayState::Playing && v_->shell().Busy().IsIdle();
     }, 30000));
     const std::optional<double> frame = ReadFrameDuration(Channel().mediaPath);
     ASSERT_TRUE(frame);

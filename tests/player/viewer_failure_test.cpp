@@ -45,7 +45,7 @@ bool IsHighlighted(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(
 
 bool PlayingAndIdle(ViewerHarness& v)
 {
-    return v.player().playState == PlayState::Playing && v.shell().flags.viewerIdle;
+    return v.player().playState == PlayState::Playing && v.shell().Busy().IsIdle();
 }
 } // namespace
 
@@ -84,7 +84,7 @@ TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
         EXPECT_FALSE(channel.ref.IsValid());
         EXPECT_EQ(p.playState, PlayState::Stopped);
         EXPECT_FALSE(p.tmSystem.isActive());
-        EXPECT_TRUE(v.shell().flags.viewerIdle);
+        EXPECT_TRUE(v.shell().Busy().IsIdle());
         EXPECT_TRUE(v.NormalCell(1)->IsReady());
 
         // Nothing stalls: the next recording opens and plays on through continuous play.
@@ -119,7 +119,7 @@ TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay
     RecordProperty("not_a_video_answer_ms", QString::number(took).toStdString());
     EXPECT_LT(took, 3000);
     EXPECT_EQ(v.messages, QStringList{expected});
-    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_TRUE(v.shell().Busy().IsIdle());
     EXPECT_EQ(p.playState, PlayState::Stopped);
     EXPECT_FALSE(p.currentChannel->ref.IsValid());
     EXPECT_EQ(BuildError(*p.currentChannel), 0);  // released
@@ -135,7 +135,7 @@ TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay
     QTest::qWait(1500);
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(p.playState, PlayState::Stopped);
-    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_TRUE(v.shell().Busy().IsIdle());
     EXPECT_FALSE(p.channelA.ref.IsValid());
     EXPECT_FALSE(p.channelB.ref.IsValid());
     EXPECT_EQ(v.messages.size(), 1);

@@ -73,8 +73,8 @@ bool ViewerHarness::WaitForThumbnails(int timeoutMs)
 {
     // The pass has ended and its idle timer has fired.
     return QTest::qWaitFor([this] {
-        return !shell_->viewer()->Library().Pass().Running() && !shell_->tmProcessFinish->isActive() &&
-               shell_->flags.viewerIdle && NormalCell(0) && !NormalCell(0)->IsEmpty();
+        return !shell_->viewer()->Library().Pass().Running() && !shell_->Busy().Settling(BusyReason::LoadingFolder) &&
+               shell_->Busy().IsIdle() && NormalCell(0) && !NormalCell(0)->IsEmpty();
     }, timeoutMs);
 }
 

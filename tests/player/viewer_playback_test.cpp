@@ -53,7 +53,7 @@ TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
     ThumbnailCell* first = v.NormalCell(0);
 
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     EXPECT_TRUE(IsRed(first));
     EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), first);
     const qint64 before = ReadPosition(*p.currentChannel);
@@ -85,7 +85,7 @@ TEST_F(ViewerPlayback, TwoQuickDoubleClicksOnAnotherCellLoadItOnce)
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     const int opens = p.openCount;
 
     ThumbnailCell* second = v.NormalCell(1);
@@ -93,7 +93,7 @@ TEST_F(ViewerPlayback, TwoQuickDoubleClicksOnAnotherCellLoadItOnce)
     QTest::qWait(150);
     v.DoubleClick(second);
     ASSERT_TRUE(QTest::qWaitFor([&] { return v.viewer().Library().CellOf(p.currentChannel->ref) == second && p.playState == PlayState::Playing &&
-                                             v.shell().flags.viewerIdle; }, 8000));
+                                             v.shell().Busy().IsIdle(); }, 8000));
     QTest::qWait(700);
     EXPECT_EQ(p.openCount, opens + 1);
     EXPECT_TRUE(IsRed(second));
@@ -125,7 +125,7 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
             const double b = VideoAreaBrightness(v.window());
             if (b < 20 && qEnvironmentVariableIsSet("KORVANE_DEBUG_FRAMES"))
                 fprintf(stderr, "dark %.1f at %lld ms, starts %zu state %d idle %d\n", b, clock.elapsed(),
-                        channels.size(), int(p.playState), int(v.shell().flags.viewerIdle));
+                        channels.size(), int(p.playState), int(v.shell().Busy().IsIdle()));
             darkest = std::min(darkest, b);
         }
         return channels.size() == 3 && p.playState == PlayState::Stopped;
@@ -167,7 +167,7 @@ TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
     PlaybackController& p = v.player();
     v.window().miContinue->trigger();   // stay on this recording
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
 
     SkinScrollBarWidget& bar = v.viewer().Seek().Widget();
     QWidget* track = bar.Track();
@@ -208,8 +208,8 @@ TEST_F(ViewerPlayback, AKernelThatNeverGetsReadyReturnsTheViewerToIdleWithAMessa
     ASSERT_FALSE(cell->FileName().isEmpty());
     v.messages.clear();
     p.Opener().OpenRecording(v.viewer().Library().RefOf(cell));
-    EXPECT_FALSE(v.shell().flags.viewerIdle);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle; }, 6000));
+    EXPECT_FALSE(v.shell().Busy().IsIdle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle(); }, 6000));
     EXPECT_EQ(p.playState, PlayState::Stopped);
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
@@ -227,7 +227,7 @@ TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
     ThumbnailCell* first = v.NormalCell(0);
     ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     // The recording's timed-text track carries the camera clock, ten samples a second.
     EXPECT_GT(p.currentChannel->track.sampleCount, 100);
     QTest::qWait(1500);
@@ -271,7 +271,7 @@ TEST_F(ViewerPlayback, AKernelThatCannotStartIsReportedAtOnce)
     QElapsedTimer clock;
     clock.start();
     p.Opener().OpenRecording(v.viewer().Library().RefOf(v.NormalCell(0)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().flags.viewerIdle && !v.messages.isEmpty(); }, 9000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle() && !v.messages.isEmpty(); }, 9000));
     // Well inside the ten seconds a kernel that never gets ready is given.
     EXPECT_LT(clock.elapsed(), 5000);
     SetKernelExecutable(executable);

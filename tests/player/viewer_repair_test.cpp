@@ -153,7 +153,7 @@ TEST_F(ViewerRepair, TheCutRecordingShowsDamagedIsRepairedIntoTheWorkingFolderAn
     EXPECT_TRUE(dialogs.shown.last().contains(repaired)) << dialogs.shown.last().toStdString();
 
     // Played through the real kernel, highlighted on the cut recording's cell.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
     EXPECT_EQ(p.currentChannel->mediaPath, repaired);
     EXPECT_EQ(library.CellOf(p.currentChannel->ref), cut);
     const qint64 before = ReadPosition(*p.currentChannel);
@@ -205,7 +205,7 @@ TEST_P(ViewerRepairFailure, SaysWhyWritesNothingAndStartsNoKernel)
     EXPECT_FALSE(QFileInfo::exists(repaired));
     EXPECT_EQ(QDir(card_.path()).entryList(QDir::Files | QDir::Hidden).size(), c.withReference ? 2 : 1);
     QTest::qWait(700);
-    EXPECT_TRUE(v.shell().flags.viewerIdle);
+    EXPECT_TRUE(v.shell().Busy().IsIdle());
     EXPECT_FALSE(v.player().currentChannel->ref.IsValid());
     EXPECT_LE(v.player().currentChannel->kernelPid, 0);
 }

@@ -21,7 +21,7 @@ protected:
         plCurve = new QWidget(&window);
         plCurve->setGeometry(0, 0, 1000, 200);
         display = std::make_unique<TelemetryDisplay>(plCurve, 1.0, 100);
-        display->SetTimePanels(&plTime, nullptr);
+        display->SetTimePanel(&plTime);
         window.show();
         display->Layout();
         track = std::make_unique<TelemetryTrack>();
@@ -48,25 +48,21 @@ protected:
     std::vector<std::string> lines;
 };
 
-TEST_F(Display, FixedSampleShowsItsSpeedTimeAndTheSymbolAndTellsTheMap)
+TEST_F(Display, FixedSampleShowsItsSpeedTimeAndTheSymbol)
 {
-    std::vector<int> followed;
-    display->followMap = [&](const TelemetryTrack&, int index) { followed.push_back(index); };
-    display->ShowTelemetryAt(Source(true), 123, true, true, true);
+    display->ShowTelemetryAt(Source(true), 123, true, true);
     EXPECT_EQ(display->Chart().currentSampleIndex(), 123);
     EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("24"));  // 24.9 km/h
     EXPECT_EQ(plTime.text(), QStringLiteral(" 2025/06/14 08:00:22"));
     EXPECT_TRUE(display->plGPS_YES->isVisible());
     EXPECT_FALSE(display->plGPS_NO->isVisible());
     EXPECT_EQ(display->Chart().lbAcceleration->text(), QStringLiteral("G:123"));
-    display->ShowTelemetryAt(Source(true), 124, true, true, false);
-    EXPECT_EQ(followed, std::vector<int>{123});
 }
 
 TEST_F(Display, BeforeAnyTelemetryOnlyTheCursorAndTheGLabelMove)
 {
     display->ShowNoFix();
-    display->ShowTelemetryAt(Source(false), 123, true, true, true);
+    display->ShowTelemetryAt(Source(false), 123, true, true);
     EXPECT_EQ(display->Chart().currentSampleIndex(), 123);
     EXPECT_EQ(display->Chart().lbAcceleration->text(), QStringLiteral("G:123"));
     EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("  -"));
@@ -76,19 +72,19 @@ TEST_F(Display, BeforeAnyTelemetryOnlyTheCursorAndTheGLabelMove)
 
 TEST_F(Display, PositionAtOrPastTheEndChangesNothing)
 {
-    display->ShowTelemetryAt(Source(true), 10, true, true, true);
+    display->ShowTelemetryAt(Source(true), 10, true, true);
     const int x = display->Chart().spVelocity->x();
-    display->ShowTelemetryAt(Source(true), 600, true, true, true);
+    display->ShowTelemetryAt(Source(true), 600, true, true);
     EXPECT_EQ(display->Chart().currentSampleIndex(), 10);
     EXPECT_EQ(display->Chart().spVelocity->x(), x);
 }
 
 TEST_F(Display, NoFixStretchAndThenARecordingWithoutTelemetry)
 {
-    display->ShowTelemetryAt(Source(true), 400, true, true, true);
+    display->ShowTelemetryAt(Source(true), 400, true, true);
     EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("  -"));
     EXPECT_TRUE(display->plGPS_NO->isVisible());
-    display->ShowTelemetryAt(Source(true), 100, true, true, true);
+    display->ShowTelemetryAt(Source(true), 100, true, true);
     EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("22"));
 
     // The channel is cleared for the next recording, which has no telemetry.
@@ -98,7 +94,7 @@ TEST_F(Display, NoFixStretchAndThenARecordingWithoutTelemetry)
     display->DrawChart(track.get(), 200LL * 1001000);
     EXPECT_EQ(display->Chart().renderCount(), renders + 1);
     EXPECT_FALSE(display->Chart().drawing().hasSamples);
-    display->ShowTelemetryAt({track.get(), &lines, 200, true}, 150, true, true, true);
+    display->ShowTelemetryAt({track.get(), &lines, 200, true}, 150, true, true);
     EXPECT_EQ(display->Chart().currentSampleIndex(), 0);
     EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("  -"));
     EXPECT_EQ(plTime.text(), QString());

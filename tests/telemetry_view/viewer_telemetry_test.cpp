@@ -41,7 +41,7 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
     ThumbnailCell* first = v.NormalCell(0);
     ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     const TelemetryTrack& track = p.currentChannel->track;
     ASSERT_GT(track.sampleCount, 100);
     EXPECT_EQ(chart.chartSamples(), 200);  // a 20-second recording: two columns

@@ -23,17 +23,18 @@
 #include "ui/process_dialog.h"
 #include "ui/show_centered.h"
 #include "ui/text_catalogue.h"
+#include "core/busy_state.h"
 
 namespace korvane {
 namespace {
 
 struct FakeJob : ProcessJob {
     int done = 0, total = 0;
-    bool idle = false;
+    bool ended = false;
     int stops = 0;
     int JobDone() const override { return done; }
     int JobTotal() const override { return total; }
-    bool ViewerIdle() const override { return idle; }
+    bool Ended() const override { return ended; }
     void RequestStop() override { ++stops; }
 };
 
@@ -47,7 +48,7 @@ TEST(ProgressDialog, FillArithmetic)
     EXPECT_EQ(ProgressFillWidth(7, 7, 210), 210);
 }
 
-TEST(ProgressDialog, PollShowsCountsAndClosesWithOkWhenIdle)
+TEST(ProgressDialog, PollShowsCountsAndClosesWithOkWhenTheJobHasEnded)
 {
     SetTextCatalogue(QString(), 0x411);
     TfrmProcess dialog;
@@ -65,13 +66,38 @@ TEST(ProgressDialog, PollShowsCountsAndClosesWithOkWhenIdle)
     dialog.tmProcess->setInterval(20);
     QTimer::singleShot(50, [&] {
         job.done = 3;
-        job.idle = true;
+        job.ended = true;
     });
     EXPECT_EQ(dialog.exec(), mrOk);
     EXPECT_EQ(dialog.lbCopy->text(), QStringLiteral("3/3"));
     EXPECT_EQ(dialog.plFont->width(), 210);
     EXPECT_FALSE(dialog.tmProcess->isActive());
     EXPECT_EQ(job.stops, 0);
+}
+
+TEST(ProgressDialog, TheJobsEndClosesItAtOnceWithTheLastCounts)
+{
+    SetTextCatalogue(QString(), 0x411);
+    TfrmProcess dialog;
+    FakeJob job;
+    job.total = 4;
+    dialog.SetJob(&job);
+    dialog.Prepare(InfoMessage(Info::SavingFile), true, true);
+    // No poll comes while the test runs: only the job's end can close the dialog.
+    dialog.tmProcess->setInterval(600000);
+    dialog.tmProcess->start();
+    QTimer::singleShot(50, [&] {
+        job.done = 4;
+        job.ended = true;
+        dialog.JobEnded();
+    });
+    EXPECT_EQ(dialog.exec(), mrOk);
+    EXPECT_EQ(dialog.lbCopy->text(), QStringLiteral("4/4"));
+    EXPECT_EQ(dialog.plFont->width(), 210);
+    EXPECT_FALSE(dialog.tmProcess->isActive());
+    // An end reported while the dialog is not up does nothing.
+    dialog.JobEnded();
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(ProgressDialog, StopAndEscapeEndWithNoAndAskTheJobToStop)
@@ -96,7 +122,7 @@ TEST(ProgressDialog, EmptyJobReadsZeroOfZero)
 {
     TfrmProcess dialog;
     FakeJob job;
-    job.idle = true;
+    job.ended = true;
     dialog.SetJob(&job);
     dialog.Prepare(QStringLiteral("x"), true, true);
     dialog.tmProcess->setInterval(10);
@@ -108,15 +134,16 @@ TEST(ProgressDialog, EmptyJobReadsZeroOfZero)
 TEST(CloseDialog, OkWhileBusyGreysCancelAndConfirmsOnceIdle)
 {
     TfrmClose dialog;
-    bool idle = false;
-    dialog.isViewerIdle = [&] { return idle; };
+    BusyState busy;
+    busy.Set(BusyReason::JobRunning);
+    dialog.SetBusyState(&busy);
     dialog.tmDelay->setInterval(20);
     QTimer::singleShot(10, [&] {
         dialog.btnOk->click();
         EXPECT_FALSE(dialog.btnCancel->isEnabled());
         EXPECT_TRUE(dialog.isVisible());
     });
-    QTimer::singleShot(120, [&] { idle = true; });
+    QTimer::singleShot(120, [&] { busy.Clear(BusyReason::JobRunning); });
     EXPECT_EQ(dialog.exec(), mrOk);
     EXPECT_TRUE(dialog.btnCancel->isEnabled());   // ready for the next showing
     QTimer::singleShot(10, [&] { dialog.btnCancel->click(); });

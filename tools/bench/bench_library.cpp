@@ -5,6 +5,7 @@
 //   bench_library scan [entries] [runs]      ScanRecordings (both groups) on a folder of `entries`
 //                                            entries (default 5000: recordings of both groups,
 //                                            other files and a few folders)
+#include "core/busy_state.h"
 #include "library/recording_library.h"
 #include "library/recording_scan.h"
 
@@ -26,14 +27,13 @@ namespace {
 class BenchHost : public LibraryHost {
 public:
     QWidget* MainWindow() override { return &window; }
-    bool ViewerIdle() const override { return true; }
-    void SetViewerIdle(bool) override {}
-    void StartProcessFinish() override {}
+    BusyState& Busy() override { return busy; }
     void ShowGroupSelectors(int) override {}
     void SetDataMenusEnabled(bool enabled) override { finished = enabled; }
     void ShowInformation2(const QString&, const QString&) override {}
 
     QWidget window;
+    BusyState busy;
     bool finished = false;
 };
 
@@ -61,7 +61,7 @@ int Thumbnails(const QString& folder, int runs, int concurrent)
             BenchHost host;
             RecordingLibrary library(host, 1.0, &host.window);
             library.SetFolders(folder, folder);
-            library.PrepareWorkingFolder(cache.path());
+            (void)library.PrepareWorkingFolder(cache.path());
             library.Pass().SetMaxConcurrentTools(concurrent);
             QElapsedTimer t;
             t.start();

@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     plCurve->setGeometry(0, 0, 1400, 260);
     TelemetryDisplay display(plCurve, 1.0, 100);
     QLabel plTime(&window);
-    display.SetTimePanels(&plTime, nullptr);
+    display.SetTimePanel(&plTime);
     window.show();
     display.Layout();
     ChartStrip& chart = display.Chart();
@@ -80,10 +80,10 @@ int main(int argc, char** argv)
 
     TelemetrySource source{track.get(), &lines, 900, true};
     const double tick = MedianMs(2000, [&](int r) {
-        display.ShowTelemetryAt(source, r % 900, true, true, true);
+        display.ShowTelemetryAt(source, r % 900, true, true);
     });
     const double tickPainted = MedianMs(300, [&](int r) {
-        display.ShowTelemetryAt(source, (r * 7) % 900, true, true, true);
+        display.ShowTelemetryAt(source, (r * 7) % 900, true, true);
         QApplication::processEvents();
     });
 

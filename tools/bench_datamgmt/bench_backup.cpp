@@ -1,10 +1,12 @@
 // Backup benchmark.
 //   bench_backup copy CARD DEST_PARENT      copy job throughput over the card's recordings
 //   bench_backup stall CARD DEST_PARENT     the whole Backup command with the real worker and a
-//                                           1 ms timer on the main thread: the longest gap
+//                                           1 ms timer on the main thread: the longest gap, and
+//                                           how long after the job's end the dialog closed
 //   bench_backup idle SECONDS               the same timer with nothing else running, for scale
 // The dialogs are stood in for by a minimal implementation that answers OK and keeps an event
 // loop running while the progress dialog would be up.
+#include "core/busy_state.h"
 #include "datamgmt/card_scan.h"
 #include "datamgmt/copy_job.h"
 #include "datamgmt/data_management.h"
@@ -56,24 +58,23 @@ public:
     void UpdateProcess(const ProcessView&) override {}
     void EndProcess() override
     {
+        closedAt = clock.nsecsElapsed();
         if (loop)
             loop->quit();
     }
+    QElapsedTimer clock;       // runs from the command's start
+    qint64 endedAt = -1;       // ns: the worker first seen done before the dialog closed
+    qint64 closedAt = -1;      // ns: the dialog's end
 };
 
 class BenchHost : public DataManagementHost {
 public:
     QString folder;
-    bool idle = true, busy = false;
-    QObject timers;
+    BusyState busy;
     CardRecordings Catalogue() override { return ScanCard(folder); }
     void SetSystemTimerEnabled(bool) override {}
     void StopPlayback() override {}
-    bool CloseBusy() const override { return busy; }
-    void SetCloseBusy(bool b) override { busy = b; }
-    bool ViewerIdle() const override { return idle; }
-    void SetViewerIdle(bool i) override { idle = i; }
-    void StartProcessFinish() override { QTimer::singleShot(500, &timers, [this] { idle = true; }); }
+    BusyState& Busy() override { return busy; }
     void ShowPositionMap() override {}
     void KillStaleEngines() override {}
     void ResetViewerAll() override {}
@@ -173,8 +174,28 @@ int Stall(const QString& card, const QString& destParent)
     BenchUi ui;
     ui.destination = destParent;
     DataManagement dm(host, ui);
+    // The job's end as the main thread can first see it: the worker's busy flag, looked at
+    // every millisecond while a job is out.
+    bool wasBusy = false;
+    QTimer look;
+    look.setTimerType(Qt::PreciseTimer);
+    look.setInterval(1);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        const bool busy = dm.Worker().Busy();
+        if (wasBusy && !busy && ui.endedAt < 0 && ui.closedAt < 0)
+            ui.endedAt = ui.clock.nsecsElapsed();
+        wasBusy = busy;
+    });
+    ui.clock.start();
+    look.start();
     return MeasureGaps("backup command", [&] {
         dm.miBackupClick();
+        look.stop();
+        // Not seen before the close: the end closed the dialog before the next 1 ms look.
+        if (ui.endedAt < 0)
+            std::printf("job's end to progress dialog closed: under 1 ms (before the next look)\n");
+        else
+            std::printf("job's end to progress dialog closed: %.1f ms\n", (ui.closedAt - ui.endedAt) / 1e6);
         // Only the dated folder the backup made inside the destination goes. A refused backup
         // made none, and its empty folder name would name the current directory.
         const QFileInfo made(dm.BackupFolder());

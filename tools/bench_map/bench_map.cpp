@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     maps.SetGeometry(QRect(0, 0, 460, 380));
     TelemetrySample current;
     QString path = mp4;
-    maps.currentRecording = [&] { return RouteSource{track.get(), path, !lines.empty(), &current}; };
+    const RouteSource recording{track.get(), path, !lines.empty(), &current};
     host.show();
     QElapsedTimer start;
     start.start();
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 10; ++i) {
         QElapsedTimer t;
         t.start();
-        maps.StartRouteMap();
+        maps.StartRouteMap(recording);
         QVariantMap s;
         (void)QTest::qWaitFor([&] {
             if (maps.routePending)

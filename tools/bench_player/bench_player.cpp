@@ -140,7 +140,7 @@ int main(int argc, char** argv)
             bool shown = QTest::qWaitFor([&] { return Difference(Grab(area), before) > 40; }, 8000);
             if (shown)
                 firstFrame.push_back(clock.nsecsElapsed() / 1e6);
-            (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 5000);
+            (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 5000);
         }
         p.tbStopClick();
 
@@ -148,7 +148,7 @@ int main(int argc, char** argv)
         // the screen is sampled from the double click to the end of the last recording, and for
         // each switch the longest time without a picture change around it is taken.
         v.DoubleClick(v.NormalCell(1));   // load another recording first, so cell 0 opens afresh
-        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000);
+        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000);
         p.tbStopClick();
         v.window().miContinue->trigger();
         QElapsedTimer since;
@@ -193,7 +193,7 @@ int main(int argc, char** argv)
         // 3. CPU of the viewer process (its kernels are other processes) while it plays.
         v.window().miContinue->trigger();
         v.DoubleClick(v.NormalCell(0));
-        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().flags.viewerIdle; }, 8000);
+        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000);
         int ticks = 0;
         QObject::connect(&p.tmSystem, &QTimer::timeout, [&] { ++ticks; });
         const double cpu0 = CpuSeconds();

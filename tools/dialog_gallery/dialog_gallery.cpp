@@ -51,7 +51,7 @@ void Shoot(const QString& folder, int& n, const QString& name)
 struct Job : ProcessJob {
     int JobDone() const override { return 2; }
     int JobTotal() const override { return 5; }
-    bool ViewerIdle() const override { return false; }
+    bool Ended() const override { return false; }
     void RequestStop() override {}
 };
 } // namespace
