@@ -11,62 +11,21 @@
 #include <algorithm>
 #include <chrono>
 #include <set>
-#include <thread>
 
 namespace korvane {
 namespace {
 constexpr int kMinLaunchPath = 5;
 constexpr int kCommandLineMax = 519;
-// A seek write that keeps being cleared (a kernel seeking again and again) is given up after
-// this many 9 ms steps, so the main thread is never held for long.
-constexpr int kSeekMaxSteps = 110;
 
 QString g_kernelExecutable;
 std::set<pid_t> g_kernelPids;
-
-void SleepMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+} // namespace
 
 // A kernel sleeping between passes wakes at once when its request changes.
-void WriteRequest(KernelSlot& slot, int32_t request)
+void WriteStateRequest(KernelSlot& slot, int32_t request)
 {
     slot.requestedState.store(request);
     platform::WakeWaiters(slot.requestedState);
-}
-
-} // namespace
-
-bool RequestState(KernelClient& channel, RequestedState requested, int* writes)
-{
-    const int32_t target = ToSlot(requested);
-    int count = 0;
-    auto finish = [&](bool result) {
-        if (writes)
-            *writes = count;
-        return result;
-    };
-    KernelSlot* slot = channel.slot;
-    if (!slot || slot->ready.load() == 0)
-        return finish(true);
-    WriteRequest(*slot, target);
-    ++count;
-    SleepMs(kRequestSleepMs);
-    if (slot->graphState.load() == target)
-        return finish(true);
-    for (int i = 1; i < kRequestMaxWrites; ++i) {
-        // A kernel that has died never confirms: no point holding the main thread for it.
-        if (KernelGone(channel))
-            return finish(false);
-        WriteRequest(*slot, target);
-        ++count;
-        SleepMs(kRequestSleepMs);
-        if (i < kRequestMaxWrites - 1 && slot->graphState.load() == target)
-            return finish(true);
-    }
-    qCWarning(lcKernel) << "kernel" << channel.id << "did not confirm state" << target;
-    return finish(false);
 }
 
 bool PostRequest(KernelClient& channel, RequestedState requested)
@@ -74,9 +33,25 @@ bool PostRequest(KernelClient& channel, RequestedState requested)
     KernelSlot* slot = channel.slot;
     if (!slot || slot->ready.load() == 0)
         return false;
-    WriteRequest(*slot, ToSlot(requested));
+    WriteStateRequest(*slot, ToSlot(requested));
     return true;
 }
+
+namespace {
+// Requests go through the client's link; a client without one (a programming error) has its
+// request written once and reported unconfirmed, so that nothing waits for ever.
+void SendState(KernelClient& channel, RequestedState target, KernelLink::Done done)
+{
+    if (channel.link) {
+        channel.link->RequestState(target, std::move(done));
+        return;
+    }
+    qCWarning(lcKernel) << "kernel" << channel.id << "has no link; request written once";
+    const bool written = PostRequest(channel, target);
+    if (done)
+        done(!written);
+}
+} // namespace
 
 void SetKernelExecutable(const QString& path) { g_kernelExecutable = path; }
 
@@ -125,15 +100,19 @@ bool LaunchKernel(KernelClient& channel, const QString& path)
         g_kernelPids.insert(pid);
     } else {
         // Nothing will ever claim the slot: it is freed, and the waiter learns at once through
-        // KernelGone instead of after the whole wait.
+        // KernelGone (and the link's gone signal) instead of after the whole wait.
         qCWarning(lcKernel) << "could not start the kernel" << KernelExecutable();
         ZeroSlot(*channel.slot);
     }
+    if (channel.link)
+        channel.link->Launched();
     return true;
 }
 
 void ReleaseKernel(KernelClient& channel)
 {
+    if (channel.link)
+        channel.link->Released();
     if (channel.slot)
         ZeroSlot(*channel.slot);
 }
@@ -147,9 +126,9 @@ bool ReadDuration(KernelClient& channel)
     return true;
 }
 
-bool RequestPlay(KernelClient& channel, int* writes) { return RequestState(channel, RequestedState::Run, writes); }
-bool RequestPause(KernelClient& channel, int* writes) { return RequestState(channel, RequestedState::Pause, writes); }
-bool RequestStop(KernelClient& channel, int* writes) { return RequestState(channel, RequestedState::Stop, writes); }
+void RequestPlay(KernelClient& channel, KernelLink::Done done) { SendState(channel, RequestedState::Run, std::move(done)); }
+void RequestPause(KernelClient& channel, KernelLink::Done done) { SendState(channel, RequestedState::Pause, std::move(done)); }
+void RequestStop(KernelClient& channel, KernelLink::Done done) { SendState(channel, RequestedState::Stop, std::move(done)); }
 
 void RequestFitVideo(KernelClient& channel)
 {
@@ -157,19 +136,14 @@ void RequestFitVideo(KernelClient& channel)
         channel.slot->command.store(ToSlot(KernelCommand::FitVideo));
 }
 
-bool RequestSeek(KernelClient& channel, int64_t position100ns)
+void RequestSeek(KernelClient& channel, int64_t position100ns)
 {
-    KernelSlot* slot = channel.slot;
-    if (!slot)
-        return false;
-    slot->seekRequest.store(position100ns);
-    for (int step = 0; slot->seekRequest.load() != position100ns; ++step) {
-        if (step >= kSeekMaxSteps)
-            return false;
-        slot->seekRequest.store(position100ns);
-        SleepMs(kSeekSleepMs);
+    if (channel.link) {
+        channel.link->RequestSeek(position100ns);
+        return;
     }
-    return true;
+    if (channel.slot)
+        channel.slot->seekRequest.store(position100ns);
 }
 
 int64_t ReadPosition(const KernelClient& channel)

@@ -2,7 +2,9 @@
 // The viewer's side of one kernel: its slot, the process launched for it, and the small requests
 // the viewer makes through the slot (play, pause, stop, seek, position, duration). The player's
 // channel record builds on it; nothing here knows recordings, panels or telemetry.
-// Every operation runs on the viewer's main thread; the waits below block it by design.
+// Every operation runs on the viewer's main thread and returns at once: requests that wait for
+// the kernel's answer are carried out by the client's KernelLink on the event loop.
+#include "kernel/kernel_link.h"
 #include "kernel/kernel_slot.h"
 #include "kernel/kernel_state.h"
 #include "kernel/time_units.h"
@@ -27,6 +29,7 @@ struct KernelClient {
     uint32_t renderWindow = 0;      // X11 window the kernel draws into
     pid_t kernelPid = -1;           // the process last launched for this client
     bool startFailed = false;       // the last launch could not start the process at all
+    KernelLink* link = nullptr;     // the link that carries out requests and reports answers
 };
 
 constexpr int kMediaPathLaunchMax = 259;
@@ -50,17 +53,20 @@ bool LaunchKernel(KernelClient& client, const QString& path);
 void ReleaseKernel(KernelClient& client);
 // True once the kernel is ready; copies its duration.
 bool ReadDuration(KernelClient& client);
-// State requests: write, sleep 59 ms, check, up to 22 writes in all. True at once when no kernel
-// is ready. `writes`, when given, receives the number of writes made.
-bool RequestState(KernelClient& client, RequestedState target, int* writes = nullptr);
+// Writes a state request into the slot and wakes a kernel sleeping between its passes.
+void WriteStateRequest(KernelSlot& slot, int32_t request);
 // Writes a state request without waiting; false when no kernel is ready to take it.
 bool PostRequest(KernelClient& client, RequestedState target);
-bool RequestPlay(KernelClient& client, int* writes = nullptr);
-bool RequestPause(KernelClient& client, int* writes = nullptr);
-bool RequestStop(KernelClient& client, int* writes = nullptr);
+// State requests through the client's link: written, then written again every 59 ms until the
+// kernel confirms, up to 22 writes; `done` (when given) learns the outcome. With no kernel ready
+// `done` runs at once with true.
+void RequestPlay(KernelClient& client, KernelLink::Done done = {});
+void RequestPause(KernelClient& client, KernelLink::Done done = {});
+void RequestStop(KernelClient& client, KernelLink::Done done = {});
 void RequestFitVideo(KernelClient& client);
-// Writes the seek position until the slot holds it (9 ms steps, bounded).
-bool RequestSeek(KernelClient& client, int64_t position100ns);
+// Writes the seek position through the client's link, again in 9 ms steps while the slot does
+// not hold it (bounded).
+void RequestSeek(KernelClient& client, int64_t position100ns);
 int64_t ReadPosition(const KernelClient& client);
 // The error number the client's kernel marked its slot with when its build failed; 0 when none.
 int32_t BuildError(const KernelClient& client);

@@ -151,8 +151,10 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
     // A failed build is marked in the slot before its box shows, so that the viewer need not
     // wait for a kernel that will never be ready. A slot released meanwhile is left alone.
     player.onBuildFailed = [this](int code) {
-        if (!Released())
+        if (!Released()) {
             slot->buildError.store(code);
+            Answer();
+        }
     };
     // 7. Build with the first frame shown and the graph stopped.
     slot->duration.store(0);
@@ -175,6 +177,7 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
         return;
     slot->ready.store(1);
     published_ = true;
+    Answer();
     // 10. Resume.
     {
         std::lock_guard lock(mutex_);
@@ -280,7 +283,8 @@ void KernelRuntime::KernelTick()
     if (seek >= 0 && seek != p) {
         player.SetPosition(seek);
         // A newer request written meanwhile stays for the next pass.
-        slot->seekRequest.compare_exchange_strong(seek, -1);
+        if (slot->seekRequest.compare_exchange_strong(seek, -1))
+            Answer();
     }
     // 4. State.
     ReportGraphState();
@@ -304,8 +308,9 @@ void KernelRuntime::KernelTick()
         slot->requestedState.compare_exchange_strong(request, ToSlot(RequestedState::None));
         // The graph's answer is reported in the same pass, so that a viewer waiting for it (a
         // switch that keeps the last frame up until the new recording runs) need not wait for
-        // the next one.
+        // the next one. A request for the state the graph is in already is answered too.
         ReportGraphState();
+        Answer();
         break;
     case RequestedState::Quit:
         StartCloseTimer();
@@ -329,8 +334,15 @@ void KernelRuntime::ReportGraphState()
     int32_t state = 0;
     if (player.GetState(kStateTimeoutMs, state)) {
         reportedState = state;
-        slot->graphState.store(state);
+        if (slot->graphState.exchange(state) != state)
+            Answer();
     }
+}
+
+void KernelRuntime::Answer()
+{
+    slot->answers.fetch_add(1);
+    platform::WakeWaiters(slot->answers);
 }
 
 void KernelRuntime::ApplyState(RequestedState state)

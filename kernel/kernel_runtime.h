@@ -49,6 +49,8 @@ private:
     void ApplyState(RequestedState state);
     // Reads the graph's state and publishes it in the slot.
     void ReportGraphState();
+    // Counts the slot's answers up and wakes a viewer waiting on them.
+    void Answer();
     void StartCloseTimer();
     void CommandThread();
     void GuardThread();

@@ -19,9 +19,9 @@ void ZeroSlot(KernelSlot& slot)
     slot.graphState.store(0);
     for (auto& u : slot.mediaPath)
         u = 0;
-    for (auto* bytes : {slot.unused1096, slot.unused1108})
-        for (int i = 0; i < 4; ++i)
-            bytes[i] = 0;
+    slot.answers.store(0);
+    for (auto& b : slot.unused1108)
+        b = 0;
     slot.unused16[0] = slot.unused16[1] = 0;
     for (auto& b : slot.unused19)
         b = 0;

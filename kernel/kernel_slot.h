@@ -1,6 +1,8 @@
 #pragma once
-// One kernel's record in the shared control block. The viewer and the kernel of the slot's ID
-// poll it; every request is a value written by one side and reset to -1 by the other.
+// One kernel's record in the shared control block. Every request is a value written by one side
+// and reset to -1 by the other. The kernel wakes on a new request (a futex on requestedState);
+// the viewer wakes on the kernel's answers (a futex on `answers`, which the kernel counts up
+// after every change it publishes: ready, a failed build, a request taken, a new graph state).
 // Fields that both processes touch are lock-free atomics, so no reader ever sees half a value.
 #include <atomic>
 #include <cstddef>
@@ -25,7 +27,7 @@ struct KernelSlot {
     char16_t mediaPath[520];              // viewer: UTF-16 path of the recording, zero-terminated
     std::atomic<uint32_t> renderWindow;   // viewer: X11 window id of the panel
     std::atomic<uint32_t> kernelWindow;   // kernel: X11 window id of its main window; 0 = quit
-    uint8_t unused1096[4];
+    std::atomic<int32_t> answers;          // kernel: counted up after each change it publishes
     std::atomic<int32_t> requestedState;  // viewer sets, kernel resets: 0 stop, 1 pause, 2 run, 10 quit
     std::atomic<int32_t> graphState;      // kernel: 0 stopped, 1 paused, 2 running
     uint8_t unused1108[4];
@@ -49,6 +51,7 @@ static_assert(offsetof(KernelSlot, duration) == 40);
 static_assert(offsetof(KernelSlot, mediaPath) == 48);
 static_assert(offsetof(KernelSlot, renderWindow) == 1088);
 static_assert(offsetof(KernelSlot, kernelWindow) == 1092);
+static_assert(offsetof(KernelSlot, answers) == 1096);
 static_assert(offsetof(KernelSlot, requestedState) == 1100);
 static_assert(offsetof(KernelSlot, graphState) == 1104);
 static_assert(std::atomic<int32_t>::is_always_lock_free);

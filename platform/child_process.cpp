@@ -3,10 +3,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <map>
 #include <fstream>
 #include <mutex>
 #include <set>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -19,6 +21,17 @@ namespace {
 std::mutex g_mutex;
 std::condition_variable g_ended;
 std::set<pid_t> g_running;
+std::multimap<pid_t, int> g_endWatches;   // eventfds told when their child has been reaped
+
+void SignalEndWatches(pid_t pid)
+{
+    const auto [first, last] = g_endWatches.equal_range(pid);
+    for (auto it = first; it != last; ++it) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = write(it->second, &one, sizeof one);
+    }
+    g_endWatches.erase(first, last);
+}
 } // namespace
 
 std::string OwnExecutablePath()
@@ -67,6 +80,7 @@ pid_t SpawnChild(const std::string& executable, const std::vector<std::string>& 
         }
         std::lock_guard lock(g_mutex);
         g_running.erase(pid);
+        SignalEndWatches(pid);
         g_ended.notify_all();
     }).detach();
     return pid;
@@ -97,6 +111,33 @@ bool WaitChildEnded(pid_t pid, int timeoutMs)
     std::unique_lock lock(g_mutex);
     return g_ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                             [pid] { return g_running.count(pid) == 0; });
+}
+
+int WatchChildEnd(pid_t pid)
+{
+    std::lock_guard lock(g_mutex);
+    if (pid <= 0 || g_running.count(pid) == 0)
+        return -1;
+    const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (fd >= 0)
+        g_endWatches.emplace(pid, fd);
+    return fd;
+}
+
+void UnwatchChildEnd(pid_t pid, int fd)
+{
+    if (fd < 0)
+        return;
+    {
+        std::lock_guard lock(g_mutex);
+        const auto [first, last] = g_endWatches.equal_range(pid);
+        for (auto it = first; it != last; ++it)
+            if (it->second == fd) {
+                g_endWatches.erase(it);
+                break;
+            }
+    }
+    close(fd);
 }
 
 bool ProcessExists(pid_t pid)

@@ -24,6 +24,11 @@ std::vector<pid_t> RunningChildren();
 bool EndChild(pid_t pid, bool hard = false);
 // Waits up to `timeoutMs` for a child of ours to end; true when it has ended.
 bool WaitChildEnded(pid_t pid, int timeoutMs);
+// A descriptor that turns readable once the child has ended and been reaped (ChildRunning is
+// false by then), for an event loop to watch; -1 when `pid` is no running child of ours. The
+// caller gives it back with UnwatchChildEnd.
+int WatchChildEnd(pid_t pid);
+void UnwatchChildEnd(pid_t pid, int fd);
 
 // True when a process with this pid exists and is not a zombie.
 bool ProcessExists(pid_t pid);

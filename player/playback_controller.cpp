@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -11,6 +10,7 @@
 #include <memory>
 
 #include "library/recording_library.h"
+#include "player/cover_wait.h"
 #include "player/partner_preparation.h"
 #include "player/play_time.h"
 #include "player/player_host.h"
@@ -23,22 +23,6 @@ namespace korvane {
 namespace {
 // How long a new panel keeps the previous recording's last frame over its own first pictures.
 constexpr int kFrozenFrameHoldMs = 100;
-// How long the kernel's graph reports running before the cover goes: a frame's time to draw.
-constexpr int kRunningFrameMs = 40;
-// A kernel that is slow to report running (a loaded machine) still loses its cover by then.
-constexpr int kCoverLimitMs = 1500;
-// How often the cover checks the kernel's graph.
-constexpr int kCoverPollMs = 10;
-constexpr const char* kCoverPollName = "coverPoll";
-
-// Ends a cover's earlier wait, which would otherwise hide the image's next cover.
-void StopCoverPolls(QLabel* image)
-{
-    for (QTimer* poll : image->findChildren<QTimer*>(kCoverPollName, Qt::FindDirectChildrenOnly)) {
-        poll->stop();
-        poll->deleteLater();
-    }
-}
 } // namespace
 
 PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, RecordingLibrary& library,
@@ -52,7 +36,12 @@ PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, 
     channelA.partner = &channelB;
     channelB.partner = &channelA;
     channelB.id = 1;
-    tmWaitReady.setInterval(1);
+    linkA_ = std::make_unique<KernelLink>(channelA);
+    linkB_ = std::make_unique<KernelLink>(channelB);
+    for (PlaybackChannel* channel : {&channelA, &channelB}) {
+        connect(channel->link, &KernelLink::answered, this, [this, channel] { KernelEvent(*channel); });
+        connect(channel->link, &KernelLink::gone, this, [this, channel] { KernelEvent(*channel); });
+    }
     tmWaitReady.setSingleShot(true);
     tmSystem.setInterval(50);
     tmSystem.setSingleShot(true);
@@ -80,13 +69,21 @@ void PlaybackController::StartWaitReady()
     waitStartedMs_ = QDateTime::currentMSecsSinceEpoch();
     stopWhenReady_ = false;
     ++openCount;
-    tmWaitReady.start();
+    tmWaitReady.start(waitReadyLimitMs);
+}
+
+void PlaybackController::KernelEvent(PlaybackChannel& channel)
+{
+    if (tmWaitReady.isActive() && &channel == currentChannel)
+        tmWaitReadyTimer();
 }
 
 void PlaybackController::tmWaitReadyTimer()
 {
-    tmWaitReady.stop();
+    // Called when the kernel answers, when it ends, and when the whole wait has passed.
+    const bool limitReached = !tmWaitReady.isActive();
     if (ReadDuration(*currentChannel)) {
+        tmWaitReady.stop();
         StartPlayback();
         SetSeekEnabled(true);
         SetGridsReady(true);
@@ -103,11 +100,11 @@ void PlaybackController::tmWaitReadyTimer()
     // failed says so in its slot, and one that died is gone: both are given up at once.
     const bool released = currentChannel->slot && !currentChannel->ref.IsValid();
     const bool failed = BuildError(*currentChannel) != 0 || KernelGone(*currentChannel);
-    if (released || failed || QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
+    if (released || failed || limitReached ||
+        QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
+        tmWaitReady.stop();
         GiveUpWaiting();
-        return;
     }
-    tmWaitReady.start();
 }
 
 void PlaybackController::GiveUpWaiting()
@@ -227,40 +224,32 @@ void PlaybackController::HideCoverWhenDrawn(PlaybackChannel& channel, int holdMs
     // time, so that its own picture is on screen; a timer alone is too short on a busy machine.
     // A player that no longer plays this channel (paused, stopped, switched on) has the kernel's
     // still frame drawn on expose, and the cover goes at the hold time.
-    StopCoverPolls(channel.image);
-    auto* poll = new QTimer(channel.image);
-    poll->setObjectName(kCoverPollName);
-    poll->setInterval(kCoverPollMs);
-    auto started = std::make_shared<QElapsedTimer>();
-    auto running = std::make_shared<QElapsedTimer>();
-    started->start();
-    connect(poll, &QTimer::timeout, channel.image,
-            [this, poll, started, running, channel = &channel, image = channel.image, holdMs] {
-                const bool playing = currentChannel == channel && playState == PlayState::Playing && channel->slot;
-                if (playing && channel->slot->graphState.load() == ToSlot(GraphState::Running)) {
-                    if (!running->isValid())
-                        running->start();
-                } else {
-                    running->invalidate();
-                }
-                const qint64 stood = started->elapsed();
-                const bool drawn = running->isValid() && running->elapsed() >= kRunningFrameMs;
-                if (stood < holdMs || (playing && !drawn && stood < kCoverLimitMs))
-                    return;
-                image->hide();
-                poll->stop();
-                poll->deleteLater();
-            });
-    poll->start();
+    CoverWait::Start(channel.image, channel.link, channel.slot, holdMs, [this, channel = &channel] {
+        return currentChannel == channel && playState == PlayState::Playing;
+    });
 }
 
 void PlaybackController::tbPlayClick()
 {
-    if (!RequestPlay(*currentChannel)) {
-        if (KernelGone(*currentChannel))
-            PlaybackLost();
-        return;
-    }
+    // The player shows the new state at once; the kernel's answer comes on the event loop. A
+    // kernel that has gone is reported; one that does not confirm within the request's budget
+    // leaves the player as it was before the click.
+    const PlayState before = playState;
+    PlaybackChannel* channel = currentChannel;
+    ShowPlaying();
+    RequestPlay(*channel, [this, channel, before](bool confirmed) { RequestEnded(*channel, confirmed, before); });
+}
+
+void PlaybackController::tbPauseClick()
+{
+    const PlayState before = playState;
+    PlaybackChannel* channel = currentChannel;
+    ShowPaused();
+    RequestPause(*channel, [this, channel, before](bool confirmed) { RequestEnded(*channel, confirmed, before); });
+}
+
+void PlaybackController::ShowPlaying()
+{
     if (!selected.IsValid() && currentChannel->ref.IsValid()) {
         library_.HighlightRecording(currentChannel->ref, true);
         selected = currentChannel->ref;
@@ -271,17 +260,32 @@ void PlaybackController::tbPlayClick()
     tmSystem.start();
 }
 
-void PlaybackController::tbPauseClick()
+void PlaybackController::ShowPaused()
 {
     tmSystem.stop();
-    if (!RequestPause(*currentChannel)) {
-        if (KernelGone(*currentChannel))
-            PlaybackLost();
-        return;
-    }
     SetControls(TransportSituation::Paused);
     SetSeekEnabled(true);
     SetPlayState(PlayState::Paused);
+}
+
+void PlaybackController::RequestEnded(PlaybackChannel& channel, bool confirmed, PlayState before)
+{
+    if (confirmed || &channel != currentChannel || !channel.ref.IsValid())
+        return;
+    if (KernelGone(channel)) {
+        PlaybackLost();
+        return;
+    }
+    qCWarning(lcPlayer) << "the kernel playing" << channel.mediaPath << "did not take the request";
+    if (before == PlayState::Playing)
+        ShowPlaying();
+    else if (before == PlayState::Paused)
+        ShowPaused();
+    else {
+        tmSystem.stop();
+        SetControls(TransportSituation::Stopped);
+        SetPlayState(PlayState::Stopped);
+    }
 }
 
 void PlaybackController::tbStopClick()
@@ -426,7 +430,7 @@ void PlaybackController::FreezeFrame(QWidget* panel, QLabel* image)
     QPixmap frame = screen->grabWindow(panel->winId(), 0, 0, panel->width(), panel->height());
     if (frame.isNull())
         return;
-    StopCoverPolls(image);
+    CoverWait::StopAll(image);
     image->setPixmap(frame);
     image->setGeometry(0, 0, panel->width(), panel->height());
     image->show();

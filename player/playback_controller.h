@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "library/recording_ref.h"
 #include "player/playback_channel.h"
@@ -63,7 +64,9 @@ public:
     RecordingRef selected;   // the recording the user chose (highlighted)
     int durationTenths = 0;
 
-    QTimer tmWaitReady;   // 1 ms, while a kernel starts
+    // Runs while a kernel starts, for as long as it may take (waitReadyLimitMs); the kernel's
+    // answers and its end complete the wait before then.
+    QTimer tmWaitReady;
     QTimer tmSystem;      // 50 ms, the playback tick
 
     // Recordings opened so far (each open waits for its kernel once).
@@ -127,12 +130,20 @@ signals:
 
 private:
     void tmWaitReadyTimer();
+    // An answer or the end of a channel's kernel: a wait for readiness looks again.
+    void KernelEvent(PlaybackChannel& channel);
     void tmSystemTimer();
     void GiveUpWaiting();
     // The kernel of the current channel has gone: channel released, viewer reset and idle,
     // the user told.
     void PlaybackLost();
     void SetPlayState(PlayState state);
+    // The controls, the state and the tick of a playing or a paused player.
+    void ShowPlaying();
+    void ShowPaused();
+    // A play or pause request ended: a kernel that has gone is reported; one that did not take
+    // the request has the player go back to the state it showed before.
+    void RequestEnded(PlaybackChannel& channel, bool confirmed, PlayState before);
 
     PlayerHost& host_;
     TransportBar& buttons_;
@@ -146,6 +157,9 @@ private:
     bool stopWhenReady_ = false;   // a stop pressed while the current recording was being opened
     PartnerPreparation* partner_ = nullptr;
     bool switchingToPrepared_ = false;   // the next StartPlayback shows a prepared partner
+    // The channels' links to their kernels; declared after the channels, so they go first.
+    std::unique_ptr<KernelLink> linkA_;
+    std::unique_ptr<KernelLink> linkB_;
 };
 
 } // namespace korvane

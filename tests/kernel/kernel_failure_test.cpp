@@ -54,6 +54,7 @@ protected:
     std::unique_ptr<PrivateControlBlock> block;
     std::unique_ptr<VideoWindow> window;
     KernelClient channel;
+    KernelLink link{channel};
 };
 } // namespace
 
@@ -104,9 +105,9 @@ TEST_F(KernelFailureTest, APausedOrStoppedKernelRedrawsItsFrameWhenThePanelIsUnc
     ASSERT_TRUE(WaitFor([&] { return ReadDuration(channel); }, 10000));
     for (const bool stopped : {false, true}) {
         SCOPED_TRACE(stopped ? "stopped" : "paused");
-        ASSERT_TRUE(RequestPlay(channel));
+        ASSERT_TRUE(PlayAndWait(channel));
         WaitFor([] { return false; }, 400);
-        ASSERT_TRUE(stopped ? RequestStop(channel) : RequestPause(channel));
+        ASSERT_TRUE(stopped ? StopAndWait(channel) : PauseAndWait(channel));
         ASSERT_TRUE(WaitFor([&] { return NonBlackFraction(channel.renderWindow) > 0.3; }, 2000));
 
         QWidget cover(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

@@ -96,6 +96,8 @@ protected:
     std::unique_ptr<VideoWindow> window;
     KernelClient channelA;
     KernelClient channelB;
+    KernelLink linkA{channelA};
+    KernelLink linkB{channelB};
 };
 } // namespace
 
@@ -127,24 +129,24 @@ TEST_F(KernelProcessTest, LaunchPublishesTheDurationAndTheFirstPassStopsAndRewin
 TEST_F(KernelProcessTest, PlayPauseStopSeekAndReleaseThroughTheSlot)
 {
     LaunchReady(SampleRecording());
-    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(PlayAndWait(channelA));
     EXPECT_EQ(slot().graphState.load(), 2);
     EXPECT_TRUE(WaitFor([&] { return ReadPosition(channelA) > 3000000; }, 3000));
 
-    ASSERT_TRUE(RequestPause(channelA));
+    ASSERT_TRUE(PauseAndWait(channelA));
     const int64_t held = SettledPosition();
     EXPECT_GT(held, 3000000);
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(ReadPosition(channelA), held);
     EXPECT_EQ(slot().graphState.load(), 1);
 
-    ASSERT_TRUE(RequestStop(channelA));
+    ASSERT_TRUE(StopAndWait(channelA));
     EXPECT_TRUE(WaitFor([&] { return ReadPosition(channelA) == 0; }, 2000));
     EXPECT_EQ(slot().graphState.load(), 0);
 
     // Two seeks in a row end at the second position.
-    EXPECT_TRUE(RequestSeek(channelA, 40040000));
-    EXPECT_TRUE(RequestSeek(channelA, 80080000));
+    EXPECT_TRUE(SeekAndWait(channelA, 40040000));
+    EXPECT_TRUE(SeekAndWait(channelA, 80080000));
     EXPECT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1 && PositionNear(80080000); }, 3000))
         << ReadPosition(channelA);
 
@@ -155,20 +157,20 @@ TEST_F(KernelProcessTest, PlayPauseStopSeekAndReleaseThroughTheSlot)
     const auto took = duration_cast<milliseconds>(steady_clock::now() - released).count();
     EXPECT_GE(took, 400);  // the kernel closes through its 500 ms close timer
     EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(pid)));  // reaped, no zombie
-    EXPECT_TRUE(RequestStop(channelA));  // a released slot answers at once
+    EXPECT_TRUE(StopAndWait(channelA));  // a released slot answers at once
 }
 
 TEST_F(KernelProcessTest, ASeekEqualToThePausedPositionStaysPendingUntilThePositionMoves)
 {
     LaunchReady(SampleRecording());
-    ASSERT_TRUE(RequestPause(channelA));
-    ASSERT_TRUE(RequestSeek(channelA, 30000000));
+    ASSERT_TRUE(PauseAndWait(channelA));
+    ASSERT_TRUE(SeekAndWait(channelA, 30000000));
     ASSERT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1 && PositionNear(30000000); }, 3000));
     const int64_t here = SettledPosition();
-    ASSERT_TRUE(RequestSeek(channelA, here));
+    ASSERT_TRUE(SeekAndWait(channelA, here));
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(slot().seekRequest.load(), here);  // equal to the position: left in place
-    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(PlayAndWait(channelA));
     EXPECT_TRUE(WaitFor([&] { return slot().seekRequest.load() == -1; }, 3000));
     EXPECT_LT(ReadPosition(channelA), here + 5000000);  // went back to it rather than running on
 }
@@ -181,7 +183,7 @@ TEST_F(KernelProcessTest, AfterAResizeAndFitVideoThePlayingVideoFillsThePanel)
     WaitFor([] { return false; }, 200);
     RequestFitVideo(channelA);
     EXPECT_TRUE(WaitFor([&] { return slot().command.load() == -1; }, 2000));
-    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(PlayAndWait(channelA));
     WaitFor([] { return false; }, 600);
     // The lower right quarter lies outside the old 640x360 picture.
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -198,7 +200,7 @@ TEST_F(KernelProcessTest, AfterAResizeAndFitVideoThePlayingVideoFillsThePanel)
 TEST_F(KernelProcessTest, FitVideoRedrawsAPausedFrameThePanelPaintedOver)
 {
     LaunchReady(SampleRecording());
-    ASSERT_TRUE(RequestPause(channelA));
+    ASSERT_TRUE(PauseAndWait(channelA));
     ASSERT_GT(NonBlackFraction(channelA.renderWindow), 0.3);
     // The viewer paints its panel black, as a panel with a filled background does on a repaint.
     QWidget* panel = window->panel();
@@ -218,7 +220,7 @@ TEST_F(KernelProcessTest, FitVideoRedrawsAPausedFrameThePanelPaintedOver)
 TEST_F(KernelProcessTest, ARunRequestWhileRunningIsTakenAgainAndCleared)
 {
     LaunchReady(SampleRecording());
-    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(PlayAndWait(channelA));
     ASSERT_TRUE(WaitFor([&] { return slot().requestedState.load() == -1; }, 1000));
     slot().requestedState.store(2);
     EXPECT_TRUE(WaitFor([&] { return slot().requestedState.load() == -1; }, 1000));
@@ -244,16 +246,16 @@ TEST_F(KernelProcessTest, CloseCommandAndQuitRequestEndTheKernel)
 TEST_F(KernelProcessTest, AKilledKernelLeavesTheViewerResponsive)
 {
     LaunchReady(SampleRecording());
-    ASSERT_TRUE(RequestPlay(channelA));
+    ASSERT_TRUE(PlayAndWait(channelA));
     ASSERT_TRUE(platform::EndChild(channelA.kernelPid, true));
     ASSERT_TRUE(platform::WaitChildEnded(channelA.kernelPid, 2000));
     const auto start = steady_clock::now();
-    EXPECT_FALSE(RequestPause(channelA));  // nobody confirms: false after its 22 writes
-    EXPECT_TRUE(RequestSeek(channelA, 20000000));
+    EXPECT_FALSE(PauseAndWait(channelA));  // nobody confirms: false after its 22 writes
+    EXPECT_TRUE(SeekAndWait(channelA, 20000000));
     ReadPosition(channelA);
     EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 3000);
     ReleaseKernel(channelA);
-    EXPECT_TRUE(RequestPlay(channelA));
+    EXPECT_TRUE(PlayAndWait(channelA));
 }
 
 TEST_F(KernelProcessTest, AKernelForAMissingOrDamagedFileNeverBecomesReadyAndEndsWhenReleased)

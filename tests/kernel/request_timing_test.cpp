@@ -1,6 +1,7 @@
 // The viewer's request scheme against a stand-in kernel: a thread that plays the kernel's part of
 // the slot protocol with a chosen delay, or not at all.
 #include "kernel/kernel_client.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +11,14 @@
 #include <thread>
 
 using namespace korvane;
+using namespace korvane::test;
 using namespace std::chrono;
 
 namespace {
 struct SlotFixture : ::testing::Test {
     std::unique_ptr<KernelSlot> slot = std::make_unique<KernelSlot>();
     KernelClient channel;
+    KernelLink link{channel};
     void SetUp() override
     {
         ZeroSlot(*slot);
@@ -70,7 +73,7 @@ TEST_F(SlotFixture, AKernelAnsweringAfter100msConfirmsAfterTheSecondOrThirdSleep
     slot->requestedState.store(-1);
     StandInKernel kernel(*slot, milliseconds(100), 2);
     int writes = 0;
-    EXPECT_TRUE(RequestPlay(channel, &writes));
+    EXPECT_TRUE(PlayAndWait(channel, &writes));
     EXPECT_GE(writes, 2);
     EXPECT_LE(writes, 3);
     EXPECT_EQ(slot->graphState.load(), 2);
@@ -83,7 +86,7 @@ TEST_F(SlotFixture, AKernelThatNeverAnswersGetsExactly22WritesAndFalse)
     slot->requestedState.store(-1);
     int writes = 0;
     const auto start = steady_clock::now();
-    EXPECT_FALSE(RequestPause(channel, &writes));
+    EXPECT_FALSE(PauseAndWait(channel, &writes));
     const auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
     EXPECT_EQ(writes, 22);
     EXPECT_GE(elapsed, 22 * 59);
@@ -100,14 +103,14 @@ TEST_F(SlotFixture, AnAnswerAfterTheLastWriteIsNotReadAnyMore)
     slot->requestedState.store(-1);
     StandInKernel kernel(*slot, milliseconds(0), 22);
     int writes = 0;
-    EXPECT_FALSE(RequestStop(channel, &writes));
+    EXPECT_FALSE(StopAndWait(channel, &writes));
     EXPECT_EQ(writes, 22);
 }
 
 TEST_F(SlotFixture, AReleasedSlotAnswersAtOnceWithoutAWrite)
 {
     slot->requestedState.store(7);
-    for (auto request : {&RequestPlay, &RequestPause, &RequestStop}) {
+    for (auto request : {&PlayAndWait, &PauseAndWait, &StopAndWait}) {
         int writes = -1;
         const auto start = steady_clock::now();
         EXPECT_TRUE(request(channel, &writes));
@@ -119,8 +122,8 @@ TEST_F(SlotFixture, AReleasedSlotAnswersAtOnceWithoutAWrite)
 
 TEST_F(SlotFixture, TwoSeeksInARowLeaveTheSecondPosition)
 {
-    EXPECT_TRUE(RequestSeek(channel, 20020000));
-    EXPECT_TRUE(RequestSeek(channel, 50050000));
+    EXPECT_TRUE(SeekAndWait(channel, 20020000));
+    EXPECT_TRUE(SeekAndWait(channel, 50050000));
     EXPECT_EQ(slot->seekRequest.load(), 50050000);
 }
 
@@ -134,7 +137,7 @@ TEST_F(SlotFixture, ASeekTakenMeanwhileIsWrittenAgainAndAClearingKernelIsGivenUp
         }
     });
     const auto start = steady_clock::now();
-    RequestSeek(channel, 30030000);
+    SeekAndWait(channel, 30030000);
     const auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
     stop = true;
     clearer.join();

@@ -4,6 +4,7 @@
 #include "platform/shared_memory.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -57,6 +58,36 @@ PrivateControlBlock::~PrivateControlBlock()
     CloseControlBlock();
     platform::RemoveSharedMemory(name_.toStdString());
     unsetenv("KORVANE_CONTROL_BLOCK");
+}
+
+bool RequestAndWait(KernelClient& client, RequestedState target, int* writes)
+{
+    if (!client.link)
+        return false;
+    bool ended = false;
+    bool confirmed = false;
+    client.link->RequestState(target, [&](bool ok) {
+        ended = true;
+        confirmed = ok;
+    });
+    // Far more than the 22 writes 59 ms apart a request may take.
+    QEventLoop loop;
+    while (!ended && client.link->StatePending())
+        loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (writes)
+        *writes = client.link->Writes();
+    return ended && confirmed;
+}
+
+bool SeekAndWait(KernelClient& client, int64_t position100ns)
+{
+    if (!client.link || !client.slot)
+        return false;
+    client.link->RequestSeek(position100ns);
+    QEventLoop loop;
+    while (client.link->SeekPending())
+        loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return client.link->SeekHeld();
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs)

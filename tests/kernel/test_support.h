@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the kernel tests: recordings, a private control block, waiting.
+#include "kernel/kernel_client.h"
 #include "kernel/kernel_slot.h"
 
 #include <QString>
@@ -32,6 +33,16 @@ private:
 
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passed (events are processed).
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
+
+// Carries out a state request through the client's link and processes events until it ends;
+// true when the kernel confirmed it. `writes` receives the writes made.
+bool RequestAndWait(KernelClient& client, RequestedState target, int* writes = nullptr);
+inline bool PlayAndWait(KernelClient& c, int* writes = nullptr) { return RequestAndWait(c, RequestedState::Run, writes); }
+inline bool PauseAndWait(KernelClient& c, int* writes = nullptr) { return RequestAndWait(c, RequestedState::Pause, writes); }
+inline bool StopAndWait(KernelClient& c, int* writes = nullptr) { return RequestAndWait(c, RequestedState::Stop, writes); }
+// Writes a seek through the client's link and processes events until the link has no seek
+// under way; true when the slot held the position (or the kernel took it) by then.
+bool SeekAndWait(KernelClient& client, int64_t position100ns);
 
 // A shown top-level window with a native child panel the video draws into.
 class VideoWindow {

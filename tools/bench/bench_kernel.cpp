@@ -109,6 +109,7 @@ struct Viewer {
     QLabel* caption = new QLabel(&window);
     QWidget* panel = new QWidget(&window);
     KernelClient channel;
+    KernelLink link{channel};
 
     explicit Viewer(QSize size)
     {
@@ -201,27 +202,46 @@ int Ready(const QString& file, int runs)
     return 0;
 }
 
+// Sends a state request and runs the event loop until it ends; the time it took, or -1 when the
+// kernel did not confirm.
+double RequestAndTime(KernelClient& channel, RequestedState target, int& writes)
+{
+    bool ended = false, confirmed = false;
+    QElapsedTimer t;
+    t.start();
+    channel.link->RequestState(target, [&](bool ok) { ended = true; confirmed = ok; });
+    while (!ended && channel.link->StatePending())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    writes = channel.link->Writes();
+    return ended && confirmed ? t.nsecsElapsed() / 1e6 : -1;
+}
+
 int RoundTrip(const QString& file, int runs)
 {
     Viewer viewer(QSize(640, 360));
     if (!viewer.LaunchAndWait(file))
         return 1;
-    std::map<int, int> sleeps;
+    std::map<int, int> writeCounts;
+    std::vector<double> ms;
     int failed = 0;
     for (int i = 0; i < runs; ++i) {
-        RequestPause(viewer.channel);
+        int writes = 0;
+        RequestAndTime(viewer.channel, RequestedState::Pause, writes);
         if (i % 10 == 0)
             RequestSeek(viewer.channel, 0);
-        int writes = 0;
-        if (RequestPlay(viewer.channel, &writes))
-            ++sleeps[writes];
-        else
+        const double took = RequestAndTime(viewer.channel, RequestedState::Run, writes);
+        if (took >= 0) {
+            ++writeCounts[writes];
+            ms.push_back(took);
+        } else {
             ++failed;
+        }
     }
-    std::printf("RequestPlay round trip over %d requests (59 ms sleeps needed: count)\n", runs);
-    for (auto [n, count] : sleeps)
-        std::printf("  %2d sleep%s: %3d\n", n, n == 1 ? " " : "s", count);
+    std::printf("play request round trip over %d requests (writes needed: count)\n", runs);
+    for (auto [n, count] : writeCounts)
+        std::printf("  %2d write%s: %3d\n", n, n == 1 ? " " : "s", count);
     std::printf("  unconfirmed: %d\n", failed);
+    PrintStats("play request written -> confirmed", ms);
     return 0;
 }
 
