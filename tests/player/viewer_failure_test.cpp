@@ -11,6 +11,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <csignal>
+
 #include "app/app_shell.h"
 #include "app/viewer.h"
 #include "library/recording_library.h"
@@ -258,4 +261,48 @@ TEST_F(ViewerFailure, ASeekOrStopDuringASwitchAppliesToTheIncomingRecording)
         EXPECT_GE(startedAt[2] - startedAt[1], 2500) << "the second recording was cut short";
         ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 8000));
     }
+}
+
+// A kernel that stops answering (SIGSTOP) never holds the window: play, pause and stop return at
+// once, the event loop keeps turning, and a pause the kernel never takes leaves the player as it
+// was (playing) once the request's 22 writes have gone unanswered.
+TEST_F(ViewerFailure, AStoppedKernelNeverHoldsTheWindow)
+{
+    ViewerHarness v(kCard);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    PlaybackController& p = v.player();
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
+    const pid_t kernel = p.currentChannel->kernelPid;
+    ASSERT_EQ(::kill(kernel, SIGSTOP), 0);
+
+    QElapsedTimer beat;
+    qint64 longestGap = 0;
+    QTimer heart;
+    heart.setInterval(5);
+    QObject::connect(&heart, &QTimer::timeout, [&] { longestGap = std::max(longestGap, beat.restart()); });
+    beat.start();
+    heart.start();
+    qint64 longestCall = 0;
+    auto timed = [&](auto&& press) {
+        QElapsedTimer call;
+        call.start();
+        press();
+        longestCall = std::max(longestCall, call.elapsed());
+    };
+
+    timed([&] { p.tbPauseClick(); });
+    EXPECT_EQ(p.playState, PlayState::Paused);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 4000))
+        << "a pause the kernel never took is still shown";
+    timed([&] { p.tbPauseClick(); });
+    timed([&] { p.tbPlayClick(); });
+    timed([&] { p.tbStopClick(); });
+    QTest::qWait(300);
+    heart.stop();
+    ::kill(kernel, SIGCONT);
+    // A request blocked the main thread for 59 ms per write, 22 writes in all (1.3 s).
+    EXPECT_LT(longestCall, 59);
+    EXPECT_LT(longestGap, 300);
+    EXPECT_TRUE(v.messages.isEmpty());
 }

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
 #include <vector>
@@ -113,7 +114,9 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> firstFrame;
+    std::vector<double> toStarted;
     std::vector<double> switchFreezes;
+    double stallMs = -1;
     double darkest = 255;
     double cpuPercent = 0, cpuPerTickMs = 0;
     {
@@ -136,10 +139,16 @@ int main(int argc, char** argv)
             const QImage before = Grab(area);
             QElapsedTimer clock;
             clock.start();
+            double started = -1;
+            auto connection = QObject::connect(&p, &PlaybackController::playbackStarted,
+                                               [&] { started = clock.nsecsElapsed() / 1e6; });
             v.DoubleClick(v.NormalCell(run % 2 == 0 ? 1 : 0));
             bool shown = QTest::qWaitFor([&] { return Difference(Grab(area), before) > 40; }, 8000);
             if (shown)
                 firstFrame.push_back(clock.nsecsElapsed() / 1e6);
+            QObject::disconnect(connection);
+            if (started >= 0)
+                toStarted.push_back(started);
             (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 5000);
         }
         p.tbStopClick();
@@ -203,6 +212,33 @@ int main(int argc, char** argv)
         const double cpu = CpuSeconds() - cpu0;
         cpuPercent = 100.0 * cpu / (wall.elapsed() / 1000.0);
         cpuPerTickMs = ticks > 0 ? 1000.0 * cpu / ticks : 0;
+
+        // 4. The main thread's longest stall while pause, play and stop go to a kernel that
+        // does not answer (stopped with SIGSTOP): a 1 ms timer's longest gap.
+        const pid_t kernel = p.currentChannel->kernelPid;
+        if (kernel > 0 && ::kill(kernel, SIGSTOP) == 0) {
+            QElapsedTimer beat;
+            double longest = 0;
+            QTimer heart;
+            heart.setInterval(1);
+            heart.setTimerType(Qt::PreciseTimer);
+            QObject::connect(&heart, &QTimer::timeout, [&] {
+                longest = std::max(longest, beat.nsecsElapsed() / 1e6);
+                beat.restart();
+            });
+            beat.start();
+            heart.start();
+            QTest::qWait(100);
+            p.tbPauseClick();
+            QTest::qWait(300);
+            p.tbPlayClick();
+            QTest::qWait(300);
+            p.tbStopClick();
+            QTest::qWait(1500);
+            heart.stop();
+            ::kill(kernel, SIGCONT);
+            stallMs = longest;
+        }
     }
 
     // mpv playing the first two recordings as a playlist, measured the same way.
@@ -227,6 +263,7 @@ int main(int argc, char** argv)
     std::printf("double click to first frame on screen: median %.0f ms, max %.0f ms (%zu runs)\n",
                 Median(firstFrame), firstFrame.empty() ? 0.0 : *std::max_element(firstFrame.begin(), firstFrame.end()),
                 firstFrame.size());
+    std::printf("double click to playback started (the player's part): median %.0f ms\n", Median(toStarted));
     std::printf("frozen time at each continuous-play switch:");
     for (double f : switchFreezes)
         std::printf(" %.0f ms", f);
@@ -239,5 +276,6 @@ int main(int argc, char** argv)
     else
         std::printf("mpv not available: no comparison\n");
     std::printf("viewer CPU while playing: %.2f %% of a core, %.3f ms per 50 ms tick\n", cpuPercent, cpuPerTickMs);
+    std::printf("main thread's longest stall while pause, play and stop go to a stopped kernel: %.0f ms\n", stallMs);
     return 0;
 }
