@@ -86,10 +86,9 @@ AppShell::~AppShell() = default;
 
 void AppShell::FormCreate()
 {
-    if (role_.isKernelRole) {
-        StartKernel();
+    // The kernel role never gets here: main runs it without the viewer's window and shell.
+    if (role_.isKernelRole)
         return;
-    }
     InstallKeyboardHook();
     StartViewer();
 }

@@ -83,7 +83,6 @@ protected:
 
 private:
     // Kernel role: hands the process to the playback kernel.
-    void StartKernel();
     void tmQuitTimer();
     void tmCloseTimer();
     void tmCleanDataTimer();
@@ -111,7 +110,6 @@ private:
     InstanceLock instanceLock_;
     KeyboardHook* keyboardHook_ = nullptr;
     TfrmClose* frmClose_ = nullptr;
-    QObject* kernelRuntime_ = nullptr;
     Viewer* viewer_ = nullptr;
     DataManagementHookup* dataManagement_ = nullptr;
     TransportHookup* transport_ = nullptr;   // the transport keys and snapshots

@@ -7,6 +7,7 @@
 
 #include "app/app_shell.h"
 #include "app/command_line.h"
+#include "app/kernel_role.h"
 #include "map/browser_setup.h"
 #include "app/termination_signals.h"
 #include "kernel/control_block.h"
@@ -14,13 +15,18 @@
 
 int main(int argc, char** argv)
 {
-    korvane::PrepareBrowserEnvironment();
     const bool kernelRole = argc > 1 && std::string_view(argv[1]).starts_with("/CALLER:");
-    if (!kernelRole)
+    // A kernel shows no browser: it neither shares OpenGL contexts (a shared context loads the
+    // whole OpenGL stack, a third of a kernel's start) nor touches the shader caches.
+    if (!kernelRole) {
+        korvane::PrepareBrowserEnvironment();
         korvane::TurnOffShaderCachesWhenTheCacheIsFull();
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     korvane::ProcessRole role = korvane::MakeProcessRole(QApplication::arguments().mid(1));
+    if (role.isKernelRole)
+        return korvane::RunKernelRole(role);
 
     korvane::TfrmMain window;
     korvane::AppShell shell(role, window);

@@ -146,9 +146,13 @@ int main(int argc, char** argv)
             bool shown = QTest::qWaitFor([&] { return Difference(Grab(area), before) > 40; }, 8000);
             if (shown)
                 firstFrame.push_back(clock.nsecsElapsed() / 1e6);
+            (void)QTest::qWaitFor([&] { return started >= 0; }, 5000);
             QObject::disconnect(connection);
             if (started >= 0)
                 toStarted.push_back(started);
+            if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
+                std::fprintf(stderr, "run %d: playback started %.0f ms, screen changed %.0f ms\n", run, started,
+                             shown ? firstFrame.back() : -1.0);
             (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 5000);
         }
         p.tbStopClick();
