@@ -250,6 +250,11 @@ void Viewer::ReportPlaybackFailed(const PlaybackChannel& channel)
                    BoxIcon::Warning);
 }
 
+void Viewer::ReportOpenFailed(const QString& caption, const QString& text)
+{
+    ShowMessageBox(caption, text, BoxIcon::Warning);
+}
+
 void Viewer::ReportPlaybackLost(const PlaybackChannel& channel)
 {
     ShowMessageBox(QStringLiteral("Korvane"),

@@ -72,6 +72,7 @@ public:
     void ShowInformation2(const QString& first, const QString& second) override;
     bool QuitConfirmed() const override;
     void ReportPlaybackFailed(const PlaybackChannel& channel) override;
+    void ReportOpenFailed(const QString& caption, const QString& text) override;
     void ReportPlaybackLost(const PlaybackChannel& channel) override;
 
 private:

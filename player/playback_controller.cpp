@@ -343,7 +343,8 @@ void PlaybackController::ClearChannelTelemetry(PlaybackChannel& channel)
 
 void PlaybackController::tmSystemTimer()
 {
-    if (seekReleasing && seekReleasing()) {
+    // The tick does nothing while a seek is being released.
+    if (seekBar_ && seekBar_->tmMouseUp.isActive()) {
         tmSystem.start();
         return;
     }

@@ -108,8 +108,6 @@ public:
     void SetSeekEnabled(bool enabled);
     void SetControls(TransportSituation situation);
 
-    // Read by the seek bar: the tick does nothing while a seek is being released.
-    std::function<bool()> seekReleasing;
 
 signals:
     void playbackStarted(int channelId);

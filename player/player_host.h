@@ -1,7 +1,9 @@
 #pragma once
-// What the player needs from the rest of the viewer: the shell's busy state and the one box it
-// cannot show itself. The grids are reached through the library, the displays through the
+// What the player needs from the rest of the viewer: the shell's busy state and the boxes it
+// never shows itself. The grids are reached through the library, the displays through the
 // controller's signals. Every call comes on the main thread.
+
+class QString;
 
 namespace korvane {
 
@@ -20,6 +22,9 @@ public:
     virtual void ReportPlaybackFailed(const PlaybackChannel& channel) = 0;
     // Tells the user that the kernel playing the channel's recording has gone.
     virtual void ReportPlaybackLost(const PlaybackChannel& channel) = 0;
+    // Tells the user why a recording could not be opened (a catalogue text, and the caption of
+    // the window it belongs to).
+    virtual void ReportOpenFailed(const QString& caption, const QString& text) = 0;
 };
 
 } // namespace korvane

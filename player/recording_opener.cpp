@@ -10,7 +10,6 @@
 #include "library/recording_library.h"
 #include "mp4parse/load_telemetry.h"
 #include "platform/file_name_bytes.h"
-#include "platform/message_box.h"
 #include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 #include "player/player_host.h"
@@ -94,7 +93,7 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
     }
     if (!IsRegularFileName(mp4)) {
         qCWarning(lcPlayer) << "recording not found:" << mp4;
-        ShowMessageBox(library_.WindowCaption(), FileNotFoundText(), BoxIcon::Warning);
+        host_.ReportOpenFailed(library_.WindowCaption(), FileNotFoundText());
         host_.StartProcessFinish();
         return false;
     }
@@ -108,7 +107,7 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
         const QString key = channel.slot ? QStringLiteral("Library.PathTooLong.Caption")
                                          : QStringLiteral("Library.NoPlaybackChannel");
         qCWarning(lcPlayer) << "no kernel launched for" << mp4 << (channel.slot ? "(path too long)" : "(no slot)");
-        ShowMessageBox(library_.WindowCaption(), LibraryText(key), BoxIcon::Warning);
+        host_.ReportOpenFailed(library_.WindowCaption(), LibraryText(key));
         host_.StartProcessFinish();
         return false;
     }

@@ -27,7 +27,6 @@ SeekBar::SeekBar(SkinScrollBarWidget& bar, PlaybackController& player, const Bus
     connect(&bar_, &SkinScrollBarWidget::partReleased, this, &SeekBar::PartReleased);
     connect(&bar_, &SkinScrollBarWidget::partDoubleClicked, this, &SeekBar::PartReleased);
     bar_.Bar().maxValue = 10;
-    player_.seekReleasing = [this] { return tmMouseUp.isActive(); };
 }
 
 void SeekBar::SetMaxValue(int durationTenths)

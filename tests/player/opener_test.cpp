@@ -6,6 +6,7 @@
 #include "library/recording_library.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
+#include "platform/message_box.h"
 #include "player/player_host.h"
 #include "player/recording_opener.h"
 #include "player/transport_bar.h"
@@ -44,6 +45,11 @@ public:
     bool QuitConfirmed() const override { return false; }
     void ReportPlaybackFailed(const PlaybackChannel&) override { ++failures; }
     void ReportPlaybackLost(const PlaybackChannel&) override { ++failures; }
+    // Shown as the viewer shows it, so that the test's message sink sees it.
+    void ReportOpenFailed(const QString& caption, const QString& text) override
+    {
+        ShowMessageBox(caption, text, BoxIcon::Warning);
+    }
     int failures = 0;
     int processFinish = 0;
 };
