@@ -27,11 +27,11 @@ CardRecordings ViewerDataHost::Catalogue()
 
 void ViewerDataHost::SetSystemTimerEnabled(bool enabled)
 {
-    QTimer& tmSystem = viewer_.Player().tmSystem;
+    PlaybackController& player = viewer_.Player();
     if (enabled)
-        tmSystem.start();
+        player.StartTick();
     else
-        tmSystem.stop();
+        player.StopTick();
 }
 
 void ViewerDataHost::StopPlayback()
@@ -39,8 +39,8 @@ void ViewerDataHost::StopPlayback()
     // What the stop button does; with nothing loaded the button is off and there is nothing to
     // stop (a stop would light the play button over an empty player).
     PlaybackController& player = viewer_.Player();
-    if (player.currentChannel->ref.IsValid())
-        player.tbStopClick();
+    if (player.Current()->ref.IsValid())
+        player.Stop();
 }
 
 void ViewerDataHost::ShowPositionMap()
@@ -49,7 +49,7 @@ void ViewerDataHost::ShowPositionMap()
         maps->PrepareMapsForClean();
 }
 
-void ViewerDataHost::KillStaleEngines() { korvane::KillStaleEngines(*viewer_.Player().currentChannel); }
+void ViewerDataHost::KillStaleEngines() { korvane::KillStaleEngines(*viewer_.Player().Current()); }
 
 void ViewerDataHost::ResetViewerAll() { viewer_.Player().Opener().ResetViewer(true, true, true, true, true); }
 

@@ -56,20 +56,15 @@ void TelemetryHookup::DrawChart(const PlaybackChannel& channel)
     display_->DrawChart(&channel.track, channel.duration);
 }
 
-TelemetrySource CurrentTelemetry(PlaybackController& player)
+void TelemetryHookup::ShowAt(const PlayPosition& at)
 {
-    const PlaybackChannel& c = *player.currentChannel;
+    if (!at.sampleIndex || !at.track)
+        return;
     TelemetrySource source;
-    source.track = &c.track;
-    source.lines = &c.lines;
-    source.durationTenths = player.durationTenths;
-    source.gpsSeen = player.Opener().GpsSeen();
-    return source;
-}
-
-void TelemetryHookup::ShowAt(std::int64_t tenths, bool cursor, bool g)
-{
-    display_->ShowTelemetryAt(CurrentTelemetry(player_), tenths, cursor, g);
+    source.track = at.track;
+    source.lines = at.lines;
+    source.gpsSeen = at.gpsSeen;
+    display_->ShowSample(source, *at.sampleIndex, at.moveCursor, at.showG);
 }
 
 QRect TelemetryHookup::GlobalRect() const

@@ -12,14 +12,11 @@ class QLabel;
 namespace korvane {
 
 class PlaybackController;
+struct PlayPosition;
 struct PlaybackChannel;
 class SeekBar;
 class SkinScrollBarWidget;
 class TfrmMain;
-
-// What the displays read of the recording that plays: its track and lines, its duration and
-// whether any position has been seen yet.
-TelemetrySource CurrentTelemetry(PlaybackController& player);
 
 class TelemetryHookup : public QObject, private SeekThumb {
     Q_OBJECT
@@ -30,7 +27,8 @@ public:
     // The strip's parts stand where the window layout put them: the chart is drawn again.
     void Redraw();
     void DrawChart(const PlaybackChannel& channel);
-    void ShowAt(std::int64_t tenths, bool cursor, bool g);
+    // The player's position with its sample: chart cursor, read-outs and clock overlay.
+    void ShowAt(const PlayPosition& at);
     void ShowNoFix();
     void SetChartEnabled(bool enabled);
 

@@ -92,7 +92,7 @@ bool TransportHookup::TakeSnapshot()
         return true;
     }
     PlaybackController& player = viewer_.Player();
-    PlaybackChannel& channel = *player.currentChannel;
+    PlaybackChannel& channel = *player.Current();
     RecordingLibrary& library = viewer_.Library();
     SnapshotRequest request;
     request.mp4Path = channel.mediaPath;
@@ -101,7 +101,7 @@ bool TransportHookup::TakeSnapshot()
     request.position100ns = ReadPosition(channel);
     request.frame100ns = keys_->Stepper().FrameDuration(channel);
     const std::optional<int> index = SampleIndexAt(PositionTenths(request.position100ns), channel.lines.size(),
-                                                   player.durationTenths, channel.track);
+                                                   player.DurationTenths(), channel.track);
     if (index && *index >= 0 && *index < static_cast<int>(channel.track.samples.size()) &&
         *index < channel.track.sampleCount)
         request.sample = channel.track.samples[static_cast<std::size_t>(*index)];

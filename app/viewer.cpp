@@ -71,7 +71,7 @@ Viewer::Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scale
     connect(selectors_, &GroupSelectors::pictureClicked, library_, &RecordingLibrary::GroupPictureClicked);
     connect(selectors_, &GroupSelectors::wordClicked, library_, &RecordingLibrary::GroupWordClicked);
 
-    connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::miContinueClick);
+    connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::SetContinuousPlay);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
     connect(window_.miOpen, &QAction::triggered, &player_->Opener(), &RecordingOpener::OpenFolderCommand);
     maps_ = CreateMapArea(window_, this);
@@ -92,15 +92,8 @@ void Viewer::OpenSlots()
 
 void Viewer::SetUpChannels(const QString& programFolder)
 {
-    SetUpChannel(player_->channelA, 0, window_.plVCR1, window_.imgVCR1, slotA_);
-    SetUpChannel(player_->channelB, 1, window_.plVCR2, window_.imgVCR2, slotB_);
-    for (PlaybackChannel* c : {&player_->channelA, &player_->channelB}) {
-        c->launchFolder = programFolder;
-        c->callerName = QStringLiteral("Korvane");
-    }
-    player_->channelA.partner = &player_->channelB;
-    player_->channelB.partner = &player_->channelA;
-    player_->currentChannel = &player_->channelA;
+    player_->SetUpChannels({window_.plVCR1, window_.imgVCR1, slotA_}, {window_.plVCR2, window_.imgVCR2, slotB_},
+                           programFolder);
     window_.plVCR2->hide();
 }
 
@@ -112,7 +105,7 @@ void Viewer::OpenStartFolder(const QString& folder, const QString& recordingFold
     if (!library_->PrepareWorkingFolder())
         ShowMessageBox(QStringLiteral("Korvane"), CannotMakeThumbnailsText(), BoxIcon::Error);
     library_->OpenRecordingFolder(recordings);
-    KillStaleEngines(*player_->currentChannel);
+    KillStaleEngines(*player_->Current());
     maps_->Start();
 }
 
@@ -138,7 +131,7 @@ void Viewer::Layout(const LayoutResult& layout, double devicePixelRatio)
     buttons_->setGeometry(window_.tbVCR->rect());
     plTime_->raise();
     maps_->SetGeometry(window_.plMapBackground->geometry());
-    for (PlaybackChannel* c : {&player_->channelA, &player_->channelB})
+    for (PlaybackChannel* c : {&player_->Channel(0), &player_->Channel(1)})
         if (c->slot && c->slot->ready.load())
             RequestFitVideo(*c);
 }
@@ -147,27 +140,27 @@ void Viewer::RedrawChart() { telemetry_->Redraw(); }
 
 qint64 Viewer::LoadedDuration() const
 {
-    return player_->currentChannel ? player_->currentChannel->duration : 0;
+    return player_->Current() ? player_->Current()->duration : 0;
 }
 
 void Viewer::CloseChannels()
 {
     quitConfirmed_ = true;
-    CloseChannel(player_->channelA);
-    CloseChannel(player_->channelB);
+    CloseChannel(player_->Channel(0));
+    CloseChannel(player_->Channel(1));
 }
 
 void Viewer::PauseIfPlaying()
 {
-    if (player_->playState == PlayState::Playing)
-        player_->tbPauseClick();
+    if (player_->State() == PlayState::Playing)
+        player_->Pause();
 }
 
 void Viewer::Shutdown()
 {
     library_->Shutdown();
-    ReleaseChannel(player_->channelA);
-    ReleaseChannel(player_->channelB);
+    ReleaseChannel(player_->Channel(0));
+    ReleaseChannel(player_->Channel(1));
     EndLaunchedKernels(1500);
 }
 
@@ -181,22 +174,16 @@ void Viewer::ConnectDisplays()
     //   PlaybackController::seekEnabledChanged the chart takes presses or not
     //   RecordingLibrary::folderOpening        the maps prepare for a new folder
     connect(player_, &PlaybackController::recordingLoaded, this, [this](const LoadedRecording&) {
-        PlaybackChannel& c = *player_->currentChannel;
+        PlaybackChannel& c = *player_->Current();
         telemetry_->DrawChart(c);
         maps_->StartRouteMap(RouteSource{&c.track, c.mediaPath, !c.lines.empty(), &c.currentSample});
     });
-    connect(player_, &PlaybackController::telemetryPosition, this,
-            [this](qint64 tenths, bool, bool cursor, bool g, bool) { telemetry_->ShowAt(tenths, cursor, g); });
-    // The route marker follows the sample played, once any position has been seen.
-    connect(player_, &PlaybackController::telemetryPosition, maps_,
-            [this](qint64 tenths, bool, bool, bool, bool followMap) {
-                const TelemetrySource source = CurrentTelemetry(*player_);
-                if (!followMap || !source.gpsSeen)
-                    return;
-                if (const std::optional<int> index =
-                        SampleIndexAt(tenths, source.lines->size(), source.durationTenths, *source.track))
-                    maps_->FollowPlayback(*source.track, *index, true);
-            });
+    connect(player_, &PlaybackController::telemetryPosition, telemetry_, &TelemetryHookup::ShowAt);
+    // The route marker follows the sample played, once any fix has been seen.
+    connect(player_, &PlaybackController::telemetryPosition, maps_, [this](const PlayPosition& at) {
+        if (at.followMap && at.gpsSeen && at.sampleIndex && at.track)
+            maps_->FollowPlayback(*at.track, *at.sampleIndex, true);
+    });
     connect(player_, &PlaybackController::playStateChanged, this, [this](PlayState state) {
         if (state == PlayState::Stopped)
             telemetry_->ShowNoFix();
@@ -204,7 +191,7 @@ void Viewer::ConnectDisplays()
     connect(player_, &PlaybackController::playerReset, this, [this](bool telemetry, bool) {
         if (!telemetry)
             return;
-        telemetry_->DrawChart(*player_->currentChannel);
+        telemetry_->DrawChart(*player_->Current());
         telemetry_->ShowNoFix();
     });
     connect(player_, &PlaybackController::seekEnabledChanged, telemetry_, &TelemetryHookup::SetChartEnabled);

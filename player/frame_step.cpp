@@ -39,7 +39,7 @@ std::optional<double> FrameStepper::FrameDuration(const PlaybackChannel& channel
 
 bool FrameStepper::Step(int direction)
 {
-    PlaybackChannel& channel = *player_.currentChannel;
+    PlaybackChannel& channel = *player_.Current();
     if (!channel.ref.IsValid() || !channel.slot || !channel.slot->ready.load() || !FrameDuration(channel))
         return false;
     if (phase_ != Phase::Idle && channel_ != &channel)
@@ -49,9 +49,9 @@ bool FrameStepper::Step(int direction)
     if (phase_ != Phase::Idle)
         return true;
     channel_ = &channel;
-    const bool paused = player_.playState == PlayState::Paused;
+    const bool paused = player_.State() == PlayState::Paused;
     if (!paused)
-        player_.tbPauseClick();
+        player_.Pause();
     if (paused && !SeekPending(channel)) {
         StartNext(ReadPosition(channel));
     } else {
@@ -89,7 +89,7 @@ void FrameStepper::Poll()
 {
     PlaybackChannel& channel = *channel_;
     // The channel was released or replaced meanwhile (another recording, a switch).
-    if (channel_ != player_.currentChannel || !channel.ref.IsValid() || !channel.slot) {
+    if (channel_ != player_.Current() || !channel.ref.IsValid() || !channel.slot) {
         queued_ = 0;
         Finish();
         return;

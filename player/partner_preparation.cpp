@@ -25,9 +25,9 @@ PartnerPreparation::PartnerPreparation(PlaybackController& player, RecordingLibr
 
 void PartnerPreparation::Tick(std::int64_t positionTenths)
 {
-    const PlaybackChannel& current = *player_.currentChannel;
-    if (!player_.continuousPlay || player_.playState != PlayState::Playing || !current.ref.IsValid() ||
-        player_.durationTenths <= 0 || player_.durationTenths - positionTenths > kLeadTenths)
+    const PlaybackChannel& current = *player_.Current();
+    if (!player_.ContinuousPlay() || player_.State() != PlayState::Playing || !current.ref.IsValid() ||
+        player_.DurationTenths() <= 0 || player_.DurationTenths() - positionTenths > kLeadTenths)
         return;
     const RecordingRef next = library_.NextRecording(current.ref);
     if (!next.IsValid() || (prepared_ == next && preparedAfter_ == current.ref && PreparedFor(next)))
@@ -45,7 +45,7 @@ void PartnerPreparation::Tick(std::int64_t positionTenths)
 
 bool PartnerPreparation::Prepare(const RecordingRef& next)
 {
-    PlaybackChannel& partner = *player_.currentChannel->partner;
+    PlaybackChannel& partner = *player_.Current()->partner;
     if (!partner.slot || !library_.CellOf(next))
         return false;
     // The file the opener would play: a cut recording's repaired copy, else the recording. One
@@ -71,7 +71,7 @@ bool PartnerPreparation::Prepare(const RecordingRef& next)
 
 bool PartnerPreparation::PreparedFor(const RecordingRef& next) const
 {
-    const PlaybackChannel& partner = *player_.currentChannel->partner;
+    const PlaybackChannel& partner = *player_.Current()->partner;
     return next.IsValid() && prepared_ == next && partner.ref == next && partner.slot;
 }
 
@@ -83,7 +83,7 @@ void PartnerPreparation::Taken()
 
 void PartnerPreparation::Release()
 {
-    PlaybackChannel& partner = *player_.currentChannel->partner;
+    PlaybackChannel& partner = *player_.Current()->partner;
     if (prepared_.IsValid() && partner.ref == prepared_) {
         qCDebug(lcPlayer) << "partner" << partner.id << "released";
         const pid_t pid = partner.kernelPid;
@@ -94,7 +94,7 @@ void PartnerPreparation::Release()
         // channel has taken that pid again meanwhile.
         QTimer::singleShot(kReleaseGraceMs, this, [this, pid] {
             auto holds = [pid](const PlaybackChannel& c) { return c.kernelPid == pid && c.ref.IsValid(); };
-            if (pid > 0 && platform::ChildRunning(pid) && !holds(player_.channelA) && !holds(player_.channelB)) {
+            if (pid > 0 && platform::ChildRunning(pid) && !holds(player_.Channel(0)) && !holds(player_.Channel(1))) {
                 qCWarning(lcPlayer) << "a released partner kernel was still running; ending it";
                 platform::EndChild(pid);
             }

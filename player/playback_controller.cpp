@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "library/recording_library.h"
+#include "mp4parse/sample_index.h"
 #include "player/cover_wait.h"
 #include "player/partner_preparation.h"
 #include "player/play_time.h"
@@ -33,23 +34,37 @@ PlaybackController::PlaybackController(PlayerHost& host, TransportBar& buttons, 
     partner_ = new PartnerPreparation(*this, library, *opener_, this);
     qRegisterMetaType<PlayState>();
     qRegisterMetaType<LoadedRecording>();
-    channelA.partner = &channelB;
-    channelB.partner = &channelA;
-    channelB.id = 1;
-    linkA_ = std::make_unique<KernelLink>(channelA);
-    linkB_ = std::make_unique<KernelLink>(channelB);
-    for (PlaybackChannel* channel : {&channelA, &channelB}) {
+    qRegisterMetaType<PlayPosition>();
+    channelA_.partner = &channelB_;
+    channelB_.partner = &channelA_;
+    channelB_.id = 1;
+    linkA_ = std::make_unique<KernelLink>(channelA_);
+    linkB_ = std::make_unique<KernelLink>(channelB_);
+    for (PlaybackChannel* channel : {&channelA_, &channelB_}) {
         connect(channel->link, &KernelLink::answered, this, [this, channel] { KernelEvent(*channel); });
         connect(channel->link, &KernelLink::gone, this, [this, channel] { KernelEvent(*channel); });
     }
-    tmWaitReady.setSingleShot(true);
-    tmSystem.setInterval(50);
-    tmSystem.setSingleShot(true);
-    connect(&tmWaitReady, &QTimer::timeout, this, &PlaybackController::tmWaitReadyTimer);
-    connect(&tmSystem, &QTimer::timeout, this, &PlaybackController::tmSystemTimer);
-    connect(buttons_.tbPlay, &TransportButton::clicked, this, &PlaybackController::tbPlayClick);
-    connect(buttons_.tbPause, &TransportButton::clicked, this, &PlaybackController::tbPauseClick);
-    connect(buttons_.tbStop, &TransportButton::clicked, this, &PlaybackController::tbStopClick);
+    tmWaitReady_.setSingleShot(true);
+    tmSystem_.setInterval(50);
+    tmSystem_.setSingleShot(true);
+    connect(&tmWaitReady_, &QTimer::timeout, this, &PlaybackController::tmWaitReadyTimer);
+    connect(&tmSystem_, &QTimer::timeout, this, &PlaybackController::tmSystemTimer);
+    connect(buttons_.tbPlay, &TransportButton::clicked, this, &PlaybackController::Play);
+    connect(buttons_.tbPause, &TransportButton::clicked, this, &PlaybackController::Pause);
+    connect(buttons_.tbStop, &TransportButton::clicked, this, &PlaybackController::Stop);
+}
+
+void PlaybackController::SetUpChannels(const ChannelSetUp& a, const ChannelSetUp& b, const QString& launchFolder)
+{
+    SetUpChannel(channelA_, 0, a.panel, a.image, a.slot);
+    SetUpChannel(channelB_, 1, b.panel, b.image, b.slot);
+    for (PlaybackChannel* c : {&channelA_, &channelB_}) {
+        c->launchFolder = launchFolder;
+        c->callerName = QStringLiteral("Korvane");
+    }
+    channelA_.partner = &channelB_;
+    channelB_.partner = &channelA_;
+    currentChannel_ = &channelA_;
 }
 
 void PlaybackController::SetControls(TransportSituation situation)
@@ -68,22 +83,22 @@ void PlaybackController::StartWaitReady()
 {
     waitStartedMs_ = QDateTime::currentMSecsSinceEpoch();
     stopWhenReady_ = false;
-    ++openCount;
-    tmWaitReady.start(waitReadyLimitMs);
+    ++openCount_;
+    tmWaitReady_.start(waitReadyLimitMs_);
 }
 
 void PlaybackController::KernelEvent(PlaybackChannel& channel)
 {
-    if (tmWaitReady.isActive() && &channel == currentChannel)
+    if (tmWaitReady_.isActive() && &channel == currentChannel_)
         tmWaitReadyTimer();
 }
 
 void PlaybackController::tmWaitReadyTimer()
 {
     // Called when the kernel answers, when it ends, and when the whole wait has passed.
-    const bool limitReached = !tmWaitReady.isActive();
-    if (ReadDuration(*currentChannel)) {
-        tmWaitReady.stop();
+    const bool limitReached = !tmWaitReady_.isActive();
+    if (ReadDuration(*currentChannel_)) {
+        tmWaitReady_.stop();
         StartPlayback();
         SetSeekEnabled(true);
         SetGridsReady(true);
@@ -91,40 +106,40 @@ void PlaybackController::tmWaitReadyTimer()
         // A stop pressed while it was being opened applies to this recording.
         if (stopWhenReady_) {
             stopWhenReady_ = false;
-            tbStopClick();
+            Stop();
         }
         return;
     }
     // A kernel that never becomes ready (a file it cannot play, a kernel that died) or a
     // channel released meanwhile: give up instead of polling for ever. A kernel whose build
     // failed says so in its slot, and one that died is gone: both are given up at once.
-    const bool released = currentChannel->slot && !currentChannel->ref.IsValid();
-    const bool failed = BuildError(*currentChannel) != 0 || KernelGone(*currentChannel);
+    const bool released = currentChannel_->slot && !currentChannel_->ref.IsValid();
+    const bool failed = BuildError(*currentChannel_) != 0 || KernelGone(*currentChannel_);
     if (released || failed || limitReached ||
-        QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs) {
-        tmWaitReady.stop();
+        QDateTime::currentMSecsSinceEpoch() - waitStartedMs_ > waitReadyLimitMs_) {
+        tmWaitReady_.stop();
         GiveUpWaiting();
     }
 }
 
 void PlaybackController::GiveUpWaiting()
 {
-    const bool released = !currentChannel->ref.IsValid();
+    const bool released = !currentChannel_->ref.IsValid();
     switchingToPrepared_ = false;
-    const int32_t error = BuildError(*currentChannel);
+    const int32_t error = BuildError(*currentChannel_);
     if (released) {
-        ReleaseChannel(*currentChannel);
+        ReleaseChannel(*currentChannel_);
     } else {
         // Nothing of the previous recording stays: no frozen frame, no telemetry.
         opener_->ResetViewer(true, false, true, true, false);
         if (error)
             qCWarning(lcPlayer, "the kernel for %s could not build its graph: error 0x%04X",
-                      qUtf8Printable(currentChannel->mediaPath), error);
+                      qUtf8Printable(currentChannel_->mediaPath), error);
         else
-            qCWarning(lcPlayer) << "the kernel for" << currentChannel->mediaPath << "never became ready";
-        host_.ReportPlaybackFailed(*currentChannel);
+            qCWarning(lcPlayer) << "the kernel for" << currentChannel_->mediaPath << "never became ready";
+        host_.ReportPlaybackFailed(*currentChannel_);
     }
-    selected = RecordingRef{};
+    selected_ = RecordingRef{};
     SetPlayState(PlayState::Stopped);
     SetControls(TransportSituation::NothingLoaded);
     SetGridsReady(true);
@@ -133,8 +148,8 @@ void PlaybackController::GiveUpWaiting()
 
 void PlaybackController::PlaybackLost()
 {
-    tmSystem.stop();
-    PlaybackChannel& lost = *currentChannel;
+    tmSystem_.stop();
+    PlaybackChannel& lost = *currentChannel_;
     qCWarning(lcPlayer) << "the kernel playing" << lost.mediaPath << "has gone";
     // The same reset as before a new recording is opened: both channels released, pictures and
     // displays back to empty, nothing loaded.
@@ -142,7 +157,7 @@ void PlaybackController::PlaybackLost()
     // The panel would keep the dead kernel's last picture: the empty video area shows instead.
     if (lost.panel)
         lost.panel->hide();
-    selected = RecordingRef{};
+    selected_ = RecordingRef{};
     SetPlayState(PlayState::Stopped);
     SetSeekEnabled(false);
     SetGridsReady(true);
@@ -152,7 +167,7 @@ void PlaybackController::PlaybackLost()
 
 void PlaybackController::StartPlayback()
 {
-    PlaybackChannel& current = *currentChannel;
+    PlaybackChannel& current = *currentChannel_;
     // The new panel goes up over the old one, which still shows the frozen last frame; the
     // new panel keeps those pixels until its kernel draws. A kernel launched at the switch also
     // gets the frozen frame in the new panel's own image, over its drawing, until it has drawn
@@ -165,7 +180,7 @@ void PlaybackController::StartPlayback()
         PostRequest(current, RequestedState::Run);
         QTimer::singleShot(kFrozenFrameHoldMs, this, [this, channel = &current] {
             // Asked again only when the graph does not report running by then.
-            if (currentChannel == channel && playState == PlayState::Playing && channel->slot &&
+            if (currentChannel_ == channel && playState_ == PlayState::Playing && channel->slot &&
                 channel->slot->graphState.load() != ToSlot(GraphState::Running))
                 RequestPlay(*channel);
         });
@@ -196,9 +211,9 @@ void PlaybackController::StartPlayback()
     if (plTime_)
         plTime_->raise();
     SetGridsReady(true);
-    durationTenths = DurationTenths(current.durationSeconds);
+    durationTenths_ = korvane::DurationTenths(current.durationSeconds);
     if (seekBar_)
-        seekBar_->SetMaxValue(durationTenths);
+        seekBar_->SetMaxValue(durationTenths_);
     LoadedRecording loaded;
     loaded.ref = current.ref;
     loaded.channelId = current.id;
@@ -206,14 +221,14 @@ void PlaybackController::StartPlayback()
     loaded.lines.reserve(static_cast<qsizetype>(current.lines.size()));
     for (const std::string& line : current.lines)
         loaded.lines << QString::fromStdString(line);
-    loaded.durationTenths = durationTenths;
+    loaded.durationTenths = durationTenths_;
     loaded.mp4Path = current.mediaPath;
     emit recordingLoaded(loaded);
     ReleaseChannel(*current.partner);
     if (plTime_)
         plTime_->setVisible(miTime_ && miTime_->isChecked());
     SetControls(TransportSituation::Playing);
-    tmSystem.start();
+    tmSystem_.start();
     SetPlayState(PlayState::Playing);
     emit playbackStarted(current.id);
 }
@@ -225,44 +240,44 @@ void PlaybackController::HideCoverWhenDrawn(PlaybackChannel& channel, int holdMs
     // A player that no longer plays this channel (paused, stopped, switched on) has the kernel's
     // still frame drawn on expose, and the cover goes at the hold time.
     CoverWait::Start(channel.image, channel.link, channel.slot, holdMs, [this, channel = &channel] {
-        return currentChannel == channel && playState == PlayState::Playing;
+        return currentChannel_ == channel && playState_ == PlayState::Playing;
     });
 }
 
-void PlaybackController::tbPlayClick()
+void PlaybackController::Play()
 {
     // The player shows the new state at once; the kernel's answer comes on the event loop. A
     // kernel that has gone is reported; one that does not confirm within the request's budget
     // leaves the player as it was before the click.
-    const PlayState before = playState;
-    PlaybackChannel* channel = currentChannel;
+    const PlayState before = playState_;
+    PlaybackChannel* channel = currentChannel_;
     ShowPlaying();
     RequestPlay(*channel, [this, channel, before](bool confirmed) { RequestEnded(*channel, confirmed, before); });
 }
 
-void PlaybackController::tbPauseClick()
+void PlaybackController::Pause()
 {
-    const PlayState before = playState;
-    PlaybackChannel* channel = currentChannel;
+    const PlayState before = playState_;
+    PlaybackChannel* channel = currentChannel_;
     ShowPaused();
     RequestPause(*channel, [this, channel, before](bool confirmed) { RequestEnded(*channel, confirmed, before); });
 }
 
 void PlaybackController::ShowPlaying()
 {
-    if (!selected.IsValid() && currentChannel->ref.IsValid()) {
-        library_.HighlightRecording(currentChannel->ref, true);
-        selected = currentChannel->ref;
+    if (!selected_.IsValid() && currentChannel_->ref.IsValid()) {
+        library_.HighlightRecording(currentChannel_->ref, true);
+        selected_ = currentChannel_->ref;
     }
     SetControls(TransportSituation::Playing);
     SetSeekEnabled(true);
     SetPlayState(PlayState::Playing);
-    tmSystem.start();
+    tmSystem_.start();
 }
 
 void PlaybackController::ShowPaused()
 {
-    tmSystem.stop();
+    tmSystem_.stop();
     SetControls(TransportSituation::Paused);
     SetSeekEnabled(true);
     SetPlayState(PlayState::Paused);
@@ -270,7 +285,7 @@ void PlaybackController::ShowPaused()
 
 void PlaybackController::RequestEnded(PlaybackChannel& channel, bool confirmed, PlayState before)
 {
-    if (confirmed || &channel != currentChannel || !channel.ref.IsValid())
+    if (confirmed || &channel != currentChannel_ || !channel.ref.IsValid())
         return;
     if (KernelGone(channel)) {
         PlaybackLost();
@@ -282,13 +297,13 @@ void PlaybackController::RequestEnded(PlaybackChannel& channel, bool confirmed, 
     else if (before == PlayState::Paused)
         ShowPaused();
     else {
-        tmSystem.stop();
+        tmSystem_.stop();
         SetControls(TransportSituation::Stopped);
         SetPlayState(PlayState::Stopped);
     }
 }
 
-void PlaybackController::tbStopClick()
+void PlaybackController::Stop()
 {
     partner_->Release();
     buttons_.tbStop_On->show();
@@ -296,25 +311,25 @@ void PlaybackController::tbStopClick()
     buttons_.tbPlay_On->hide();
     // While a recording is being opened (a continuous-play switch) its kernel cannot take the
     // request yet: the stop is carried out once it is ready.
-    if (tmWaitReady.isActive())
+    if (tmWaitReady_.isActive())
         stopWhenReady_ = true;
-    RequestStop(*currentChannel);
-    tmSystem.stop();
+    RequestStop(*currentChannel_);
+    tmSystem_.stop();
     buttons_.tbPlay->setEnabled(true);
     buttons_.tbStop->setEnabled(false);
     buttons_.tbPause->setEnabled(false);
-    if (currentChannel->ref.IsValid()) {
-        playState = PlayState::Stopped;
+    if (currentChannel_->ref.IsValid()) {
+        playState_ = PlayState::Stopped;
         SetSeekEnabled(true);
         ShowTelemetryAt(0, true, !host_.QuitConfirmed(), true, true);
     }
     // The displays show "no fix" on every stop.
-    emit playStateChanged(playState);
+    emit playStateChanged(playState_);
 }
 
 void PlaybackController::SetPlayState(PlayState state)
 {
-    playState = state;
+    playState_ = state;
     emit playStateChanged(state);
 }
 
@@ -322,12 +337,25 @@ void PlaybackController::ShowTelemetryAt(std::int64_t tenths, bool seek, bool cu
 {
     if (seek && seekBar_)
         seekBar_->SetPosition(static_cast<int>(tenths));
-    emit telemetryPosition(tenths, seek, cursor, g, map);
+    const PlaybackChannel& c = *currentChannel_;
+    PlayPosition at;
+    at.tenths = tenths;
+    at.track = &c.track;
+    at.lines = &c.lines;
+    at.sampleIndex = SampleIndexAt(tenths, c.lines.size(), durationTenths_, c.track);
+    if (at.sampleIndex && static_cast<std::size_t>(*at.sampleIndex) < c.track.samples.size())
+        at.sample = c.track.samples[static_cast<std::size_t>(*at.sampleIndex)];
+    at.gpsSeen = opener_->GpsSeen();
+    at.moveSeekThumb = seek;
+    at.moveCursor = cursor;
+    at.showG = g;
+    at.followMap = map;
+    emit telemetryPosition(at);
 }
 
 void PlaybackController::ResetTelemetry(bool followMap)
 {
-    PlaybackChannel& c = *currentChannel;
+    PlaybackChannel& c = *currentChannel_;
     ClearChannelTelemetry(c);
     c.duration = 0;
     c.durationSeconds = 0;
@@ -345,11 +373,11 @@ void PlaybackController::tmSystemTimer()
 {
     // The tick does nothing while a seek is being released.
     if (seekBar_ && seekBar_->tmMouseUp.isActive()) {
-        tmSystem.start();
+        tmSystem_.start();
         return;
     }
-    tmSystem.stop();
-    PlaybackChannel& current = *currentChannel;
+    tmSystem_.stop();
+    PlaybackChannel& current = *currentChannel_;
     if (KernelGone(current)) {
         PlaybackLost();
         return;
@@ -359,18 +387,18 @@ void PlaybackController::tmSystemTimer()
     if (!ReachedEnd(current.durationSeconds, tenths) || !host_.ViewerIdle()) {
         if (host_.ViewerIdle())
             partner_->Tick(tenths);
-        tmSystem.start();
+        tmSystem_.start();
         return;
     }
     SetSeekEnabled(false);
     SetGridsReady(false);
     const RecordingRef next = library_.NextRecording(current.ref);
-    const bool prepared = continuousPlay && partner_->PreparedFor(next);
+    const bool prepared = continuousPlay_ && partner_->PreparedFor(next);
     if (!prepared) {
         partner_->Release();
         current.partner->ref = next;
     }
-    if (!next.IsValid() || !continuousPlay) {
+    if (!next.IsValid() || !continuousPlay_) {
         EndOfPlayback();
         SetGridsReady(true);
         SetSeekEnabled(true);
@@ -379,8 +407,8 @@ void PlaybackController::tmSystemTimer()
     }
     FreezeFrame(current.panel, current.image);
     ReleaseChannel(current);
-    currentChannel = current.partner;
-    PlaybackChannel& incoming = *currentChannel;
+    currentChannel_ = current.partner;
+    PlaybackChannel& incoming = *currentChannel_;
     if (!prepared)
         ClearChannelTelemetry(incoming);
     library_.HighlightRecording(next, true);
@@ -405,13 +433,13 @@ void PlaybackController::tmSystemTimer()
 
 void PlaybackController::EndOfPlayback()
 {
-    if (continuousPlay) {
+    if (continuousPlay_) {
         library_.ClearHighlight();
         library_.SetFileBarsToTop();
     }
     SetControls(TransportSituation::Stopped);
-    selected = RecordingRef{};
-    tbStopClick();
+    selected_ = RecordingRef{};
+    Stop();
 }
 
 void PlaybackController::SetGridsReady(bool ready)
@@ -438,9 +466,9 @@ void PlaybackController::FreezeFrame(QWidget* panel, QLabel* image)
     image->raise();
 }
 
-void PlaybackController::miContinueClick(bool checked)
+void PlaybackController::SetContinuousPlay(bool checked)
 {
-    continuousPlay = checked;
+    continuousPlay_ = checked;
     if (!checked)
         partner_->Release();
 }
@@ -461,13 +489,13 @@ void PlaybackController::ResetVideo()
 {
     // Both channels go: a partner prepared ahead goes with them, its kernel ended if it lingers.
     partner_->Release();
-    for (PlaybackChannel* c : {&channelA, &channelB})
+    for (PlaybackChannel* c : {&channelA_, &channelB_})
         if (c->image)
             c->image->hide();
     if (videoArea_)
         videoArea_->show();
-    ReleaseChannel(channelA);
-    ReleaseChannel(channelB);
+    ReleaseChannel(channelA_);
+    ReleaseChannel(channelB_);
     if (plTime_)
         plTime_->hide();
 }

@@ -12,6 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "library/recording_ref.h"
 #include "player/playback_channel.h"
@@ -43,6 +46,21 @@ struct LoadedRecording {
     QString mp4Path;
 };
 
+// A position the displays show, with the sample the player plays there. The track and lines
+// are the playing channel's, which outlive the signal.
+struct PlayPosition {
+    qint64 tenths = 0;
+    std::optional<int> sampleIndex;           // none past the end of the recording
+    TelemetrySample sample;                   // the sample at sampleIndex (empty when none)
+    const TelemetryTrack* track = nullptr;
+    const std::vector<std::string>* lines = nullptr;
+    bool gpsSeen = false;                     // a fix has been seen since the folder opened
+    bool moveSeekThumb = false;               // the seek thumb moved too
+    bool moveCursor = false;
+    bool showG = false;
+    bool followMap = false;
+};
+
 class PlaybackController : public QObject {
     Q_OBJECT
 public:
@@ -54,26 +72,47 @@ public:
     // Continuous play's next recording, made ready in the partner channel before the end.
     PartnerPreparation& Partner() { return *partner_; }
 
-    // The two channels and the one that plays.
-    PlaybackChannel channelA;
-    PlaybackChannel channelB;
-    PlaybackChannel* currentChannel = &channelA;
-
-    PlayState playState = PlayState::Stopped;
-    bool continuousPlay = true;
-    RecordingRef selected;   // the recording the user chose (highlighted)
-    int durationTenths = 0;
-
-    // Runs while a kernel starts, for as long as it may take (waitReadyLimitMs); the kernel's
-    // answers and its end complete the wait before then.
-    QTimer tmWaitReady;
-    QTimer tmSystem;      // 50 ms, the playback tick
-
+    // What it plays. The state is the controller's own; the verbs below change it.
+    PlaybackChannel& Channel(int id) { return id == 1 ? channelB_ : channelA_; }
+    PlaybackChannel* Current() const { return currentChannel_; }
+    PlayState State() const { return playState_; }
+    bool ContinuousPlay() const { return continuousPlay_; }
+    // The recording the user chose (highlighted).
+    const RecordingRef& Selected() const { return selected_; }
+    int DurationTenths() const { return durationTenths_; }
+    // A kernel is being waited for (a recording is being opened or switched to).
+    bool WaitingForKernel() const { return tmWaitReady_.isActive(); }
     // Recordings opened so far (each open waits for its kernel once).
-    int openCount = 0;
-
+    int OpenCount() const { return openCount_; }
     // How long a kernel may take to become ready before the viewer gives up.
-    int waitReadyLimitMs = 10000;
+    int WaitReadyLimitMs() const { return waitReadyLimitMs_; }
+    void SetWaitReadyLimit(int ms) { waitReadyLimitMs_ = ms; }
+
+    // The 50 ms playback tick: the seek bar, the keys and the data commands hold it while they
+    // act, and start it again.
+    const QTimer& Tick() const { return tmSystem_; }
+    bool TickRunning() const { return tmSystem_.isActive(); }
+    void StartTick() { tmSystem_.start(); }
+    void StopTick() { tmSystem_.stop(); }
+
+    // Verbs.
+    void Play();
+    void Pause();
+    void Stop();
+    void Select(const RecordingRef& ref) { selected_ = ref; }
+    void SetContinuousPlay(bool on);
+    // Ends the wait for a starting kernel without a verdict (the kernel is left to itself).
+    void StopWaitingForKernel() { tmWaitReady_.stop(); }
+
+    // Where a channel draws and which slot its kernel takes.
+    struct ChannelSetUp {
+        QWidget* panel = nullptr;
+        QLabel* image = nullptr;
+        KernelSlot* slot = nullptr;
+    };
+    // Gives both channels their panels, pictures and slots and the folder their kernels start
+    // in; channel A plays first.
+    void SetUpChannels(const ChannelSetUp& a, const ChannelSetUp& b, const QString& launchFolder);
 
     void SetSeekBar(SeekBar* bar) { seekBar_ = bar; }
     void SetTimePanel(QWidget* plTime, QAction* miTime) { plTime_ = plTime; miTime_ = miTime; }
@@ -81,15 +120,11 @@ public:
 
     void StartWaitReady();
     void StartPlayback();
-    void tbPlayClick();
-    void tbPauseClick();
-    void tbStopClick();
     void EndOfPlayback();
     void SetGridsReady(bool ready);
     static void FreezeFrame(QWidget* panel, QLabel* image);
     // Hides the channel's frozen-frame cover once its kernel has drawn its own pictures.
     void HideCoverWhenDrawn(PlaybackChannel& channel, int holdMs);
-    void miContinueClick(bool checked);
     void miTimeClick(bool checked);
     // plTime shown when the menu item miTime is checked, else hidden.
     void ShowTimePanelPerMenu();
@@ -116,8 +151,7 @@ signals:
     // A recording is ready and starts to play: the chart is to be drawn, the route map started.
     void recordingLoaded(const korvane::LoadedRecording& rec);
     // Every position the displays show: the 50 ms tick, a stop, the seek bar and chart, a reset.
-    // `moveSeekThumb` is true when the seek thumb moved too.
-    void telemetryPosition(qint64 tenths, bool moveSeekThumb, bool moveCursor, bool showG, bool followMap);
+    void telemetryPosition(const korvane::PlayPosition& at);
     // Play, pause and stop; a stop is reported even when the player was stopped already.
     void playStateChanged(korvane::PlayState state);
     // The viewer reset: `telemetry` when the displays go back to empty; `followMap` when the
@@ -155,6 +189,21 @@ private:
     bool stopWhenReady_ = false;   // a stop pressed while the current recording was being opened
     PartnerPreparation* partner_ = nullptr;
     bool switchingToPrepared_ = false;   // the next StartPlayback shows a prepared partner
+
+    // The two channels and the one that plays.
+    PlaybackChannel channelA_;
+    PlaybackChannel channelB_;
+    PlaybackChannel* currentChannel_ = &channelA_;
+    PlayState playState_ = PlayState::Stopped;
+    bool continuousPlay_ = true;
+    RecordingRef selected_;
+    int durationTenths_ = 0;
+    // Runs while a kernel starts, for as long as it may take (waitReadyLimitMs_); the kernel's
+    // answers and its end complete the wait before then.
+    QTimer tmWaitReady_;
+    QTimer tmSystem_;      // 50 ms, the playback tick
+    int openCount_ = 0;
+    int waitReadyLimitMs_ = 10000;
     // The channels' links to their kernels; declared after the channels, so they go first.
     std::unique_ptr<KernelLink> linkA_;
     std::unique_ptr<KernelLink> linkB_;
@@ -164,3 +213,4 @@ private:
 
 Q_DECLARE_METATYPE(korvane::PlayState)
 Q_DECLARE_METATYPE(korvane::LoadedRecording)
+Q_DECLARE_METATYPE(korvane::PlayPosition)

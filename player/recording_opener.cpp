@@ -37,14 +37,14 @@ void RecordingOpener::RecordingActivated(const RecordingRef& ref)
 {
     fileRunTicks_ = 0;
     // The tick stops and the seek parts refuse presses until the player enables them again.
-    player_.tmSystem.stop();
+    player_.StopTick();
     player_.SetSeekEnabled(false);
     if (!host_.ViewerIdle() || !ref.IsValid())
         return;
-    player_.selected = ref;
-    PlaybackChannel& channel = *player_.currentChannel;
+    player_.Select(ref);
+    PlaybackChannel& channel = *player_.Current();
     if (ref == channel.ref) {  // its recording is loaded: just play it
-        player_.tbPlayClick();
+        player_.Play();
         library_.HighlightRecording(ref, false);
         return;
     }
@@ -53,7 +53,7 @@ void RecordingOpener::RecordingActivated(const RecordingRef& ref)
     if (tmFileRun_.isActive())
         return;
     KillStaleEngines(channel);
-    player_.tbStopClick();
+    player_.Stop();
     ResetViewer(true, false, true, true, false);
     tmFileRun_.start();
 }
@@ -76,7 +76,7 @@ bool RecordingOpener::OpenRecording(const RecordingRef& ref)
 {
     host_.SetViewerIdle(false);
     player_.ShowTimePanelPerMenu();
-    PlaybackChannel& channel = *player_.currentChannel;
+    PlaybackChannel& channel = *player_.Current();
     channel.currentSample = TelemetrySample{};
     if (!library_.CellOf(ref)) {
         host_.StartProcessFinish();
@@ -136,7 +136,7 @@ void RecordingOpener::LoadChannelTelemetry(PlaybackChannel& channel, bool& gpsSe
 
 void RecordingOpener::OpenFolderCommand()
 {
-    player_.tbStopClick();
+    player_.Stop();
     QString folder = library_.Catalogue().recordingFolder;
     if (!RecordingLibrary::ChooseRecordingFolder(library_.Pane()->window(), folder))
         return;
@@ -147,9 +147,9 @@ void RecordingOpener::OpenChosenFolder(const QString& folder)
 {
     library_.BeginFolderChange();
     player_.Partner().Release();
-    KillStaleEngines(*player_.currentChannel);
+    KillStaleEngines(*player_.Current());
     ResetViewer(true, true, true, true, false);
-    ReleaseChannel(*player_.currentChannel);
+    ReleaseChannel(*player_.Current());
     library_.OpenChosenFolder(folder);
 }
 

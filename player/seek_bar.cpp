@@ -45,7 +45,7 @@ void SeekBar::SetPartsEnabled(bool enabled)
 
 int SeekBar::ChartPositionOf(int x) const
 {
-    return ChartPosition(x, chart_.width, chart_.samples, player_.durationTenths);
+    return ChartPosition(x, chart_.width, chart_.samples, player_.DurationTenths());
 }
 
 bool SeekBar::ChartPress(Qt::MouseButtons buttons, int x, ChartSpan span)
@@ -62,7 +62,7 @@ bool SeekBar::ChartMove(Qt::MouseButtons buttons, int x, ChartSpan span)
 
 bool SeekBar::PressStillCurrent() const
 {
-    return busy_.IsIdle() && player_.currentChannel->ref == pressedFor_;
+    return busy_.IsIdle() && player_.Current()->ref == pressedFor_;
 }
 
 void SeekBar::RequestSeekToBar()
@@ -74,20 +74,20 @@ void SeekBar::RequestSeekToBar()
     // A partner prepared for the end of the recording goes; the tick prepares it again.
     player_.Partner().Release();
     if (bar_.Bar().position >= 0)
-        RequestSeek(*player_.currentChannel, SeekTarget(bar_.Bar().position));
+        RequestSeek(*player_.Current(), SeekTarget(bar_.Bar().position));
 }
 
 bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
 {
-    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.currentChannel->ref.IsValid() ||
+    if (!(buttons & Qt::LeftButton) || (buttons & Qt::RightButton) || !player_.Current()->ref.IsValid() ||
         !busy_.IsIdle() || tmMouseUp.isActive())
         return false;
     if (seekDragging)
         return true;
-    player_.tmSystem.stop();
+    player_.StopTick();
     seekDragging = true;
     emit draggingChanged(true);
-    pressedFor_ = player_.currentChannel->ref;
+    pressedFor_ = player_.Current()->ref;
     tmMouseUp.stop();
     SkinScrollBar& b = bar_.Bar();
     switch (surface) {
@@ -111,7 +111,7 @@ bool SeekBar::SeekPress(SeekSurface surface, Qt::MouseButtons buttons, int x)
     case SeekNone:
         break;
     }
-    RequestPause(*player_.currentChannel);
+    RequestPause(*player_.Current());
     player_.ShowTelemetryAt(b.position, true, true, true, true);
     seekMoveTicks = 0;
     tmMouseMove.start();
@@ -128,7 +128,7 @@ void SeekBar::tmMouseMoveTimer()
     if (!PressStillCurrent())
         return;
     RequestSeekToBar();
-    RequestPause(*player_.currentChannel);
+    RequestPause(*player_.Current());
 }
 
 bool SeekBar::SeekMove(Qt::MouseButtons buttons, int x)
@@ -173,15 +173,15 @@ void SeekBar::tmMouseUpTimer()
     // During a switch to the next recording, or after one ended the press, the state belongs to
     // the incoming recording: its start sets it and restarts the tick.
     const bool switching = !busy_.IsIdle();
-    if (switching || (pressed && player_.currentChannel->ref != pressedFor_))
+    if (switching || (pressed && player_.Current()->ref != pressedFor_))
         return;
-    switch (player_.playState) {
+    switch (player_.State()) {
     case PlayState::Playing:
-        RequestPlay(*player_.currentChannel);
-        player_.tmSystem.start();
+        RequestPlay(*player_.Current());
+        player_.StartTick();
         break;
     case PlayState::Paused:
-        RequestPause(*player_.currentChannel);
+        RequestPause(*player_.Current());
         break;
     default:
         break;

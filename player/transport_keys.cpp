@@ -23,9 +23,9 @@ TransportKeys::TransportKeys(PlaybackController& player, PlayerHost& host, SeekB
 
 bool TransportKeys::Loaded() const
 {
-    const PlaybackChannel& c = *player_.currentChannel;
+    const PlaybackChannel& c = *player_.Current();
     return c.ref.IsValid() && c.slot && c.slot->ready.load() && host_.ViewerIdle() &&
-           !player_.tmWaitReady.isActive() && !seekBar_.seekDragging && !seekBar_.tmMouseUp.isActive();
+           !player_.WaitingForKernel() && !seekBar_.seekDragging && !seekBar_.tmMouseUp.isActive();
 }
 
 bool TransportKeys::PlayPause()
@@ -33,10 +33,10 @@ bool TransportKeys::PlayPause()
     if (!Loaded())
         return false;
     stepper_.Cancel();
-    if (player_.playState == PlayState::Playing)
-        player_.tbPauseClick();
+    if (player_.State() == PlayState::Playing)
+        player_.Pause();
     else
-        player_.tbPlayClick();
+        player_.Play();
     return true;
 }
 
@@ -55,11 +55,11 @@ bool TransportKeys::GoToStart()
 bool TransportKeys::SeekTo(int tenths)
 {
     stepper_.Cancel();
-    const int target = std::clamp(tenths, 0, std::max(player_.durationTenths - 1, 0));
-    PlaybackChannel& channel = *player_.currentChannel;
-    const bool playing = player_.playState == PlayState::Playing;
+    const int target = std::clamp(tenths, 0, std::max(player_.DurationTenths() - 1, 0));
+    PlaybackChannel& channel = *player_.Current();
+    const bool playing = player_.State() == PlayState::Playing;
     if (playing)
-        player_.tmSystem.stop();
+        player_.StopTick();
     // A partner prepared for the end of the recording goes; the tick prepares it again.
     player_.Partner().Release();
     // A request equal to the kernel's position would stay pending in its slot.
@@ -68,8 +68,8 @@ bool TransportKeys::SeekTo(int tenths)
     player_.ShowTelemetryAt(target, true, true, true, true);
     if (playing)
         QTimer::singleShot(kTickResumeMs, &player_, [p = &player_] {
-            if (p->playState == PlayState::Playing && !p->tmSystem.isActive())
-                p->tmSystem.start();
+            if (p->State() == PlayState::Playing && !p->TickRunning())
+                p->StartTick();
         });
     return true;
 }

@@ -7,17 +7,6 @@
 
 namespace korvane {
 
-std::optional<int> SampleIndexAt(std::int64_t positionTenths, std::size_t lineCount, std::int64_t durationTenths,
-                                 const TelemetryTrack& track)
-{
-    if (positionTenths >= durationTenths || positionTenths < 0)
-        return std::nullopt;
-    const double exact = static_cast<double>(positionTenths) * static_cast<double>(lineCount) /
-                         static_cast<double>(durationTenths);
-    const int last = std::max(UsableSamples(track) - 1, 0);
-    return static_cast<int>(std::clamp(exact, 0.0, static_cast<double>(last)));
-}
-
 Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index)
 {
     Readout r;

@@ -153,11 +153,19 @@ void TelemetryDisplay::ShowTelemetryAt(const TelemetrySource& source, std::int64
     static const std::vector<std::string> noLines;
     const std::vector<std::string>& lines = source.lines ? *source.lines : noLines;
     const std::optional<int> index = SampleIndexAt(positionTenths, lines.size(), source.durationTenths, *source.track);
-    if (!index)
+    if (index)
+        ShowSample(source, *index, moveCursor, showG);
+}
+
+void TelemetryDisplay::ShowSample(const TelemetrySource& source, int index, bool moveCursor, bool showG)
+{
+    if (!source.track)
         return;
-    chart_->MoveChartCursor(*index, moveCursor, showG, *source.track, lines.size());
+    static const std::vector<std::string> noLines;
+    const std::vector<std::string>& lines = source.lines ? *source.lines : noLines;
+    chart_->MoveChartCursor(index, moveCursor, showG, *source.track, lines.size());
     if (source.gpsSeen)
-        ShowReadout(ReadoutAt(*source.track, lines, *index));
+        ShowReadout(ReadoutAt(*source.track, lines, index));
     // The label on the thumb copies plTime, so it follows once plTime shows this sample.
     UpdateSeekThumbLabel(showG);
 }

@@ -59,6 +59,9 @@ public:
     // inside them and redraws the chart at the plot's new size.
     void Redraw();
     void DrawChart(const TelemetryTrack* track, std::int64_t duration100ns);
+    // The sample the player plays: chart cursor, read-outs (once a fix has been seen) and the
+    // clock overlay; the index is one of the track's samples.
+    void ShowSample(const TelemetrySource& source, int index, bool moveCursor, bool showG);
     void ShowTelemetryAt(const TelemetrySource& source, std::int64_t positionTenths, bool moveCursor, bool showG);
     // The no-fix state of the reset: NO SIGNAL, the pale GPS title and "  -".
     void ShowNoFix();

@@ -69,7 +69,7 @@ protected:
         MapView& maps = *v.viewer().Maps();
         v.DoubleClick(cell);
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            return v.player().playState == PlayState::Playing && v.viewer().Library().CellOf(v.player().currentChannel->ref) == cell && !maps.routePending &&
+            return v.player().State() == PlayState::Playing && v.viewer().Library().CellOf(v.player().Current()->ref) == cell && !maps.routePending &&
                    maps.plMapRoute()->isVisible() && v.shell().Busy().IsIdle();
         }, 15000)) << name.toStdString();
         QVariantMap state;
@@ -99,7 +99,7 @@ TEST_F(MapViewer, SampleRouteIsDrawnAndTheMarkerFollowsPlayback)
     EXPECT_TRUE(QTest::qWaitFor([&] { return notices == 1; }, 5000));
 
     const QVariantMap route = PlayAndWaitForRoute(v, QStringLiteral("20250614080000.MP4"), 1);
-    const TelemetryTrack& track = v.player().currentChannel->track;
+    const TelemetryTrack& track = v.player().Current()->track;
     ASSERT_EQ(track.dataType, DataTypeSubtitle);
     ASSERT_GE(maps.route.firstFixIndex, 0);
     EXPECT_GT(route.value(QStringLiteral("points")).toList().value(0).toInt(), 100);

@@ -66,9 +66,9 @@ protected:
         library->Catalogue().recordingFolder = root.path();
         buttons = new TransportBar(&host.window);
         player = std::make_unique<PlaybackController>(host, *buttons, *library);
-        SetUpChannel(player->channelA, 0, nullptr, nullptr, &slotA);
-        SetUpChannel(player->channelB, 1, nullptr, nullptr, &slotB);
-        for (PlaybackChannel* c : {&player->channelA, &player->channelB})
+        SetUpChannel(player->Channel(0), 0, nullptr, nullptr, &slotA);
+        SetUpChannel(player->Channel(1), 1, nullptr, nullptr, &slotB);
+        for (PlaybackChannel* c : {&player->Channel(0), &player->Channel(1)})
             c->callerName = "Korvane";
         states = std::make_unique<QSignalSpy>(player.get(), &PlaybackController::playStateChanged);
         resets = std::make_unique<QSignalSpy>(player.get(), &PlaybackController::playerReset);
@@ -139,32 +139,32 @@ TEST_F(OpenerTest, DoubleClickOpensAfterFiveTicksOnceAndPlaysALoadedRecording)
     library->CellDoubleClicked(Cell(kGroupNormal, 0));
     library->CellDoubleClicked(Cell(kGroupNormal, 1));  // within half a second: loads once, the latest
     EXPECT_EQ(Cell(kGroupNormal, 1)->CaptionColor(), QColor(255, 0, 0));
-    EXPECT_EQ(player->selected, Ref(1));
+    EXPECT_EQ(player->Selected(), Ref(1));
     EXPECT_EQ(Count(*states, PlayState::Stopped), 1);
     EXPECT_EQ(Resets(), (QList<QPair<bool, bool>>{{true, false}}));  // video, telemetry, buttons; maps stay
-    ASSERT_TRUE(WaitFor([&] { return player->openCount > 0; }, 3000));
-    player->tmWaitReady.stop();  // no kernel of /bin/true ever becomes ready
-    EXPECT_EQ(player->openCount, 1);
+    ASSERT_TRUE(WaitFor([&] { return player->OpenCount() > 0; }, 3000));
+    player->StopWaitingForKernel();  // no kernel of /bin/true ever becomes ready
+    EXPECT_EQ(player->OpenCount(), 1);
     EXPECT_FALSE(host.busy.IsIdle());
-    EXPECT_EQ(player->channelA.ref, Ref(1));
-    EXPECT_EQ(player->channelA.mediaPath, root.path() + "/" + StampName(1));
+    EXPECT_EQ(player->Channel(0).ref, Ref(1));
+    EXPECT_EQ(player->Channel(0).mediaPath, root.path() + "/" + StampName(1));
     EXPECT_FALSE(Cell(kGroupNormal, 0)->IsReady());  // grids busy while loading
 
     // The player has started it and the viewer is idle again: a double click on it plays.
     host.busy.Clear(BusyReason::OpeningRecording);
     library->SetGridsReady(true);
     library->CellDoubleClicked(Cell(kGroupNormal, 1));
-    player->tmSystem.stop();
+    player->StopTick();
     EXPECT_EQ(Count(*states, PlayState::Playing), 1);
     EXPECT_FALSE(player->Opener().FileRunTimer().isActive());
 
     // Not idle: a double click does nothing beyond halting the player's tick.
     host.busy.Set(BusyReason::OpeningRecording);
-    player->tmSystem.start();
+    player->StartTick();
     library->CellDoubleClicked(Cell(kGroupNormal, 2));
-    EXPECT_FALSE(player->tmSystem.isActive());
+    EXPECT_FALSE(player->TickRunning());
     EXPECT_FALSE(player->Opener().FileRunTimer().isActive());
-    EXPECT_NE(player->selected, Ref(2));
+    EXPECT_NE(player->Selected(), Ref(2));
 }
 
 TEST_F(OpenerTest, VanishedRecordingShowsFileNotFoundAndReturnsToIdle)
@@ -176,7 +176,7 @@ TEST_F(OpenerTest, VanishedRecordingShowsFileNotFoundAndReturnsToIdle)
     EXPECT_EQ(messages.texts, QStringList{"ファイルが見つかりません!"});
     EXPECT_EQ(messages.captions, QStringList{"Korvane"});
     EXPECT_EQ(host.processFinish, 1);
-    EXPECT_EQ(player->openCount, 0);
+    EXPECT_EQ(player->OpenCount(), 0);
     EXPECT_TRUE(host.busy.IsIdle());
     EXPECT_TRUE(Cell(kGroupNormal, 0)->IsReady());
     EXPECT_FALSE(player->Opener().OpenRecording(RecordingRef{kGroupNormal, 5, StampName(5)}));  // empty cell
@@ -191,14 +191,14 @@ TEST_F(OpenerTest, TelemetryThatCannotBeReadStillPlaysWithoutTelemetry)
     ASSERT_TRUE(QFile::copy(root.path() + "/20230101130000.MP4", root.path() + "/" + StampName(0)));
     // A side-car the loader cannot open (a directory in its place) makes the load raise.
     ASSERT_TRUE(QDir().mkpath(SidecarPath(library->Catalogue().workingFolder, StampName(0))));
-    player->channelA.lines = {"left over from the last recording"};
-    player->channelA.track.sampleCount = 5;
+    player->Channel(0).lines = {"left over from the last recording"};
+    player->Channel(0).track.sampleCount = 5;
     EXPECT_TRUE(player->Opener().OpenRecording(Ref(0)));
-    player->tmWaitReady.stop();
-    EXPECT_TRUE(player->channelA.lines.empty());
-    EXPECT_EQ(player->channelA.track.sampleCount, 0);
-    EXPECT_EQ(player->openCount, 1);
-    EXPECT_EQ(player->channelA.ref, Ref(0));
+    player->StopWaitingForKernel();
+    EXPECT_TRUE(player->Channel(0).lines.empty());
+    EXPECT_EQ(player->Channel(0).track.sampleCount, 0);
+    EXPECT_EQ(player->OpenCount(), 1);
+    EXPECT_EQ(player->Channel(0).ref, Ref(0));
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
@@ -212,20 +212,20 @@ TEST_F(OpenerTest, RecordingWhosePathIsTooLongForTheKernelIsRefusedWithAMessage)
     EXPECT_FALSE(player->Opener().OpenRecording(Ref(0)));
     EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.PathTooLong.Caption")});
     EXPECT_EQ(host.processFinish, 1);
-    EXPECT_EQ(player->openCount, 0);
-    EXPECT_FALSE(player->channelA.ref.IsValid());
+    EXPECT_EQ(player->OpenCount(), 0);
+    EXPECT_FALSE(player->Channel(0).ref.IsValid());
 }
 
 TEST_F(OpenerTest, WithoutAPlaybackChannelTheMessageSaysSo)
 {
     // The block could not be opened at start-up ("ERROR 0x6006"): the channel has no slot.
-    player->channelA.slot = nullptr;
+    player->Channel(0).slot = nullptr;
     ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0)}));
     Fill(kGroupNormal, 1, false);
     EXPECT_FALSE(player->Opener().OpenRecording(Ref(0)));
     EXPECT_EQ(messages.texts, QStringList{LibraryText("Library.NoPlaybackChannel")});
     EXPECT_TRUE(LibraryText("Library.NoPlaybackChannel").contains("0x6006"));
-    EXPECT_EQ(player->openCount, 0);
+    EXPECT_EQ(player->OpenCount(), 0);
 }
 
 TEST_F(OpenerTest, OpenChosenFolderResetsTheViewerEmptiesTheWorkingFolderAndRestarts)

@@ -52,7 +52,7 @@ protected:
     {
         PlaybackController& p = v.player();
         v.DoubleClick(v.NormalCell(0));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared().IsValid(); }, 3000));
         EXPECT_EQ(p.Partner().Prepared(), v.viewer().Library().RefOf(v.NormalCell(1)));
     }
@@ -79,19 +79,19 @@ TEST_F(PartnerPreparationTest, EachSwitchTakesThePreparedKernelAndShowsTheNewRec
         loadedPath = rec.mp4Path;
     });
     QObject::connect(&p, &PlaybackController::playbackStarted, [&](int) {
-        starts.push_back({preparedPid, p.currentChannel->kernelPid,
-                          IsRed(v.viewer().Library().CellOf(p.currentChannel->ref)), loaded, loadedPath});
+        starts.push_back({preparedPid, p.Current()->kernelPid,
+                          IsRed(v.viewer().Library().CellOf(p.Current()->ref)), loaded, loadedPath});
     });
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing; }, 8000));
     QTest::qWait(300);
     double darkest = 255;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         if (p.Partner().Prepared().IsValid())
-            preparedPid = p.currentChannel->partner->kernelPid;
-        if (starts.size() < 3 || p.playState == PlayState::Playing)
+            preparedPid = p.Current()->partner->kernelPid;
+        if (starts.size() < 3 || p.State() == PlayState::Playing)
             darkest = std::min(darkest, VideoAreaBrightness(v.window()));
-        return starts.size() == 3 && p.playState == PlayState::Stopped;
+        return starts.size() == 3 && p.State() == PlayState::Stopped;
     }, 20000));
     ASSERT_EQ(starts.size(), 3u);
     for (int k = 1; k < 3; ++k) {
@@ -116,18 +116,18 @@ TEST_F(PartnerPreparationTest, StopSeekAndAFolderChangeLetThePreparedKernelGo)
         ASSERT_TRUE(v.WaitForThumbnails());
         PlaybackController& p = v.player();
         PlayUntilPrepared(v);
-        PlaybackChannel& partner = *p.currentChannel->partner;
+        PlaybackChannel& partner = *p.Current()->partner;
         const pid_t prepared = partner.kernelPid;
         ASSERT_TRUE(platform::ChildRunning(prepared));
         int starts = 0;
         QObject::connect(&p, &PlaybackController::playbackStarted, [&] { ++starts; });
         switch (action) {
         case Action::Stop:
-            p.tbStopClick();
+            p.Stop();
             break;
         case Action::Seek: {
             // Paused, so that the tick does not prepare the partner again.
-            p.tbPauseClick();
+            p.Pause();
             QWidget* track = v.viewer().Seek().Widget().Track();
             const QPoint at(track->width() / 2, track->height() / 2);
             QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, at);
@@ -161,7 +161,7 @@ TEST_F(PartnerPreparationTest, ADamagedNextRecordingFailsQuietlyAndTheSwitchRepo
     PlaybackController& p = v.player();
     // Short enough for the damaged recording, long enough for the good one's kernel to start
     // on a loaded machine (1.5 s was not, with the whole suite running beside it).
-    p.waitReadyLimitMs = 5000;
+    p.SetWaitReadyLimit(5000);
     v.messages.clear();
     int ends = 0;
     bool quietUntilTheEnd = false;
@@ -175,10 +175,10 @@ TEST_F(PartnerPreparationTest, ADamagedNextRecordingFailsQuietlyAndTheSwitchRepo
     ASSERT_TRUE(QTest::qWaitFor([&] { return ends > 0; }, 6000));
     EXPECT_TRUE(quietUntilTheEnd);
     ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle() && !v.messages.isEmpty(); }, 6000));
-    EXPECT_EQ(p.playState, PlayState::Stopped);
+    EXPECT_EQ(p.State(), PlayState::Stopped);
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
-    EXPECT_FALSE(p.currentChannel->ref.IsValid());
+    EXPECT_FALSE(p.Current()->ref.IsValid());
 }
 
 TEST_F(PartnerPreparationTest, AfterASeekNearTheEndThePreparedRecordingPlaysWithItsOwnTelemetry)
@@ -192,20 +192,20 @@ TEST_F(PartnerPreparationTest, AfterASeekNearTheEndThePreparedRecordingPlaysWith
     RecordingLibrary& library = v.viewer().Library();
     TransportKeys& keys = v.shell().transport()->Keys();
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     QTest::qWait(500);
     for (int k = 1; k <= 2; ++k) {
         SCOPED_TRACE(k);
         const RecordingRef next = library.RefOf(v.NormalCell(k));
         // Two and a half seconds before the end the next recording is prepared, and then taken.
-        const int at = static_cast<int>(PositionTenths(ReadPosition(*p.currentChannel)));
-        ASSERT_TRUE(keys.SeekBy(p.durationTenths - 25 - at));
+        const int at = static_cast<int>(PositionTenths(ReadPosition(*p.Current())));
+        ASSERT_TRUE(keys.SeekBy(p.DurationTenths() - 25 - at));
         ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared() == next; }, 3000));
-        const pid_t prepared = p.currentChannel->partner->kernelPid;
+        const pid_t prepared = p.Current()->partner->kernelPid;
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return p.currentChannel->ref == next && p.playState == PlayState::Playing && v.shell().Busy().IsIdle();
+            return p.Current()->ref == next && p.State() == PlayState::Playing && v.shell().Busy().IsIdle();
         }, 8000));
-        EXPECT_EQ(p.currentChannel->kernelPid, prepared);
+        EXPECT_EQ(p.Current()->kernelPid, prepared);
         EXPECT_TRUE(IsRed(v.NormalCell(k)));
         EXPECT_FALSE(IsRed(v.NormalCell(k - 1)));
         // The clock read-out follows the new recording's telemetry, a minute on from the last.
@@ -213,5 +213,5 @@ TEST_F(PartnerPreparationTest, AfterASeekNearTheEndThePreparedRecordingPlaysWith
         EXPECT_TRUE(QTest::qWaitFor([&] { return v.viewer().plTime()->text().contains(clock); }, 2000))
             << v.viewer().plTime()->text().toStdString();
     }
-    p.tbStopClick();
+    p.Stop();
 }

@@ -69,7 +69,7 @@ protected:
     }
 
     PlaybackController& P() { return v_->player(); }
-    PlaybackChannel& Channel() { return *P().currentChannel; }
+    PlaybackChannel& Channel() { return *P().Current(); }
     // Keys go where the window's keyboard focus is: the invisible edit box.
     void Press(Qt::Key key) { QTest::keyClick(v_->window().mmDummy, key); }
     std::int64_t Position() { return ReadPosition(Channel()); }
@@ -77,7 +77,7 @@ protected:
     void PlayFirst()
     {
         v_->DoubleClick(v_->NormalCell(0));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return P().playState == PlayState::Playing && v_->shell().Busy().IsIdle(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return P().State() == PlayState::Playing && v_->shell().Busy().IsIdle(); }, 10000));
     }
     bool WaitPosition(std::int64_t position100ns, int timeoutMs = 3000)
     {
@@ -100,7 +100,7 @@ TEST_F(TransportKeysTest, KeysDoNothingWhileNothingIsLoaded)
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Right, Qt::Key_Period, Qt::Key_Home, Qt::Key_S})
         Press(key);
     QTest::qWait(300);
-    EXPECT_EQ(P().playState, PlayState::Stopped);
+    EXPECT_EQ(P().State(), PlayState::Stopped);
     EXPECT_FALSE(Channel().ref.IsValid());
     EXPECT_EQ(Channel().kernelPid, -1);
     EXPECT_FALSE(QDir(SnapshotFolder()).exists());
@@ -110,16 +110,16 @@ TEST_F(TransportKeysTest, SpaceTogglesArrowsSeekFiveSecondsHomeGoesToTheStart)
 {
     PlayFirst();
     Press(Qt::Key_Space);
-    EXPECT_EQ(P().playState, PlayState::Paused);
+    EXPECT_EQ(P().State(), PlayState::Paused);
     QTest::qWait(200);   // the kernel's next pass writes where it stopped
     const std::int64_t paused = Position();
     QTest::qWait(300);
     EXPECT_EQ(Position(), paused);
     Press(Qt::Key_Space);
-    EXPECT_EQ(P().playState, PlayState::Playing);
+    EXPECT_EQ(P().State(), PlayState::Playing);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > paused + 2000000; }, 3000));
     Press(Qt::Key_Space);
-    ASSERT_EQ(P().playState, PlayState::Paused);
+    ASSERT_EQ(P().State(), PlayState::Paused);
 
     // Right: five seconds on through the seek bar's path; the thumb and the chart follow.
     QTest::qWait(200);
@@ -128,7 +128,7 @@ TEST_F(TransportKeysTest, SpaceTogglesArrowsSeekFiveSecondsHomeGoesToTheStart)
     EXPECT_EQ(v_->viewer().Seek().Position(), before + 50);
     ASSERT_TRUE(WaitPosition(SeekTarget(before + 50)));
     EXPECT_EQ(PositionTenths(Position()), before + 50);
-    EXPECT_EQ(P().playState, PlayState::Paused);
+    EXPECT_EQ(P().State(), PlayState::Paused);
     Press(Qt::Key_Right);
     ASSERT_TRUE(WaitPosition(SeekTarget(before + 100)));
     Press(Qt::Key_Left);
@@ -146,7 +146,7 @@ TEST_F(TransportKeysTest, SpaceTogglesArrowsSeekFiveSecondsHomeGoesToTheStart)
         Press(Qt::Key_Home);
         Press(Qt::Key_Space);
         QTest::qWait(200);
-        EXPECT_EQ(P().playState, PlayState::Paused);
+        EXPECT_EQ(P().State(), PlayState::Paused);
         EXPECT_EQ(Position(), SeekTarget(before + 50));
     }
 
@@ -168,7 +168,7 @@ TEST_F(TransportKeysTest, TenPeriodsAdvanceTenFramesAndCommasGoBack)
 
     // A period while playing pauses and lands on the next frame's start.
     Press(Qt::Key_Period);
-    EXPECT_EQ(P().playState, PlayState::Paused);
+    EXPECT_EQ(P().State(), PlayState::Paused);
     ASSERT_TRUE(WaitSteps());
     const std::int64_t first = Position();
     const std::int64_t index = FrameIndexAt(first, *frame);
@@ -181,7 +181,7 @@ TEST_F(TransportKeysTest, TenPeriodsAdvanceTenFramesAndCommasGoBack)
     EXPECT_EQ(Position(), FrameStart(index + 10, *frame));
     EXPECT_NEAR(static_cast<double>(Position() - first), 10 * *frame, 1.0);
     EXPECT_EQ(v_->viewer().Seek().Position(), PositionTenths(Position()));
-    EXPECT_EQ(P().playState, PlayState::Paused);
+    EXPECT_EQ(P().State(), PlayState::Paused);
 
     for (int i = 0; i < 3; ++i)
         Press(Qt::Key_Comma);
@@ -243,7 +243,7 @@ TEST_F(TransportKeysTest, SnapshotIsTheFrameFfmpegDecodesThereWithTheRecordingsD
     EXPECT_EQ(text.value(QStringLiteral("Recording")), QStringLiteral("20250614080000.MP4"));
     EXPECT_EQ(text.value(QStringLiteral("Position")), QStringLiteral("00:00:05.%1").arg(ms));
     EXPECT_EQ(text.value(QStringLiteral("Software")), QStringLiteral("Korvane"));
-    const std::optional<int> index = SampleIndexAt(PositionTenths(position), Channel().lines.size(), P().durationTenths,
+    const std::optional<int> index = SampleIndexAt(PositionTenths(position), Channel().lines.size(), P().DurationTenths(),
                                                    Channel().track);
     ASSERT_TRUE(index);
     const TelemetrySample& s = Channel().track.samples[static_cast<std::size_t>(*index)];
@@ -274,7 +274,7 @@ TEST_F(TransportKeysTest, StepsAndSnapshotsFollowAContinuousPlaySwitch)
         Press(Qt::Key_Right);
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return Channel().id != firstChannel && Channel().ref.IsValid() && Channel().ref.name != firstName &&
-               P().playState == PlayState::Playing && v_->shell().Busy().IsIdle();
+               P().State() == PlayState::Playing && v_->shell().Busy().IsIdle();
     }, 30000));
     const std::optional<double> frame = ReadFrameDuration(Channel().mediaPath);
     ASSERT_TRUE(frame);

@@ -48,7 +48,7 @@ bool IsHighlighted(ThumbnailCell* cell) { return cell->CaptionColor() == QColor(
 
 bool PlayingAndIdle(ViewerHarness& v)
 {
-    return v.player().playState == PlayState::Playing && v.shell().Busy().IsIdle();
+    return v.player().State() == PlayState::Playing && v.shell().Busy().IsIdle();
 }
 } // namespace
 
@@ -64,8 +64,8 @@ TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
         ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
         QTest::qWait(300);
         if (paused)
-            p.tbPauseClick();
-        PlaybackChannel& channel = *p.currentChannel;
+            p.Pause();
+        PlaybackChannel& channel = *p.Current();
         const pid_t kernel = channel.kernelPid;
         v.messages.clear();
         QElapsedTimer clock;
@@ -74,7 +74,7 @@ TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
         if (paused) {
             ASSERT_TRUE(platform::WaitChildEnded(kernel, 2000));
             clock.restart();
-            p.tbPlayClick();
+            p.Play();
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return !v.messages.isEmpty(); }, 3000));
         EXPECT_LT(clock.elapsed(), 500);
@@ -85,8 +85,8 @@ TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
         EXPECT_EQ(channel.slot->processId.load(), 0u);
         EXPECT_EQ(channel.slot->kernelWindow.load(), 0u);
         EXPECT_FALSE(channel.ref.IsValid());
-        EXPECT_EQ(p.playState, PlayState::Stopped);
-        EXPECT_FALSE(p.tmSystem.isActive());
+        EXPECT_EQ(p.State(), PlayState::Stopped);
+        EXPECT_FALSE(p.TickRunning());
         EXPECT_TRUE(v.shell().Busy().IsIdle());
         EXPECT_TRUE(v.NormalCell(1)->IsReady());
 
@@ -94,7 +94,7 @@ TEST_F(ViewerFailure, AKilledKernelIsNoticedAtOnceAndTheViewerReturnsToIdle)
         v.DoubleClick(v.NormalCell(1));
         ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return v.viewer().Library().CellOf(p.currentChannel->ref) == v.NormalCell(2) && PlayingAndIdle(v);
+            return v.viewer().Library().CellOf(p.Current()->ref) == v.NormalCell(2) && PlayingAndIdle(v);
         }, 8000));
         EXPECT_EQ(v.messages.size(), 1);
     }
@@ -109,7 +109,7 @@ TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay
     const QString expected = CatalogueText(keys::kPlaybackFailed) + QLatin1Char('\n') + picture;
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
-    ASSERT_EQ(p.waitReadyLimitMs, 10000);  // the answer must not come from the time limit
+    ASSERT_EQ(p.WaitReadyLimitMs(), 10000);  // the answer must not come from the time limit
     ASSERT_EQ(v.NormalCell(1)->FileName(), picture);
 
     // Opened directly.
@@ -123,9 +123,9 @@ TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay
     EXPECT_LT(took, 3000);
     EXPECT_EQ(v.messages, QStringList{expected});
     EXPECT_TRUE(v.shell().Busy().IsIdle());
-    EXPECT_EQ(p.playState, PlayState::Stopped);
-    EXPECT_FALSE(p.currentChannel->ref.IsValid());
-    EXPECT_EQ(BuildError(*p.currentChannel), 0);  // released
+    EXPECT_EQ(p.State(), PlayState::Stopped);
+    EXPECT_FALSE(p.Current()->ref.IsValid());
+    EXPECT_EQ(BuildError(*p.Current()), 0);  // released
 
     // Reached by continuous play from the recording before it: it stops there.
     v.messages.clear();
@@ -137,10 +137,10 @@ TEST_F(ViewerFailure, AFileThatIsNotAVideoIsReportedAtOnceAndStopsContinuousPlay
     EXPECT_EQ(v.messages, QStringList{expected});
     QTest::qWait(1500);
     EXPECT_EQ(starts, 1);
-    EXPECT_EQ(p.playState, PlayState::Stopped);
+    EXPECT_EQ(p.State(), PlayState::Stopped);
     EXPECT_TRUE(v.shell().Busy().IsIdle());
-    EXPECT_FALSE(p.channelA.ref.IsValid());
-    EXPECT_FALSE(p.channelB.ref.IsValid());
+    EXPECT_FALSE(p.Channel(0).ref.IsValid());
+    EXPECT_FALSE(p.Channel(1).ref.IsValid());
     EXPECT_EQ(v.messages.size(), 1);
 }
 
@@ -175,11 +175,11 @@ TEST_F(ViewerFailure, AWindowClosingOverTheStoppedVideoLeavesTheFrame)
     for (const bool stop : {true, false}) {
         SCOPED_TRACE(stop ? "stopped" : "paused");
         if (stop)
-            p.tbStopClick();
+            p.Stop();
         else {
-            p.tbPlayClick();
+            p.Play();
             QTest::qWait(500);
-            p.tbPauseClick();
+            p.Pause();
         }
         QTest::qWait(400);
         ASSERT_GT(VideoAreaLit(v.window()), 0.5);
@@ -221,7 +221,7 @@ TEST_F(ViewerFailure, ASeekOrStopDuringASwitchAppliesToTheIncomingRecording)
             acted = true;
             QTimer::singleShot(0, [&] {
                 if (stop) {
-                    p.tbStopClick();
+                    p.Stop();
                     return;
                 }
                 seek.SeekPress(SeekTrack, Qt::LeftButton, track->width() * 3 / 10);
@@ -238,28 +238,28 @@ TEST_F(ViewerFailure, ASeekOrStopDuringASwitchAppliesToTheIncomingRecording)
         ASSERT_TRUE(QTest::qWaitFor([&] { return startedAt.size() == 2; }, 8000));
         ASSERT_TRUE(acted);
         ThumbnailCell* second = v.NormalCell(1);
-        EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), second);
+        EXPECT_EQ(v.viewer().Library().CellOf(p.Current()->ref), second);
         if (stop) {
             // Loaded, stopped at its start, and continuous play goes no further.
-            ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 3000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Stopped; }, 3000));
             QTest::qWait(3500);
             EXPECT_EQ(startedAt.size(), 2u);
-            EXPECT_EQ(p.playState, PlayState::Stopped);
-            EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), second);
-            EXPECT_LE(PositionTenths(ReadPosition(*p.currentChannel)), 1);
+            EXPECT_EQ(p.State(), PlayState::Stopped);
+            EXPECT_EQ(v.viewer().Library().CellOf(p.Current()->ref), second);
+            EXPECT_LE(PositionTenths(ReadPosition(*p.Current())), 1);
             continue;
         }
         // The second recording plays from its start to its end (3 s), not cut short.
-        EXPECT_LE(PositionTenths(ReadPosition(*p.currentChannel)), 10);
+        EXPECT_LE(PositionTenths(ReadPosition(*p.Current())), 10);
         QTest::qWait(1000);
-        EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), second);
+        EXPECT_EQ(v.viewer().Library().CellOf(p.Current()->ref), second);
         EXPECT_TRUE(IsHighlighted(second));
         const int barMax = seek.Widget().Bar().maxValue;
-        EXPECT_EQ(barMax, p.durationTenths);
-        EXPECT_NEAR(seek.Position(), PositionTenths(ReadPosition(*p.currentChannel)), 3);
+        EXPECT_EQ(barMax, p.DurationTenths());
+        EXPECT_NEAR(seek.Position(), PositionTenths(ReadPosition(*p.Current())), 3);
         ASSERT_TRUE(QTest::qWaitFor([&] { return startedAt.size() == 3; }, 8000));
         EXPECT_GE(startedAt[2] - startedAt[1], 2500) << "the second recording was cut short";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 8000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Stopped; }, 8000));
     }
 }
 
@@ -273,7 +273,7 @@ TEST_F(ViewerFailure, AStoppedKernelNeverHoldsTheWindow)
     PlaybackController& p = v.player();
     v.DoubleClick(v.NormalCell(0));
     ASSERT_TRUE(QTest::qWaitFor([&] { return PlayingAndIdle(v); }, 8000));
-    const pid_t kernel = p.currentChannel->kernelPid;
+    const pid_t kernel = p.Current()->kernelPid;
     ASSERT_EQ(::kill(kernel, SIGSTOP), 0);
 
     QElapsedTimer beat;
@@ -291,13 +291,13 @@ TEST_F(ViewerFailure, AStoppedKernelNeverHoldsTheWindow)
         longestCall = std::max(longestCall, call.elapsed());
     };
 
-    timed([&] { p.tbPauseClick(); });
-    EXPECT_EQ(p.playState, PlayState::Paused);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 4000))
+    timed([&] { p.Pause(); });
+    EXPECT_EQ(p.State(), PlayState::Paused);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing; }, 4000))
         << "a pause the kernel never took is still shown";
-    timed([&] { p.tbPauseClick(); });
-    timed([&] { p.tbPlayClick(); });
-    timed([&] { p.tbStopClick(); });
+    timed([&] { p.Pause(); });
+    timed([&] { p.Play(); });
+    timed([&] { p.Stop(); });
     QTest::qWait(300);
     heart.stop();
     ::kill(kernel, SIGCONT);

@@ -60,7 +60,7 @@ TEST(ViewerLayout, TheWindowOpensAtTheDesignSizeAndKeepsEveryControlInside)
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     QTest::qWait(300);
 
     TfrmMain& window = v.window();

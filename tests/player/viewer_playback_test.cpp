@@ -53,12 +53,12 @@ TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
     ThumbnailCell* first = v.NormalCell(0);
 
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     EXPECT_TRUE(IsRed(first));
-    EXPECT_EQ(v.viewer().Library().CellOf(p.currentChannel->ref), first);
-    const qint64 before = ReadPosition(*p.currentChannel);
+    EXPECT_EQ(v.viewer().Library().CellOf(p.Current()->ref), first);
+    const qint64 before = ReadPosition(*p.Current());
     QTest::qWait(600);
-    EXPECT_GT(ReadPosition(*p.currentChannel), before);
+    EXPECT_GT(ReadPosition(*p.Current()), before);
 
     // Setup > Time hides and shows the date-time overlay over the playing video.
     QLabel* overlay = v.viewer().plTime();
@@ -69,14 +69,14 @@ TEST_F(ViewerPlayback, DoubleClickPlaysHighlightsAndAReplayKeepsTheKernel)
     EXPECT_TRUE(overlay->isVisible());
 
     // Paused, a double click on the loaded cell plays it again without a new kernel.
-    p.tbPauseClick();
-    EXPECT_EQ(p.playState, PlayState::Paused);
-    const pid_t kernel = p.currentChannel->kernelPid;
-    const int opens = p.openCount;
+    p.Pause();
+    EXPECT_EQ(p.State(), PlayState::Paused);
+    const pid_t kernel = p.Current()->kernelPid;
+    const int opens = p.OpenCount();
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 3000));
-    EXPECT_EQ(p.currentChannel->kernelPid, kernel);
-    EXPECT_EQ(p.openCount, opens);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing; }, 3000));
+    EXPECT_EQ(p.Current()->kernelPid, kernel);
+    EXPECT_EQ(p.OpenCount(), opens);
 }
 
 TEST_F(ViewerPlayback, TwoQuickDoubleClicksOnAnotherCellLoadItOnce)
@@ -85,17 +85,17 @@ TEST_F(ViewerPlayback, TwoQuickDoubleClicksOnAnotherCellLoadItOnce)
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
-    const int opens = p.openCount;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    const int opens = p.OpenCount();
 
     ThumbnailCell* second = v.NormalCell(1);
     v.DoubleClick(second);
     QTest::qWait(150);
     v.DoubleClick(second);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return v.viewer().Library().CellOf(p.currentChannel->ref) == second && p.playState == PlayState::Playing &&
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.viewer().Library().CellOf(p.Current()->ref) == second && p.State() == PlayState::Playing &&
                                              v.shell().Busy().IsIdle(); }, 8000));
     QTest::qWait(700);
-    EXPECT_EQ(p.openCount, opens + 1);
+    EXPECT_EQ(p.OpenCount(), opens + 1);
     EXPECT_TRUE(IsRed(second));
     EXPECT_FALSE(IsRed(v.NormalCell(0)));
 }
@@ -109,11 +109,11 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
     std::vector<ThumbnailCell*> cells;
     QObject::connect(&p, &PlaybackController::playbackStarted, [&](int id) {
         channels.push_back(id);
-        cells.push_back(v.viewer().Library().CellOf(p.currentChannel->ref));
+        cells.push_back(v.viewer().Library().CellOf(p.Current()->ref));
     });
 
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing; }, 8000));
     QTest::qWait(800);   // the first pictures are on screen
 
     // Sample the video area through both switches, until the last recording has ended.
@@ -121,14 +121,14 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(QTest::qWaitFor([&] {
-        if (channels.size() < 3 || p.playState == PlayState::Playing) {
+        if (channels.size() < 3 || p.State() == PlayState::Playing) {
             const double b = VideoAreaBrightness(v.window());
             if (b < 20 && qEnvironmentVariableIsSet("KORVANE_DEBUG_FRAMES"))
                 fprintf(stderr, "dark %.1f at %lld ms, starts %zu state %d idle %d\n", b, clock.elapsed(),
-                        channels.size(), int(p.playState), int(v.shell().Busy().IsIdle()));
+                        channels.size(), int(p.State()), int(v.shell().Busy().IsIdle()));
             darkest = std::min(darkest, b);
         }
-        return channels.size() == 3 && p.playState == PlayState::Stopped;
+        return channels.size() == 3 && p.State() == PlayState::Stopped;
     }, 20000));
 
     EXPECT_EQ(channels, (std::vector<int>{0, 1, 0}));
@@ -138,7 +138,7 @@ TEST_F(ViewerPlayback, ContinuousPlayRunsThroughTheCardWithoutABlackFrame)
     EXPECT_EQ(cells[2], v.NormalCell(2));
     // The end of the last recording stops the player and clears the highlight.
     EXPECT_FALSE(IsRed(v.NormalCell(2)));
-    EXPECT_FALSE(p.selected.IsValid());
+    EXPECT_FALSE(p.Selected().IsValid());
     EXPECT_GT(darkest, 20.0) << "the video area went black during a switch";
 }
 
@@ -148,16 +148,16 @@ TEST_F(ViewerPlayback, WithContinuousPlayOffThePlayerStopsAfterTheFirst)
     ASSERT_TRUE(v.WaitForThumbnails());
     PlaybackController& p = v.player();
     v.window().miContinue->trigger();
-    EXPECT_FALSE(p.continuousPlay);
+    EXPECT_FALSE(p.ContinuousPlay());
     int starts = 0;
     QObject::connect(&p, &PlaybackController::playbackStarted, [&] { ++starts; });
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing; }, 8000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Stopped; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing; }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Stopped; }, 8000));
     QTest::qWait(500);
     EXPECT_EQ(starts, 1);
     EXPECT_TRUE(IsRed(v.NormalCell(0)));
-    EXPECT_EQ(ReadPosition(*p.currentChannel), 0);
+    EXPECT_EQ(ReadPosition(*p.Current()), 0);
 }
 
 TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
@@ -167,7 +167,7 @@ TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
     PlaybackController& p = v.player();
     v.window().miContinue->trigger();   // stay on this recording
     v.DoubleClick(v.NormalCell(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
 
     SkinScrollBarWidget& bar = v.viewer().Seek().Widget();
     QWidget* track = bar.Track();
@@ -175,33 +175,33 @@ TEST_F(ViewerPlayback, SeekWhilePlayingResumesAndWhileStoppedStaysStopped)
     QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, QPoint(x, track->height() / 2));
     EXPECT_TRUE(v.viewer().Seek().seekDragging);
     QTest::qWait(200);
-    EXPECT_EQ(p.currentChannel->slot->graphState.load(), 1);
+    EXPECT_EQ(p.Current()->slot->graphState.load(), 1);
     const int target = bar.Bar().position;
     EXPECT_GT(target, 15);
     QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, QPoint(x, track->height() / 2));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.currentChannel->slot->graphState.load() == 2; }, 3000));
-    EXPECT_EQ(p.playState, PlayState::Playing);
-    EXPECT_TRUE(p.tmSystem.isActive() || !v.viewer().Seek().seekDragging);
-    EXPECT_GE(PositionTenths(ReadPosition(*p.currentChannel)), target - 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.Current()->slot->graphState.load() == 2; }, 3000));
+    EXPECT_EQ(p.State(), PlayState::Playing);
+    EXPECT_TRUE(p.TickRunning() || !v.viewer().Seek().seekDragging);
+    EXPECT_GE(PositionTenths(ReadPosition(*p.Current())), target - 1);
 
     // Stopped: the kernel shows the new position paused, and the player stays stopped.
-    p.tbStopClick();
-    ASSERT_EQ(p.playState, PlayState::Stopped);
+    p.Stop();
+    ASSERT_EQ(p.State(), PlayState::Stopped);
     const int x2 = track->width() / 2;
     QTest::mousePress(track, Qt::LeftButton, Qt::NoModifier, QPoint(x2, track->height() / 2));
     const int target2 = bar.Bar().position;
     QTest::mouseRelease(track, Qt::LeftButton, Qt::NoModifier, QPoint(x2, track->height() / 2));
     QTest::qWait(400);
-    EXPECT_EQ(p.playState, PlayState::Stopped);
-    EXPECT_EQ(p.currentChannel->slot->graphState.load(), 1);
-    EXPECT_NEAR(PositionTenths(ReadPosition(*p.currentChannel)), target2, 1);
+    EXPECT_EQ(p.State(), PlayState::Stopped);
+    EXPECT_EQ(p.Current()->slot->graphState.load(), 1);
+    EXPECT_NEAR(PositionTenths(ReadPosition(*p.Current())), target2, 1);
 }
 
 TEST_F(ViewerPlayback, AKernelThatNeverGetsReadyReturnsTheViewerToIdleWithAMessage)
 {
     ViewerHarness v(kDamaged);
     PlaybackController& p = v.player();
-    p.waitReadyLimitMs = 1500;
+    p.SetWaitReadyLimit(1500);
     ASSERT_TRUE(v.WaitForThumbnails());
     ThumbnailCell* cell = v.NormalCell(0);
     ASSERT_NE(cell, nullptr);
@@ -210,10 +210,10 @@ TEST_F(ViewerPlayback, AKernelThatNeverGetsReadyReturnsTheViewerToIdleWithAMessa
     p.Opener().OpenRecording(v.viewer().Library().RefOf(cell));
     EXPECT_FALSE(v.shell().Busy().IsIdle());
     ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle(); }, 6000));
-    EXPECT_EQ(p.playState, PlayState::Stopped);
+    EXPECT_EQ(p.State(), PlayState::Stopped);
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
-    EXPECT_FALSE(p.currentChannel->ref.IsValid());
+    EXPECT_FALSE(p.Current()->ref.IsValid());
 }
 
 TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
@@ -227,9 +227,9 @@ TEST_F(ViewerPlayback, TheSampleCardsTelemetryReachesTheClockOverlay)
     ThumbnailCell* first = v.NormalCell(0);
     ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
     // The recording's timed-text track carries the camera clock, ten samples a second.
-    EXPECT_GT(p.currentChannel->track.sampleCount, 100);
+    EXPECT_GT(p.Current()->track.sampleCount, 100);
     QTest::qWait(1500);
     EXPECT_TRUE(v.viewer().plTime()->text().contains(QStringLiteral("2025/06/14 08:00:0")))
         << v.viewer().plTime()->text().toStdString();
@@ -263,7 +263,7 @@ TEST_F(ViewerPlayback, AKernelThatCannotStartIsReportedAtOnce)
 {
     ViewerHarness v(kCard);
     PlaybackController& p = v.player();
-    ASSERT_EQ(p.waitReadyLimitMs, 10000);
+    ASSERT_EQ(p.WaitReadyLimitMs(), 10000);
     ASSERT_TRUE(v.WaitForThumbnails());
     const QString executable = KernelExecutable();
     SetKernelExecutable(QStringLiteral("/nonexistent/korvane-kernel"));
@@ -275,9 +275,9 @@ TEST_F(ViewerPlayback, AKernelThatCannotStartIsReportedAtOnce)
     // Well inside the ten seconds a kernel that never gets ready is given.
     EXPECT_LT(clock.elapsed(), 5000);
     SetKernelExecutable(executable);
-    EXPECT_EQ(p.playState, PlayState::Stopped);
+    EXPECT_EQ(p.State(), PlayState::Stopped);
     ASSERT_EQ(v.messages.size(), 1);
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
-    EXPECT_FALSE(p.currentChannel->ref.IsValid());
-    EXPECT_EQ(p.currentChannel->slot->processId.load(), 0u);
+    EXPECT_FALSE(p.Current()->ref.IsValid());
+    EXPECT_EQ(p.Current()->slot->processId.load(), 0u);
 }

@@ -153,12 +153,12 @@ TEST_F(ViewerRepair, TheCutRecordingShowsDamagedIsRepairedIntoTheWorkingFolderAn
     EXPECT_TRUE(dialogs.shown.last().contains(repaired)) << dialogs.shown.last().toStdString();
 
     // Played through the real kernel, highlighted on the cut recording's cell.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
-    EXPECT_EQ(p.currentChannel->mediaPath, repaired);
-    EXPECT_EQ(library.CellOf(p.currentChannel->ref), cut);
-    const qint64 before = ReadPosition(*p.currentChannel);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
+    EXPECT_EQ(p.Current()->mediaPath, repaired);
+    EXPECT_EQ(library.CellOf(p.Current()->ref), cut);
+    const qint64 before = ReadPosition(*p.Current());
     QTest::qWait(700);
-    EXPECT_GT(ReadPosition(*p.currentChannel), before);
+    EXPECT_GT(ReadPosition(*p.Current()), before);
     Shot(QStringLiteral("repaired_playing"));
     EXPECT_TRUE(v.messages.isEmpty()) << v.messages.join(QLatin1Char('\n')).toStdString();
 }
@@ -206,8 +206,8 @@ TEST_P(ViewerRepairFailure, SaysWhyWritesNothingAndStartsNoKernel)
     EXPECT_EQ(QDir(card_.path()).entryList(QDir::Files | QDir::Hidden).size(), c.withReference ? 2 : 1);
     QTest::qWait(700);
     EXPECT_TRUE(v.shell().Busy().IsIdle());
-    EXPECT_FALSE(v.player().currentChannel->ref.IsValid());
-    EXPECT_LE(v.player().currentChannel->kernelPid, 0);
+    EXPECT_FALSE(v.player().Current()->ref.IsValid());
+    EXPECT_LE(v.player().Current()->kernelPid, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ViewerRepairFailure, ::testing::ValuesIn(kFailures),
@@ -236,9 +236,9 @@ TEST_F(ViewerRepair, ContinuousPlayIntoARepairedRecordingPlaysTheRepairedCopy)
     QObject::connect(&p, &PlaybackController::recordingLoaded, [&](const LoadedRecording& rec) { loaded << rec.mp4Path; });
     v.DoubleClick(v.NormalCell(0));
     ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared() == cut; }, 20000));
-    EXPECT_EQ(p.currentChannel->partner->mediaPath, repaired);
+    EXPECT_EQ(p.Current()->partner->mediaPath, repaired);
     ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.size() >= 2; }, 20000));
     EXPECT_EQ(loaded[1], repaired);
-    EXPECT_EQ(p.currentChannel->ref, cut);
-    p.tbStopClick();
+    EXPECT_EQ(p.Current()->ref, cut);
+    p.Stop();
 }

@@ -41,8 +41,8 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
     ThumbnailCell* first = v.NormalCell(0);
     ASSERT_EQ(first->FileName(), QStringLiteral("20250614080000.MP4"));
     v.DoubleClick(first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
-    const TelemetryTrack& track = p.currentChannel->track;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    const TelemetryTrack& track = p.Current()->track;
     ASSERT_GT(track.sampleCount, 100);
     EXPECT_EQ(chart.chartSamples(), 200);  // a 20-second recording: two columns
     EXPECT_EQ(chart.timeLabels[2]->text(), QStringLiteral("20s"));
@@ -60,7 +60,7 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
     const int earlyX = chart.spVelocity->x();
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return chart.currentSampleIndex() >= 50; }, 8000));
-    p.tbPauseClick();
+    p.Pause();
     const int index = chart.currentSampleIndex();
     const TelemetrySample& s = track.samples[index];
     ASSERT_TRUE(s.fixValid);
@@ -81,12 +81,12 @@ TEST(ViewerTelemetry, PlayingMovesTheCursorAndTheReadoutsFollowIncludingTheNoFix
     const int x = chart.plImage->width() * 3 / 4;
     QTest::mousePress(chart.plImage, Qt::LeftButton, Qt::NoModifier, QPoint(x, 10));
     QTest::mouseRelease(chart.plImage, Qt::LeftButton, Qt::NoModifier, QPoint(x, 10));
-    const int target = ChartPosition(x, chart.plImage->width(), chart.chartSamples(), p.durationTenths) + 1;
+    const int target = ChartPosition(x, chart.plImage->width(), chart.chartSamples(), p.DurationTenths()) + 1;
     EXPECT_EQ(v.viewer().Seek().Position(), target);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !v.viewer().Seek().seekDragging; }, 2000));
-    const double lines = static_cast<double>(p.currentChannel->lines.size());
-    EXPECT_EQ(chart.currentSampleIndex(), static_cast<int>(target * lines / p.durationTenths));
-    EXPECT_EQ(p.playState, PlayState::Paused);
+    const double lines = static_cast<double>(p.Current()->lines.size());
+    EXPECT_EQ(chart.currentSampleIndex(), static_cast<int>(target * lines / p.DurationTenths()));
+    EXPECT_EQ(p.State(), PlayState::Paused);
     EXPECT_EQ(chart.renderCount(), renders);
 }
 

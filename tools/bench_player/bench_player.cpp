@@ -134,7 +134,7 @@ int main(int argc, char** argv)
         for (int run = 0; run < 10; ++run) {
             // The loaded recording stopped on its first frame: the next recording's first frame
             // differs from it in every coloured pixel (their hues differ).
-            p.tbStopClick();
+            p.Stop();
             QTest::qWait(400);
             const QImage before = Grab(area);
             QElapsedTimer clock;
@@ -153,16 +153,16 @@ int main(int argc, char** argv)
             if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
                 std::fprintf(stderr, "run %d: playback started %.0f ms, screen changed %.0f ms\n", run, started,
                              shown ? firstFrame.back() : -1.0);
-            (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 5000);
+            (void)QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 5000);
         }
-        p.tbStopClick();
+        p.Stop();
 
         // 2. The frozen time at both switches of a continuous run over the three recordings:
         // the screen is sampled from the double click to the end of the last recording, and for
         // each switch the longest time without a picture change around it is taken.
         v.DoubleClick(v.NormalCell(1));   // load another recording first, so cell 0 opens afresh
-        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000);
-        p.tbStopClick();
+        (void)QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000);
+        p.Stop();
         v.window().miContinue->trigger();
         QElapsedTimer since;
         std::vector<double> ends, starts, changes;
@@ -171,7 +171,7 @@ int main(int argc, char** argv)
         since.start();
         v.DoubleClick(v.NormalCell(0));
         QImage last = Grab(area);
-        while (!(starts.size() >= 3 && p.playState == PlayState::Stopped) && since.elapsed() < 30000) {
+        while (!(starts.size() >= 3 && p.State() == PlayState::Stopped) && since.elapsed() < 30000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
             QImage now = Grab(area);
             if (Difference(now, last) > 1.0) {
@@ -206,9 +206,9 @@ int main(int argc, char** argv)
         // 3. CPU of the viewer process (its kernels are other processes) while it plays.
         v.window().miContinue->trigger();
         v.DoubleClick(v.NormalCell(0));
-        (void)QTest::qWaitFor([&] { return p.playState == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000);
+        (void)QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000);
         int ticks = 0;
-        QObject::connect(&p.tmSystem, &QTimer::timeout, [&] { ++ticks; });
+        QObject::connect(&p.Tick(), &QTimer::timeout, [&] { ++ticks; });
         const double cpu0 = CpuSeconds();
         QElapsedTimer wall;
         wall.start();
@@ -219,7 +219,7 @@ int main(int argc, char** argv)
 
         // 4. The main thread's longest stall while pause, play and stop go to a kernel that
         // does not answer (stopped with SIGSTOP): a 1 ms timer's longest gap.
-        const pid_t kernel = p.currentChannel->kernelPid;
+        const pid_t kernel = p.Current()->kernelPid;
         if (kernel > 0 && ::kill(kernel, SIGSTOP) == 0) {
             QElapsedTimer beat;
             double longest = 0;
@@ -233,11 +233,11 @@ int main(int argc, char** argv)
             beat.start();
             heart.start();
             QTest::qWait(100);
-            p.tbPauseClick();
+            p.Pause();
             QTest::qWait(300);
-            p.tbPlayClick();
+            p.Play();
             QTest::qWait(300);
-            p.tbStopClick();
+            p.Stop();
             QTest::qWait(1500);
             heart.stop();
             ::kill(kernel, SIGCONT);
