@@ -149,13 +149,10 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
     // 6.
     player.Create(slot->renderWindow.load());
     // A failed build is marked in the slot before its box shows, so that the viewer need not
-    // wait for a kernel that will never be ready. A slot released meanwhile is left alone.
-    player.onBuildFailed = [this](int code) {
-        if (!Released()) {
-            slot->buildError.store(code);
-            Answer();
-        }
-    };
+    // wait for a kernel that will never be ready: the connection is direct, whichever thread
+    // builds.
+    connect(&player, &MediaGraphPlayer::buildFailed, this, &KernelRuntime::MarkBuildFailed,
+            static_cast<Qt::ConnectionType>(Qt::DirectConnection | Qt::UniqueConnection));
     // 7. Build with the first frame shown and the graph stopped.
     slot->duration.store(0);
     const bool opened = player.Open(SlotMediaPath(*slot), 0);
@@ -336,6 +333,15 @@ void KernelRuntime::ReportGraphState()
         reportedState = state;
         if (slot->graphState.exchange(state) != state)
             Answer();
+    }
+}
+
+void KernelRuntime::MarkBuildFailed(int code)
+{
+    // A slot released meanwhile is left alone.
+    if (!Released()) {
+        slot->buildError.store(code);
+        Answer();
     }
 }
 

@@ -51,6 +51,8 @@ private:
     void ReportGraphState();
     // Counts the slot's answers up and wakes a viewer waiting on them.
     void Answer();
+    // Marks a failed build of the graph in the slot and answers.
+    void MarkBuildFailed(int code);
     void StartCloseTimer();
     void CommandThread();
     void GuardThread();

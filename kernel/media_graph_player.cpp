@@ -102,8 +102,7 @@ bool MediaGraphPlayer::FailBuild(int code)
 {
     lastBuildError_ = code;
     qCWarning(lcKernel, "building the graph failed: error 0x%04X", code);
-    if (onBuildFailed)
-        onBuildFailed(code);
+    emit buildFailed(code);
     ShowErrorNumber(code);
     return false;
 }

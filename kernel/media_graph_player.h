@@ -4,11 +4,11 @@
 // videoconvert ! videoscale ! ximagesink drawing into the viewer's panel, the first audio pad
 // through a decoder into audioconvert ! audioresample ! autoaudiosink, anything else into a
 // fakesink. Positions and durations are in 100-nanosecond units.
+#include <QObject>
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,12 +22,11 @@ namespace korvane {
 // The error number reported when the graph refuses to run ("ERROR 0x4001").
 constexpr int kRunErrorNumber = 0x4001;
 
-class MediaGraphPlayer {
+class MediaGraphPlayer : public QObject {
+    Q_OBJECT
 public:
     MediaGraphPlayer() = default;
-    ~MediaGraphPlayer();
-    MediaGraphPlayer(const MediaGraphPlayer&) = delete;
-    MediaGraphPlayer& operator=(const MediaGraphPlayer&) = delete;
+    ~MediaGraphPlayer() override;
 
     // Clears everything, stores the X11 window the video draws into.
     void Create(uint32_t renderWindow);
@@ -62,11 +61,13 @@ public:
     std::atomic<int32_t> active{0};
     uint32_t renderWindow = 0;
 
-    // Called with the error number of a failed Build before its box is shown.
-    std::function<void(int)> onBuildFailed;
-
     // Error number of the last failed Build (0 when it succeeded); for tests and tools.
     int lastBuildError() const { return lastBuildError_; }
+
+signals:
+    // A failed Build's error number, emitted on the building thread before its box is shown.
+    // Receivers that must act before the box connect with Qt::DirectConnection.
+    void buildFailed(int code);
 
 private:
     struct Branch;

@@ -9,7 +9,8 @@
 
 namespace korvane {
 
-TfrmAbout::TfrmAbout(QWidget* parent) : KorvaneDialog(parent, "frmAbout", 249, 141)
+TfrmAbout::TfrmAbout(QWidget* parent, std::function<qint64()> clock)
+    : KorvaneDialog(parent, "frmAbout", 249, 141), clock_(std::move(clock))
 {
     SetSilver();
     lbName = AddLabel(this, "lbName", QRect(0, 22, width(), 19), ButtonFontSize, true);
@@ -21,9 +22,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : KorvaneDialog(parent, "frmAbout", 249, 1
     FitLabel(lbName);
     FitLabel(lbVersion);
 
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    clock = [started] { return started->elapsed(); };
+    if (!clock_) {
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        clock_ = [started] { return started->elapsed(); };
+    }
     tmCounter = new QTimer(this);
     tmCounter->setInterval(static_cast<int>(KeyClickCounter::kResetMs));
     connect(tmCounter, &QTimer::timeout, this, [this] { counter_.Reset(); });
@@ -42,7 +45,7 @@ void TfrmAbout::LoadTexts()
 
 void TfrmAbout::lbKeyClick()
 {
-    if (counter_.Click(clock())) {
+    if (counter_.Click(clock_())) {
         if (plSpecial)
             plSpecial->setVisible(plSpecial->isHidden());
         emit specialToggled();

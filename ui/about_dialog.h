@@ -26,7 +26,9 @@ protected:
 class TfrmAbout : public KorvaneDialog {
     Q_OBJECT
 public:
-    explicit TfrmAbout(QWidget* parent = nullptr);
+    // `clock` gives the milliseconds of a steady clock the key clicks are timed by; without
+    // one the dialog times them from its own creation. Tests pass their own.
+    explicit TfrmAbout(QWidget* parent = nullptr, std::function<qint64()> clock = {});
 
     QLabel* lbName = nullptr;
     QLabel* lbVersion = nullptr;
@@ -36,8 +38,6 @@ public:
 
     // The panel the key area toggles (the main window's diagnostics panel), when it exists.
     QPointer<QWidget> plSpecial;
-    // Milliseconds of a steady clock; tests drive their own.
-    std::function<qint64()> clock;
 
     void lbKeyClick();
     int clickCount() const { return counter_.clickCount(); }
@@ -47,6 +47,7 @@ signals:
 
 private:
     void LoadTexts();
+    std::function<qint64()> clock_;
     KeyClickCounter counter_;
 };
 

@@ -34,6 +34,12 @@ struct RoundedRegion {
 
 // Sizes, in device pixels, of the controls whose size the layout reads but does not set.
 struct LayoutInput {
+    // Sizes a time label (lbT00 ... lbT06, Arial 11, sized to its text) showing `text`.
+    using MeasureText = std::function<QSize(const QString& text)>;
+
+    // Without a measure a time label is taken as 7 pixels per character by 17.
+    explicit LayoutInput(MeasureText timeLabel = {}) : timeLabel_(std::move(timeLabel)) {}
+
     int clientWidth = 1100;      // client width of the window
     int frameWidth = 0;          // outer width minus client width (the window manager's frame)
     int clientHeight = 676;      // client height under the menu bar, status bar included
@@ -53,10 +59,17 @@ struct LayoutInput {
     int wordNormalHeight = 20;   // plWordNormal
     int wordEventHeight = 20;    // plWordEvent
     int lbT05Width = 17;         // lbT05 as it stands before the layout
-    // Size of a time label (lbT00 ... lbT06, Arial 11, sized to its text) showing `text`.
-    std::function<QSize(const QString& text)> timeLabel;
     int scalePercent = 100;
     qint64 duration = 0;         // loaded recording, 100-nanosecond units; 0 when none
+
+    // Size of a time label showing `text`.
+    QSize TimeLabelSize(const QString& text) const
+    {
+        return timeLabel_ ? timeLabel_(text) : QSize(7 * static_cast<int>(text.size()), 17);
+    }
+
+private:
+    MeasureText timeLabel_;
 };
 
 struct LayoutResult {

@@ -30,7 +30,7 @@ void LayoutChart(Builder& b, const LayoutInput& in, double s)
     const QRect curve = b.Rect(curveName);
     const int n = ChartColumns(in.duration);
     b.result().chartColumns = n;
-    auto timeLabel = [&](const QString& text) { return in.timeLabel ? in.timeLabel(text) : QSize(7 * text.size(), 17); };
+    auto timeLabel = [&](const QString& text) { return in.TimeLabelSize(text); };
     auto timeName = [](int i) { return QStringLiteral("lbT%1").arg(i, 2, 10, QLatin1Char('0')); };
 
     // Time labels along the bottom edge of the strip.

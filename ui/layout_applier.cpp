@@ -139,7 +139,12 @@ LayoutInput MeasureLayoutInput(QWidget& window, QWidget& root, int scalePercent,
             return fallback;
         return device(w->testAttribute(Qt::WA_Resized) ? w->size() : w->sizeHint());
     };
-    LayoutInput in;
+    // The time labels are measured in lbT00's font when it is built, else in Arial 11.
+    QFont timeFont(QStringLiteral("Arial"));
+    timeFont.setPointSize(11);
+    if (QWidget* t00 = Named(root, QStringLiteral("lbT00")))
+        timeFont = t00->font();
+    LayoutInput in(TimeLabelMeasure(timeFont, devicePixelRatio));
     in.scalePercent = scalePercent;
     in.duration = duration;
     const QWidget* status = window.findChild<QWidget*>(QStringLiteral("stSystem"));
@@ -167,15 +172,10 @@ LayoutInput MeasureLayoutInput(QWidget& window, QWidget& root, int scalePercent,
         in.lbT05Width = device(t05->size()).width();
     else
         in.lbT05Width = Scaled(14, s);
-    QFont timeFont(QStringLiteral("Arial"));
-    timeFont.setPointSize(11);
-    if (QWidget* t00 = Named(root, QStringLiteral("lbT00")))
-        timeFont = t00->font();
-    in.timeLabel = TimeLabelMeasure(timeFont, devicePixelRatio);
     return in;
 }
 
-std::function<QSize(const QString&)> TimeLabelMeasure(const QFont& font, double devicePixelRatio)
+LayoutInput::MeasureText TimeLabelMeasure(const QFont& font, double devicePixelRatio)
 {
     return [metrics = QFontMetrics(font), devicePixelRatio](const QString& text) {
         return ToDevice(QSize(metrics.horizontalAdvance(text), metrics.height()), devicePixelRatio);

@@ -30,6 +30,6 @@ LayoutInput MeasureLayoutInput(QWidget& window, QWidget& root, int scalePercent,
 
 // Measures a time label's size in device pixels for the layout's input: `font` as the labels
 // use it (Arial 11), sized to its text.
-std::function<QSize(const QString&)> TimeLabelMeasure(const QFont& font, double devicePixelRatio);
+LayoutInput::MeasureText TimeLabelMeasure(const QFont& font, double devicePixelRatio);
 
 } // namespace korvane

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -177,6 +178,8 @@ TEST(CliBackup, LinksNeitherWidgetsNorGStreamer)
 TEST(CliBackup, NamesThatAreNotUtf8AreCopiedAsTheirOwnBytes)
 {
     QTemporaryDir tmp;
+    // QTemporaryDir cannot remove names it cannot decode: the folder goes by its bytes.
+    const auto removeFolder = qScopeGuard([&] { std::filesystem::remove_all(QFile::encodeName(tmp.path()).toStdString()); });
     const std::string card = QFile::encodeName(tmp.path()).toStdString() + "/card";
     const std::string dest = QFile::encodeName(tmp.path()).toStdString() + "/dest";
     std::filesystem::create_directories(card);

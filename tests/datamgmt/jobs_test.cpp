@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/statvfs.h>
@@ -283,6 +284,8 @@ TEST(Destination, DatedFolderStates)
 TEST(Jobs, ANameThatIsNotUtf8IsCopiedAndDeletedAsItsOwnBytes)
 {
     QTemporaryDir tmp;
+    // QTemporaryDir cannot remove names it cannot decode: the folder goes by its bytes.
+    const auto removeFolder = qScopeGuard([&] { std::filesystem::remove_all(QFile::encodeName(tmp.path()).toStdString()); });
     const std::string card = QFile::encodeName(tmp.path()).toStdString() + "/card";
     const std::string target = QFile::encodeName(tmp.path()).toStdString() + "/target";
     std::filesystem::create_directories(card);

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <filesystem>
 
 using namespace korvane;
 
@@ -17,6 +19,8 @@ TEST(ScanBytes, ListedNamesLeadToTheirFiles)
 {
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path());
+    // QTemporaryDir cannot remove names it cannot decode: the folder goes by its bytes.
+    const auto removeFolder = qScopeGuard([&] { std::filesystem::remove_all(folder.toStdString()); });
     const QByteArray names[] = {"20230101\xFF\xFE" "0000.MP4", "2023010112\n000.MP4", "20230101120000.MP4"};
     for (const QByteArray& n : names) {
         std::FILE* f = std::fopen((folder + "/" + n).constData(), "w");

@@ -11,9 +11,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -142,6 +144,8 @@ TEST_F(ThumbnailToolTest, ANameThatIsNotUtf8GetsItsPictureAndLeavesNoLink)
 {
     ASSERT_TRUE(CopyRecordings(card.path(), {StampName(0)}));
     const QByteArray bytes = QFile::encodeName(card.path()) + "/20230101\xFF\xFE" "0000.MP4";
+    // QTemporaryDir cannot remove a name it cannot decode: the file goes by its bytes first.
+    const auto removeFile = qScopeGuard([&] { ::unlink(bytes.constData()); });
     ASSERT_EQ(::rename(QFile::encodeName(card.path() + "/" + StampName(0)).constData(), bytes.constData()), 0);
     RunPass();
     const RecordingCatalogue& c = library->Catalogue();

@@ -167,12 +167,11 @@ TEST(DummyDialog, ClosesItselfWithOk)
 
 TEST(AboutDialog, FourQuickClicksToggleTheDiagnosticsPanel)
 {
-    TfrmAbout about;
+    qint64 now = 0;
+    TfrmAbout about(nullptr, [&] { return now; });
     QWidget panel;
     panel.hide();
     about.plSpecial = &panel;
-    qint64 now = 0;
-    about.clock = [&] { return now; };
     auto click = [&](qint64 at) {
         now = at;
         QTest::mouseClick(about.lbKey, Qt::LeftButton);

@@ -7,7 +7,10 @@
 inline korvane::LayoutInput MakeInput(int percent, int width, int height, qint64 duration = 0)
 {
     const double s = korvane::ScaleFromPercent(percent);
-    korvane::LayoutInput in;
+    // Time labels as 7 pixels per character by 17 at 100 %, scaled like the labels below.
+    korvane::LayoutInput in([s](const QString& text) {
+        return QSize(static_cast<int>(7 * text.size() * s), static_cast<int>(17 * s));
+    });
     in.scalePercent = percent;
     in.clientWidth = width;
     in.clientHeight = height;
@@ -29,8 +32,5 @@ inline korvane::LayoutInput MakeInput(int percent, int width, int height, qint64
     in.timePanelHeight = static_cast<int>(20 * s);
     in.wordNormalHeight = in.wordEventHeight = static_cast<int>(20 * s);
     in.lbT05Width = static_cast<int>(14 * s);
-    in.timeLabel = [s](const QString& text) {
-        return QSize(static_cast<int>(7 * text.size() * s), static_cast<int>(17 * s));
-    };
     return in;
 }
