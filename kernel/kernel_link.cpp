@@ -79,6 +79,7 @@ void KernelLink::StopWatching()
 void KernelLink::Launched()
 {
     CancelRequest();
+    seekAfterRequest_ = false;
     seekTick_.stop();
     Watch(client_.slot);
     FollowEnd();
@@ -87,6 +88,7 @@ void KernelLink::Launched()
 void KernelLink::Released()
 {
     CancelRequest();
+    seekAfterRequest_ = false;
     seekTick_.stop();
 }
 
@@ -127,7 +129,11 @@ void KernelLink::StopFollowingEnd()
 
 void KernelLink::RequestState(RequestedState target, Done done)
 {
+    // A seek that waited for the request under way goes first: the kernel takes them in order.
+    const bool seekWaiting = seekAfterRequest_;
     CancelRequest();
+    if (seekWaiting)
+        WriteSeek();
     writes_ = 0;
     KernelSlot* slot = client_.slot;
     if (!slot || slot->ready.load() == 0) {
@@ -155,8 +161,9 @@ void KernelLink::OnRequestTick()
 {
     KernelSlot* slot = client_.slot;
     if (!slot || slot->ready.load() == 0) {
-        // The kernel was let go meanwhile: nobody waits for this answer any more.
+        // The kernel was let go meanwhile: nobody waits for this answer (or a seek) any more.
         CancelRequest();
+        seekAfterRequest_ = false;
         return;
     }
     if (writes_ < kRequestMaxWrites && slot->graphState.load() == target_) {
@@ -185,6 +192,8 @@ void KernelLink::FinishRequest(bool confirmed)
     emit stateRequestFinished(target, confirmed, writes_);
     if (done)
         done(confirmed);
+    if (seekAfterRequest_ && !requestTick_.isActive())
+        WriteSeek();
 }
 
 void KernelLink::CancelRequest()
@@ -203,6 +212,22 @@ void KernelLink::RequestSeek(int64_t position100ns)
     seekTarget_ = position100ns;
     seekSteps_ = 0;
     seekGivenUp_ = false;
+    // A state request under way is carried out first (a pause before the seek that follows it
+    // lands on a still graph); the seek is written when the request ends.
+    if (requestTick_.isActive()) {
+        seekAfterRequest_ = true;
+        return;
+    }
+    WriteSeek();
+}
+
+void KernelLink::WriteSeek()
+{
+    KernelSlot* slot = client_.slot;
+    seekAfterRequest_ = false;
+    if (!slot)
+        return;
+    const int64_t position100ns = seekTarget_;
     slot->seekRequest.store(position100ns);
     if (slot->seekRequest.load() != position100ns)
         seekTick_.start();

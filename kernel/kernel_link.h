@@ -50,9 +50,10 @@ public:
     int Writes() const { return writes_; }
 
     // Writes a seek position; when the slot no longer holds it right after, it is written again
-    // in 9 ms steps, given up after a bounded number of steps.
+    // in 9 ms steps, given up after a bounded number of steps. While a state request is under
+    // way the seek waits for it to end, so that the kernel takes them in the order they came.
     void RequestSeek(int64_t position100ns);
-    bool SeekPending() const { return seekTick_.isActive(); }
+    bool SeekPending() const { return seekTick_.isActive() || seekAfterRequest_; }
     // False when the last seek was given up (the slot kept losing it).
     bool SeekHeld() const { return !seekGivenUp_; }
 
@@ -74,6 +75,7 @@ private:
     void FinishRequest(bool confirmed);
     void CancelRequest();
     void OnSeekTick();
+    void WriteSeek();
 
     KernelClient& client_;
 
@@ -99,6 +101,7 @@ private:
     int64_t seekTarget_ = -1;
     int seekSteps_ = 0;
     bool seekGivenUp_ = false;
+    bool seekAfterRequest_ = false;   // a seek waits for the state request under way
 };
 
 } // namespace korvane

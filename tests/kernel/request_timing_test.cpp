@@ -214,3 +214,29 @@ TEST_F(SlotFixture, ReleaseZeroesTheSlot)
     RequestFitVideo(channel);
     EXPECT_EQ(slot->command.load(), 2);
 }
+
+// A seek that comes while a state request is under way (a pause, then a jump) waits for the
+// request to end, so that the kernel takes them in the order the user gave them; a new state
+// request lets the waiting seek go first.
+TEST_F(SlotFixture, ASeekDuringAStateRequestIsWrittenOnceTheRequestEnds)
+{
+    slot->ready.store(1);
+    slot->graphState.store(2);
+    slot->requestedState.store(-1);
+    slot->seekRequest.store(-1);
+    StandInKernel kernel(*slot, milliseconds(100), 2);
+    bool ended = false;
+    link.RequestPause([&](bool) { ended = true; });
+    link.RequestSeek(30030000);
+    EXPECT_EQ(slot->seekRequest.load(), -1);
+    EXPECT_TRUE(link.SeekPending());
+    ASSERT_TRUE(WaitFor([&] { return ended; }, 3000));
+    EXPECT_EQ(slot->seekRequest.load(), 30030000);
+    EXPECT_FALSE(link.SeekPending());
+
+    link.RequestPlay();
+    link.RequestSeek(40040000);
+    EXPECT_EQ(slot->seekRequest.load(), 30030000);
+    link.RequestPause();
+    EXPECT_EQ(slot->seekRequest.load(), 40040000);
+}
