@@ -7,10 +7,10 @@
 
 #include "app/app_shell.h"
 #include "app/command_line.h"
-#include "app/kernel_role.h"
 #include "map/browser_setup.h"
 #include "app/termination_signals.h"
 #include "kernel/control_block.h"
+#include "kernel/standalone_kernel.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv)
@@ -25,8 +25,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     korvane::ProcessRole role = korvane::MakeProcessRole(QApplication::arguments().mid(1));
+    // A kernel needs a native window of its own (its id goes into the slot) but none of the
+    // viewer's parts: it is hidden at once and draws into the viewer's panel.
     if (role.isKernelRole)
-        return korvane::RunKernelRole(role);
+        return korvane::RunStandaloneKernel(QApplication::arguments().mid(1));
 
     korvane::TfrmMain window;
     korvane::AppShell shell(role, window);

@@ -1,7 +1,7 @@
 #pragma once
 // A kernel process without the viewer's main window: a hidden window, tmClose and tmHide, and
-// the KernelRuntime, exactly as the program's kernel role wires them. For tools and tests whose
-// own executable plays the kernel role ("/CALLER:<name>/ID:<n>" as the only argument).
+// the KernelRuntime. The program's kernel role runs it, and so do tools and tests whose own
+// executable plays the kernel role ("/CALLER:<name>/ID:<n>" as the only argument).
 #include <QStringList>
 
 namespace korvane {

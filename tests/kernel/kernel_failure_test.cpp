@@ -67,13 +67,12 @@ TEST_F(KernelFailureTest, AFailedBuildIsMarkedInTheSlotBeforeItsBoxShows)
         EXPECT_EQ(BuildError(channel), 0);  // the launch clears the mark
         const pid_t pid = channel.kernelPid;
         // Whenever the box has been shown, the mark is already there.
-        ASSERT_TRUE(WaitFor([&] { return QFile::exists(boxLog); }, 10000));
+        const QByteArray box = WaitForBoxLine(boxLog, 10000);
+        ASSERT_FALSE(box.isEmpty());
         const int32_t code = BuildError(channel);
         EXPECT_GE(code, 0x5001);
         EXPECT_LE(code, 0x7001);
-        QFile f(boxLog);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll().trimmed(), (QStringLiteral("GoogleMap|") + ErrorNumberText(code)).toUtf8());
+        EXPECT_EQ(box.trimmed(), (QStringLiteral("GoogleMap|") + ErrorNumberText(code)).toUtf8());
         EXPECT_FALSE(ReadDuration(channel));
         EXPECT_FALSE(KernelGone(channel));
         // Let go, it ends; the zeroed slot carries no mark into the next launch.

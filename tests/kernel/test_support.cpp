@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -88,6 +89,17 @@ bool SeekAndWait(KernelClient& client, int64_t position100ns)
     while (client.link->SeekPending())
         loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
     return client.link->SeekHeld();
+}
+
+QByteArray WaitForBoxLine(const QString& path, int timeoutMs)
+{
+    QByteArray text;
+    WaitFor([&] {
+        QFile f(path);
+        text = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return text.endsWith('\n');
+    }, timeoutMs);
+    return text.endsWith('\n') ? text : QByteArray();
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs)

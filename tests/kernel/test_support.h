@@ -3,6 +3,7 @@
 #include "kernel/kernel_client.h"
 #include "kernel/kernel_slot.h"
 
+#include <QByteArray>
 #include <QString>
 
 class QWidget;
@@ -30,6 +31,10 @@ public:
 private:
     QString name_;
 };
+
+// A kernel's box log (KORVANE_BOX_LOG) once it holds a whole line: the file exists as soon as it
+// is opened, before its line is written. Empty when no whole line came within `timeoutMs`.
+QByteArray WaitForBoxLine(const QString& path, int timeoutMs);
 
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passed (events are processed).
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
