@@ -27,6 +27,7 @@ TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, S
     // a native window like plTime so that it stays above the kernels' video windows.
     plTimeThumb_ = new QLabel(window_.plVCRBackGround);
     plTimeThumb_->setObjectName(QStringLiteral("plTimeThumb"));
+    plTimeThumb_->setTextFormat(Qt::PlainText);
     plTimeThumb_->setAttribute(Qt::WA_NativeWindow);
     plTimeThumb_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     plTimeThumb_->setAutoFillBackground(true);

@@ -52,6 +52,8 @@ Viewer::Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scale
 
     plTime_ = new QLabel(window_.plVCRBackGround);
     plTime_->setObjectName(QStringLiteral("plTime"));
+    // The clock comes from the card: shown as it stands, never as markup.
+    plTime_->setTextFormat(Qt::PlainText);
     // The video panels are native windows; the overlay must be one too to stay above them.
     plTime_->setAttribute(Qt::WA_NativeWindow);
     plTime_->setAttribute(Qt::WA_DontCreateNativeAncestors);

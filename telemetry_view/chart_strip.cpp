@@ -34,7 +34,10 @@ protected:
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QColor& colour, const QString& text)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
+    // The card's texts (the G text among them) are shown as they stand, never as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(QFont(QStringLiteral("Arial"), 11));
     QPalette pal = label->palette();

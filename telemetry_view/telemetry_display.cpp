@@ -18,7 +18,11 @@ const QColor kNoSignalRed(255, 40, 40);
 QLabel* MakeText(QWidget* parent, const char* name, const QString& text, int points, const QColor& colour,
                  bool bold = false)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
+    // The card's texts (the raw telemetry line among them) are shown as they stand, never as
+    // markup: a rich-text label would load the pictures a line names.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setObjectName(QString::fromLatin1(name));
     QFont font(QStringLiteral("Arial"), points);
     font.setBold(bold);

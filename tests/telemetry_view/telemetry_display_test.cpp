@@ -116,3 +116,22 @@ TEST_F(Display, ResizeRedrawsTheLoadedTrackAtTheNewWidth)
 }
 
 } // namespace
+
+// Texts from the card are shown as they stand: a line or G text written as markup (a picture
+// from the viewer's disk, bold text) is laid out like the same characters in a plain label.
+TEST_F(Display, CardTextsThatLookLikeMarkupAreShownAsTheyStand)
+{
+    const std::string markup = "<img src=\"/usr/share/pixmaps/debian-logo.png\" width=\"600\"><b>x</b>";
+    lines[123] = markup;
+    track->samples[123].gText = markup;
+    display->ShowTelemetryAt(Source(true), 123, true, true);
+    for (QLabel* label : {display->lbSubtitle, display->Chart().lbAcceleration}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        EXPECT_EQ(label->text(), QString::fromStdString(markup));
+        QLabel plain;
+        plain.setFont(label->font());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setText(label->text());
+        EXPECT_EQ(label->sizeHint(), plain.sizeHint());
+    }
+}
