@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
@@ -32,6 +33,8 @@
 #include "ui/main_window.h"
 #include "ui/show_centered.h"
 #include "ui/text_catalogue.h"
+
+Q_LOGGING_CATEGORY(lcShell, "korvane.app.shell")
 
 namespace korvane {
 namespace {
@@ -101,7 +104,13 @@ void AppShell::InstallKeyboardHook()
 
 void AppShell::FocusDummy() { window_.mmDummy->setFocus(Qt::OtherFocusReason); }
 void AppShell::FocusMain() { window_.setFocus(Qt::OtherFocusReason); }
-void AppShell::StartCleanData() { tmCleanData->start(); }
+void AppShell::StartCleanData(QObject* receiver)
+{
+    if (CleanKeyApplies(window_, window_.mmDummy, receiver))
+        tmCleanData->start();
+    else
+        qCInfo(lcShell) << "Ctrl+C outside the main window's own keys: no clean";
+}
 void AppShell::RouteContinue() { window_.miRouteContinue->trigger(); }
 bool AppShell::DummyShowing() const { return Dialogs().frmDummy && Dialogs().frmDummy->dummyShowing; }
 

@@ -90,7 +90,7 @@ private:
     // KeyActions: what the keyboard table acts on.
     void FocusDummy() override;
     void FocusMain() override;
-    void StartCleanData() override;
+    void StartCleanData(QObject* receiver) override;
     void RouteContinue() override;
     bool DummyShowing() const override;
     bool Transport(HookAction action, QObject* receiver) override;

@@ -1,6 +1,13 @@
 #include "app/keyboard_hook.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QWidget>
 
 namespace korvane {
 
@@ -52,6 +59,41 @@ bool IsTransportAction(HookAction action)
     }
 }
 
+bool MainWindowHasKeys(const QWidget& mainWindow, QObject* receiver)
+{
+    // A dialog (modal, the folder chooser, the invisible one of Ctrl+H) or an open menu keeps
+    // its keys; so does any other window.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return false;
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    return widget && widget->window() == &mainWindow;
+}
+
+namespace {
+bool IsTextField(const QWidget* widget)
+{
+    if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+        qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget))
+        return true;
+    const auto* combo = qobject_cast<const QComboBox*>(widget);
+    return combo && combo->isEditable();
+}
+} // namespace
+
+bool CleanKeyApplies(const QWidget& mainWindow, const QWidget* focusBox, QObject* receiver)
+{
+    if (!MainWindowHasKeys(mainWindow, receiver))
+        return false;
+    const auto* widget = static_cast<const QWidget*>(receiver);
+    if (focusBox && (widget == focusBox || focusBox->isAncestorOf(widget)))
+        return true;
+    // A text field or anything inside one (its viewport) keeps Ctrl+C as the copy key.
+    for (const QWidget* w = widget; w && w != &mainWindow; w = w->parentWidget())
+        if (IsTextField(w))
+            return false;
+    return true;
+}
+
 bool KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown, QObject* receiver)
 {
     const HookAction action = ClassifyKey(key, controlDown, autoRepeat, altOrMetaDown);
@@ -60,7 +102,7 @@ bool KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat, bool al
     switch (action) {
     case HookAction::FocusDummy: actions_.FocusDummy(); break;
     case HookAction::FocusMain: actions_.FocusMain(); break;
-    case HookAction::CleanData: actions_.StartCleanData(); break;
+    case HookAction::CleanData: actions_.StartCleanData(receiver); break;
     case HookAction::RouteContinue:
         if (!actions_.DummyShowing())
             actions_.RouteContinue();

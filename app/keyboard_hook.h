@@ -4,6 +4,8 @@
 // action fires once per press; auto-repeats do not count.
 #include <QObject>
 
+class QWidget;
+
 namespace korvane {
 
 enum class HookAction {
@@ -19,13 +21,24 @@ enum class HookAction {
 HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false);
 bool IsTransportAction(HookAction action);
 
+// Whether a key pressed in `receiver` belongs to `mainWindow`: no modal dialog and no open menu,
+// and the receiver is a widget of that window.
+bool MainWindowHasKeys(const QWidget& mainWindow, QObject* receiver);
+// Whether Ctrl+C pressed in `receiver` may start the clean command: the main window has the keys
+// and the receiver is no text field of its own (Ctrl+C copies there), except the invisible focus
+// box `focusBox` that holds the window's keyboard focus. Ctrl+C is everywhere else the copy key:
+// in a dialog, a menu or a text field it never starts a command that deletes the card.
+bool CleanKeyApplies(const QWidget& mainWindow, const QWidget* focusBox, QObject* receiver);
+
 // What the keys act on; the shell provides it.
 class KeyActions {
 public:
     virtual ~KeyActions() = default;
     virtual void FocusDummy() = 0;      // left-button-down on mmDummy
     virtual void FocusMain() = 0;       // left-button-down on the main window
-    virtual void StartCleanData() = 0;  // starts tmCleanData
+    // Starts tmCleanData for a Ctrl+C pressed in `receiver`; the shell starts it only when the
+    // main window itself has the keys (see CleanKeyApplies).
+    virtual void StartCleanData(QObject* receiver) = 0;
     virtual void RouteContinue() = 0;   // clicks miRouteContinue
     virtual bool DummyShowing() const = 0;   // the self-closing dialog is up
     // Runs a transport key pressed in `receiver`; true when it acted (the key then goes no

@@ -48,19 +48,9 @@ TransportHookup::TransportHookup(Viewer& viewer, TfrmMain& window, QObject* pare
         connect(window_.miSnapshot, &QAction::triggered, this, [this] { TakeSnapshot(); });
 }
 
-bool TransportHookup::MainWindowHasKeys(QObject* receiver) const
-{
-    // A dialog (modal, the folder chooser, the invisible one of Ctrl+H) or an open menu keeps
-    // its keys; so does any other window.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
-        return false;
-    auto* widget = qobject_cast<QWidget*>(receiver);
-    return widget && widget->window() == &window_;
-}
-
 bool TransportHookup::Run(HookAction action, QObject* receiver)
 {
-    if (!MainWindowHasKeys(receiver))
+    if (!MainWindowHasKeys(window_, receiver))
         return false;
     switch (action) {
     case HookAction::PlayPause: return keys_->PlayPause();

@@ -28,7 +28,6 @@ public:
     SnapshotTaker& Snapshots() { return *snapshots_; }
 
 private:
-    bool MainWindowHasKeys(QObject* receiver) const;
 
     Viewer& viewer_;
     TfrmMain& window_;

@@ -19,7 +19,15 @@ TfrmCheck::TfrmCheck(QWidget* parent) : KorvaneDialog(parent, "frmCheck", 424, 7
     btnOk->setText(CatalogueText("Dlg.Check.OK.Caption"));
     btnCancel->setText(CatalogueText("Dlg.Check.Cancel.Caption"));
     lbInformation->setText(CatalogueText("Dlg.Check.Information.Caption"));
+    btnOk->setAutoDefault(false);
+    btnCancel->setDefault(true);
     KeepDesign();
+}
+
+void TfrmCheck::showEvent(QShowEvent* event)
+{
+    KorvaneDialog::showEvent(event);
+    btnCancel->setFocus(Qt::OtherFocusReason);
 }
 
 TfrmCheck1::TfrmCheck1(QWidget* parent) : KorvaneDialog(parent, "frmCheck1", 337, 124)

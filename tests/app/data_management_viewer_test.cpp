@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -295,4 +298,58 @@ TEST_F(ViewerDataManagement, ShutDownDuringACopyStopsTheWorkerAndLeavesNoPartial
     // The small recording arrived; the large one left neither a copy nor a temporary file.
     EXPECT_EQ(QDir(dated).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("20250614080000.MP4")});
+}
+
+// Ctrl+C is the copy key everywhere but in the main window itself: in the folder chooser of
+// File > Open it never opens Clean, and Enter alone on the delete question never deletes.
+TEST_F(ViewerDataManagement, CtrlCInADialogNeverCleansAndEnterOnTheDeleteQuestionKeepsTheCard)
+{
+    QTemporaryDir work;
+    const QString card = work.path() + QStringLiteral("/DCIM");
+    ASSERT_TRUE(QDir().mkpath(card));
+    const QStringList recordings = QDir(kSamples).entryList({QStringLiteral("*.MP4")}, QDir::Files);
+    for (const QString& name : recordings)
+        ASSERT_TRUE(QFile::copy(kSamples + QLatin1Char('/') + name, card + QLatin1Char('/') + name));
+
+    ViewerHarness v(card);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    v.shell().dataManagement()->Commands().SetCleanSettleMs(50);
+    DialogScript script;
+    TfrmClean& clean = *Dialogs().frmClean;
+    // OK the first time; after the question was declined, Clean comes back and is cancelled.
+    script.answers[&clean] = [&](QDialog&) { return script.log.count(QStringLiteral("frmClean")) == 1 ? 1 : 2; };
+    // The delete question is answered with Enter alone, as a user in a hurry would.
+    script.answers[Dialogs().frmCheck] = [&](QDialog& d) {
+        QTimer::singleShot(50, &d, [&d] {
+            QWidget* target = d.focusWidget() ? d.focusWidget() : &d;
+            QTest::keyClick(target, Qt::Key_Return);
+        });
+        QTimer::singleShot(3000, &d, [&d] { d.done(99); });   // Enter did nothing at all
+        return d.exec();
+    };
+
+    // The folder chooser of File > Open, with a path in its name field.
+    QFileDialog chooser(&v.window());
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.open();
+    auto* nameField = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(nameField, nullptr);
+    nameField->setText(card);
+    nameField->selectAll();
+    QTest::keyClick(nameField, Qt::Key_C, Qt::ControlModifier);
+    QTest::qWait(400);   // three times the clean timer
+    EXPECT_FALSE(script.log.contains(QStringLiteral("frmClean"))) << script.log.join(QLatin1Char('|')).toStdString();
+    chooser.reject();
+
+    // In the main window Ctrl+C still opens Clean; the question's Enter answers Cancel.
+    QTest::keyClick(v.window().mmDummy, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return script.log.size() >= 3; }, 8000));
+    QTest::qWait(300);
+    EXPECT_EQ(script.log, (QStringList{QStringLiteral("frmClean"), QStringLiteral("Check:") + InfoMessage(Info::CheckDelete),
+                                       QStringLiteral("frmClean")}));
+    EXPECT_FALSE(script.log.contains(QStringLiteral("frmProcess")));
+    EXPECT_EQ(QDir(card).entryList({QStringLiteral("*.MP4")}, QDir::Files), recordings);
+    // Enter answered the question (Cancel), it was not left waiting.
+    EXPECT_EQ(Dialogs().frmCheck->result(), 2);
 }

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include "app/keyboard_hook.h"
@@ -64,7 +68,7 @@ struct CountedActions : KeyActions {
     QList<HookAction> transports;
     void FocusDummy() override { ++focusDummy; }
     void FocusMain() override { ++focusMain; }
-    void StartCleanData() override { ++cleans; }
+    void StartCleanData(QObject*) override { ++cleans; }
     void RouteContinue() override { ++routes; }
     bool DummyShowing() const override { return dummy; }
     bool Transport(HookAction action, QObject*) override
@@ -119,4 +123,45 @@ TEST(KeyboardHook, ATransportKeyThatActsGoesNoFurther)
     EXPECT_EQ(edit->text(), QStringLiteral("s"));
     EXPECT_EQ(seen, (QList<HookAction>{HookAction::Snapshot, HookAction::Snapshot}));
     qApp->removeEventFilter(&hook);
+}
+
+TEST(KeyboardHook, CtrlCStartsTheCleanOnlyFromTheMainWindowsOwnKeys)
+{
+    App();
+    QWidget window;
+    auto* focusBox = new QPlainTextEdit(&window);   // the invisible box that holds the focus
+    focusBox->setGeometry(-1000, 0, 20, 20);
+    auto* field = new QLineEdit(&window);           // a text field of the window
+    auto* spin = new QSpinBox(&window);
+    auto* button = new QPushButton(&window);
+    QDialog dialog(&window);
+    auto* dialogField = new QLineEdit(&dialog);
+    QWidget other;
+    window.show();
+
+    struct Case {
+        const char* what;
+        QObject* receiver;
+        bool cleans;
+    };
+    const Case cases[] = {
+        {"the window itself", &window, true},
+        {"the invisible focus box", focusBox, true},
+        {"the focus box's viewport", focusBox->viewport(), true},
+        {"a button of the window", button, true},
+        {"a text field of the window", field, false},
+        {"a spin box of the window", spin, false},
+        {"a field of a dialog", dialogField, false},
+        {"another window", &other, false},
+        {"no widget", nullptr, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CleanKeyApplies(window, focusBox, c.receiver), c.cleans) << c.what;
+
+    // With a dialog up (the folder chooser of File > Open, say), nothing of the window cleans.
+    dialog.open();
+    ASSERT_TRUE(QApplication::activeModalWidget() == &dialog);
+    EXPECT_FALSE(CleanKeyApplies(window, focusBox, focusBox));
+    EXPECT_FALSE(CleanKeyApplies(window, focusBox, &window));
+    dialog.reject();
 }
