@@ -10,6 +10,7 @@
 #include "core/busy_state.h"
 #include "library/library_host.h"
 #include "library/recording_library.h"
+#include "library/repaired_copy.h"
 #include "mp4repair/repair.h"
 #include "platform/file_name_bytes.h"
 #include "player/recording_opener.h"
@@ -27,6 +28,8 @@ namespace korvane {
 struct RecordingRepair::Job : public ProcessJob {
     repair::RepairRequest request;
     repair::RepairResult result;
+    QString sourcePath, repairedPath;
+    bool sourceRecorded = false;
     std::atomic<uint64_t> done{0}, total{0};
     std::atomic<bool> stop{false}, ended{false};
 
@@ -94,8 +97,17 @@ void RecordingRepair::Start(const RecordingRef& ref)
     qCInfo(lcRepair) << "repairing" << library_.MediaPathOf(ref) << "into" << library_.RepairedPathOf(ref);
     host_.Busy().Set(BusyReason::Repairing);
     library_.SetGridsReady(false);
+    job->sourcePath = library_.MediaPathOf(ref);
+    job->repairedPath = library_.RepairedPathOf(ref);
     thread_ = QThread::create([counters] {
+        // The copy is tied to the recording as it was read: fingerprinted before the repair and
+        // recorded beside the copy once it is written.
+        const std::optional<SourceFingerprint> source = FingerprintOf(counters->sourcePath);
         counters->result = repair::RepairRecording(counters->request);
+        if (counters->result.ok() && source) {
+            const QString written = FromFileNameBytes(counters->result.output);
+            counters->sourceRecorded = WriteSourceRecord(written.isEmpty() ? counters->repairedPath : written, *source);
+        }
         counters->ended = true;
     });
     thread_->setObjectName(QStringLiteral("repair"));
@@ -147,6 +159,8 @@ void RecordingRepair::Report()
     outcome_.message = QString::fromStdString(r.message);
     switch (r.status) {
     case repair::RepairStatus::Repaired:
+        if (!job->sourceRecorded)
+            qCWarning(lcRepair) << "the source of" << outcome_.output << "could not be recorded beside it";
         qCInfo(lcRepair) << "repaired" << ref_.name << "after" << FromFileNameBytes(r.reference) << ": video" << r.video
                          << "audio" << r.audio << "text" << r.text << "bytes" << r.coveredBytes << "of" << r.totalBytes;
         if (AskConfirmation2(CatalogueText(keys::kRepairDone), outcome_.output) && library_.CellOf(ref_))

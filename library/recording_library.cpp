@@ -1,4 +1,6 @@
 #include "library/recording_library.h"
+
+#include "library/repaired_copy.h"
 #include "core/busy_state.h"
 #include "library/cell_layout.h"
 #include "library/library_texts.h"
@@ -151,7 +153,20 @@ QString RecordingLibrary::PlayablePathOf(const RecordingRef& ref) const
     if (!IsDamaged(ref))
         return MediaPathOf(ref);
     const QString repaired = RepairedPathOf(ref);
-    return !repaired.isEmpty() && IsRegularFileName(repaired) ? repaired : QString();
+    if (repaired.isEmpty())
+        return QString();
+    const QString source = MediaPathOf(ref);
+    const std::optional<FileIdentity> copyNow = IdentifyFile(EncodeFileNameBytes(repaired));
+    const std::optional<FileIdentity> sourceNow = IdentifyFile(EncodeFileNameBytes(source));
+    if (!copyNow || !sourceNow)
+        return QString();
+    const auto checked = checkedCopies_.constFind(repaired);
+    if (checked != checkedCopies_.cend() && checked->copy == *copyNow && checked->source == *sourceNow)
+        return repaired;
+    if (!RepairedCopyBelongsTo(repaired, source))
+        return QString();
+    checkedCopies_.insert(repaired, CheckedCopy{*copyNow, *sourceNow});
+    return repaired;
 }
 
 QString RecordingLibrary::WindowCaption() const

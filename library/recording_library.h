@@ -17,10 +17,12 @@
 #include "library/catalogue.h"
 #include "library/library_host.h"
 #include "library/recording_ref.h"
+#include "platform/file_identity.h"
 #include "library/recordings_pane.h"
 #include "library/thumbnail_pass.h"
 #include "library/working_folder.h"
 
+#include <QHash>
 #include <QObject>
 
 namespace korvane {
@@ -67,7 +69,8 @@ public:
     bool IsDamaged(const RecordingRef& ref) const;
     QString RepairedPathOf(const RecordingRef& ref) const;
     // The file that plays for a recording: its own, or for a cut one its repaired copy in the
-    // working folder; empty for a cut recording not repaired yet.
+    // working folder when that copy was made from this very recording (see repaired_copy.h);
+    // empty for a cut recording not repaired yet.
     QString PlayablePathOf(const RecordingRef& ref) const;
     // The window caption the library's boxes use.
     QString WindowCaption() const;
@@ -116,6 +119,12 @@ private:
 
     LibraryHost& host_;
     RecordingCatalogue catalogue_;
+    // Repaired copies already checked against their recording: the copy and the recording as
+    // they were then. A recording that still stats the same needs no second hashing.
+    struct CheckedCopy {
+        FileIdentity copy, source;
+    };
+    mutable QHash<QString, CheckedCopy> checkedCopies_;
     RecordingsPane* pane_;
     ThumbnailPass pass_;
     bool thumbnailsUnavailableSaid_ = false;

@@ -15,6 +15,7 @@
 #include "app/recording_repair.h"
 #include "app/viewer.h"
 #include "library/recording_library.h"
+#include "library/repaired_copy.h"
 #include "library/thumbnail_cell.h"
 #include "player/playback_channel.h"
 #include "player/partner_preparation.h"
@@ -226,10 +227,11 @@ TEST_F(ViewerRepair, ContinuousPlayIntoARepairedRecordingPlaysTheRepairedCopy)
     const RecordingRef cut = library.RefOf(v.NormalCell(1));
     ASSERT_EQ(cut.name, kCut);
     ASSERT_TRUE(library.IsDamaged(cut));
-    // The repaired copy as a repair leaves it in the working folder.
+    // The repaired copy as a repair leaves it in the working folder, with the record of its source.
     const QString repaired = library.RepairedPathOf(cut);
     ASSERT_FALSE(repaired.isEmpty());
     ASSERT_TRUE(QFile::copy(kFixtures + QLatin1Char('/') + kCut, repaired));
+    ASSERT_TRUE(WriteSourceRecord(repaired, *FingerprintOf(card_.filePath(kCut))));
 
     PlaybackController& p = v.player();
     QStringList loaded;
@@ -241,4 +243,52 @@ TEST_F(ViewerRepair, ContinuousPlayIntoARepairedRecordingPlaysTheRepairedCopy)
     EXPECT_EQ(loaded[1], repaired);
     EXPECT_EQ(p.Current()->ref, cut);
     p.Stop();
+}
+
+// A repaired copy belongs to the recording it was made from. Another card's cut recording of the
+// same name (here: the card's recording replaced by another cut of the same name) gets the repair
+// question, never the first recording's copy.
+TEST_F(ViewerRepair, ARepairedCopyOfAnotherRecordingOfTheSameNameIsNotPlayed)
+{
+    ASSERT_TRUE(MakeCard(card_, true));
+    ViewerHarness v(card_.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    RecordingLibrary& library = v.viewer().Library();
+    PlaybackController& p = v.player();
+    ThumbnailCell* cut = v.NormalCell(0);
+    ASSERT_EQ(cut->FileName(), kCut);
+    const RecordingRef ref = library.RefOf(cut);
+
+    {
+        DialogScript dialogs;   // repair, then play it: OK to every question
+        bool ended = false;
+        QObject::connect(&RepairOf(v), &RecordingRepair::repairEnded, [&] { ended = true; });
+        v.DoubleClick(cut);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 30000));
+        ASSERT_TRUE(RepairOf(v).LastOutcome().repaired);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
+        EXPECT_EQ(library.PlayablePathOf(ref), library.RepairedPathOf(ref));
+        p.Stop();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle(); }, 10000));
+    }
+
+    // Another recording under the same name: cut at 40 % instead of 60 %.
+    QTemporaryDir other;
+    std::string error;
+    const QString source = kFixtures + QLatin1Char('/') + kCut;
+    ASSERT_TRUE(camera::CutAsPowerLoss(source.toStdString(), other.filePath(kCut).toStdString(),
+                                       uint64_t(QFileInfo(source).size() * 4 / 10), error)) << error;
+    ASSERT_TRUE(QFile::remove(card_.filePath(kCut)));
+    ASSERT_TRUE(QFile::copy(other.filePath(kCut), card_.filePath(kCut)));
+    EXPECT_TRUE(library.PlayablePathOf(ref).isEmpty());
+
+    DialogScript dialogs;
+    dialogs.answers = {mrCancel};   // the repair question, declined
+    const int opened = p.OpenCount();
+    v.DoubleClick(cut);
+    QTest::qWait(1500);
+    ASSERT_EQ(dialogs.shown.size(), 1) << dialogs.shown.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(dialogs.shown[0].contains(kCut)) << dialogs.shown[0].toStdString();
+    EXPECT_EQ(p.OpenCount(), opened);
+    EXPECT_NE(p.State(), PlayState::Playing);
 }
