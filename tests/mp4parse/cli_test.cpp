@@ -127,6 +127,54 @@ TEST_F(Cli, ControlCharactersFromTheCardAreEscaped) {
   EXPECT_NE(r.out.find(",G:\\x1B]0;x ,2021/09/17 05:00:\\x07\\x1B[2\n"), std::string::npos) << r.out;
 }
 
+// GPX times: the GPS's UTC from $GPRMC with its tenths, or the camera clock with the offset of
+// the zone korvane-cli runs in; one point per fix, not one per repeated line.
+TEST_F(Cli, GpxTimesAreUtcWithTenthsAndOnePointPerFix) {
+  auto rmcAt = [](const char* time, const char* date) {
+    return std::string("$GPRMC,") + time + ",A,3539.12345,N,13945.12345,E,10.0,90.0," + date + ",,,A*7C";
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::string> text;   // subtitle lines; empty for the "$" form below
+    std::vector<std::string> times;  // the <time> of each point
+  };
+  const Case cases[] = {
+      // A camera in Japan: its clock is nine hours ahead of the GPS's UTC, across midnight.
+      {"utc across midnight",
+       {rmcAt("230001.50", "160921") + "  G: 0.100 Time:2021/09/17 08:00:01",
+        rmcAt("230001.60", "160921") + "  G: 0.100 Time:2021/09/17 08:00:01"},
+       {"2021-09-16T23:00:01.5Z", "2021-09-16T23:00:01.6Z"}},
+      // RMC times without tenths: each sample's tenth is its place in its second.
+      {"tenths by place",
+       {rmcAt("050001.00", "170921") + "  G: 0.100 Time:2021/09/17 05:00:01",
+        rmcAt("050001.00", "170921") + "  G: 0.200 Time:2021/09/17 05:00:01",
+        rmcAt("050002.00", "170921") + "  G: 0.300 Time:2021/09/17 05:00:02"},
+       {"2021-09-17T05:00:01.0Z", "2021-09-17T05:00:01.1Z", "2021-09-17T05:00:02.0Z"}},
+      {"the \"$\" form", {}, {"2021-09-17T05:00:00.0+09:00", "2021-09-17T05:00:01.0+09:00"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string rec = c.text.empty()
+                                ? Write("d.MP4", Recording({}, {w::CommentUdta(JoinLines({DollarLine(0), DollarLine(1)}))}))
+                                : Write("s.MP4", Recording(c.text));
+    const ProcessResult r = RunProcess({"env", "TZ=Asia/Tokyo", KORVANE_CLI, "gpx", rec});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> times;
+    for (size_t at = r.out.find("<time>"); at != std::string::npos; at = r.out.find("<time>", at + 1))
+      times.push_back(r.out.substr(at + 6, r.out.find("</time>", at) - at - 6));
+    EXPECT_EQ(times, c.times) << r.out;
+  }
+}
+
+TEST_F(Cli, ASampleWithoutSpeedLeavesTheSpeedEmpty) {
+  const std::string rmcV = "$GPRMC,050045.00,V,,,,,,,170921,,,N*7C" + std::string(30, ' ');
+  const ProcessResult r = RunCli({"telemetry", Write("v.MP4", Recording({rmcV + "  G: 0.100 Time:2021/09/17 05:00:45"}))});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto out = Lines(r.out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[2], "0,0,0.0000000,0.0000000,,0.1000,G: 0.100,2021/09/17 05:00:45");
+}
+
 TEST_F(Cli, MissingOrUnopenableFileExitsTwo) {
   for (const std::string& path : {dir_.Path("absent.MP4"), dir_.dir()}) {
     const ProcessResult r = RunCli({"telemetry", path});
@@ -172,9 +220,9 @@ TEST_F(Cli, GpxReadsBackWithGpsbabel) {
   const std::string gpx = Write("out.gpx", w::Text(r.out));
   EXPECT_NE(r.out.find("<name>a&amp;b &lt;1&gt;.MP4</name>"), std::string::npos);
   EXPECT_NE(r.out.find("<name>nofix.MP4</name>"), std::string::npos);
-  EXPECT_NE(r.out.find("local time"), std::string::npos);
-  // Sample 10: 10 knots → 5.1444 m/s.
-  EXPECT_NE(r.out.find("<time>2021-09-17T05:00:01</time><extensions><gpxtpx:TrackPointExtension>"
+  EXPECT_NE(r.out.find("UTC"), std::string::npos);
+  // Sample 10: 10 knots → 5.1444 m/s, at the GPS's UTC time.
+  EXPECT_NE(r.out.find("<time>2021-09-17T05:00:01.0Z</time><extensions><gpxtpx:TrackPointExtension>"
                        "<gpxtpx:speed>5.1444</gpxtpx:speed>"),
             std::string::npos);
 

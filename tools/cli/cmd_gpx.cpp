@@ -34,41 +34,34 @@ std::string XmlEscape(std::string_view text) {
   return out;
 }
 
-bool Digits(std::string_view s, size_t at, size_t count, int low, int high) {
-  int v = 0;
-  for (size_t i = at; i < at + count; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    v = v * 10 + (s[i] - '0');
-  }
-  return v >= low && v <= high;
-}
-
-// "YYYY/MM/DD hh:mm:ss" at the start of the date-time text → "YYYY-MM-DDThh:mm:ss" (no zone:
-// the camera's clock is local time). Empty when the date-time is not complete.
-std::string GpxTime(const std::string& dt) {
-  if (dt.size() < 19) return {};
-  if (dt[4] != '/' || dt[7] != '/' || dt[10] != ' ' || dt[13] != ':' || dt[16] != ':') return {};
-  if (!Digits(dt, 0, 4, 0, 9999) || !Digits(dt, 5, 2, 1, 12) || !Digits(dt, 8, 2, 1, 31) ||
-      !Digits(dt, 11, 2, 0, 23) || !Digits(dt, 14, 2, 0, 59) || !Digits(dt, 17, 2, 0, 59))
-    return {};
-  return dt.substr(0, 4) + '-' + dt.substr(5, 2) + '-' + dt.substr(8, 2) + 'T' + dt.substr(11, 8);
-}
-
-const char* kLocalTimeNote =
-    "Point times are the camera clock's local time; the recording holds no time zone.";
+const char* kTimeNote =
+    "Point times are the GPS's UTC ($GPRMC date and time) where the recording carries it; otherwise "
+    "the camera clock with the offset of the time zone korvane-cli ran in (TZ).";
 
 void AppendTrack(std::string& out, const std::string& recording, const LoadedRecording& rec) {
   out += "  <trk>\n    <name>" + XmlEscape(ValidUtf8(std::filesystem::path(recording).filename().string())) +
-         "</name>\n    <cmt>" + kLocalTimeNote + "</cmt>\n    <trkseg>\n";
+         "</name>\n    <cmt>" + kTimeNote + "</cmt>\n    <trkseg>\n";
   const size_t rows = rec.FilledSamples();
+  GpxClock clock(RmcTimesCarryTenths(rec.lines));
+  // One point per fix: the "$" and "GPS" forms repeat each line for the ten samples of its second.
+  std::string_view previousLine;
+  std::string previousPoint;
   for (size_t i = 0; i < rows; ++i) {
     const TelemetrySample& s = rec.track->samples[i];
     double lat = 0, lon = 0;
-    const std::string_view line = i < rec.lines.size() ? std::string_view(rec.lines[i]) : std::string_view();
+    // A "$" or "GPS" sample was decoded from the first line of its group of ten.
+    const size_t li = rec.dataType == DataTypeSubtitle ? i : i / GValueCount * GValueCount;
+    const std::string_view line = li < rec.lines.size() ? std::string_view(rec.lines[li]) : std::string_view();
+    const std::string time = clock.Next(line, s);
     if (!GpxPosition(s, line, rec.dataType, lat, lon)) continue;
-    out += "      <trkpt lat=\"" + FormatFixed(lat, 7) + "\" lon=\"" + FormatFixed(lon, 7) + "\">";
-    const std::string time = GpxTime(s.dateTime);
-    if (!time.empty()) out += "<time>" + time + "</time>";
+    const bool sameLine = !line.empty() && line == previousLine;
+    previousLine = line;
+    if (sameLine) continue;
+    std::string point = "      <trkpt lat=\"" + FormatFixed(lat, 7) + "\" lon=\"" + FormatFixed(lon, 7) + "\">";
+    if (!time.empty()) point += "<time>" + time + "</time>";
+    if (line.empty() && point == previousPoint) continue;
+    previousPoint = point;
+    out += point;
     if (s.speedKmh != NoSpeed) {
       out += "<extensions><gpxtpx:TrackPointExtension><gpxtpx:speed>" + FormatFixed(s.speedKmh / 3.6, 4) +
              "</gpxtpx:speed></gpxtpx:TrackPointExtension></extensions>";
@@ -93,8 +86,8 @@ int RunGpx(const std::vector<std::string>& args) {
       "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd "
       "http://www.garmin.com/xmlschemas/TrackPointExtension/v2 "
       "https://www8.garmin.com/xmlschemas/TrackPointExtensionv2.xsd\">\n"
-      "  <!-- " + std::string(kLocalTimeNote) + " Speeds are in metres per second. -->\n"
-      "  <metadata>\n    <desc>" + kLocalTimeNote + "</desc>\n  </metadata>\n";
+      "  <!-- " + std::string(kTimeNote) + " Speeds are in metres per second. -->\n"
+      "  <metadata>\n    <desc>" + kTimeNote + "</desc>\n  </metadata>\n";
   for (const std::string& recording : args) {
     LoadedRecording rec;
     if (const int status = LoadRecording(recording, "", rec); status != ExitOk) return status;

@@ -59,7 +59,7 @@ int RunTelemetry(const std::vector<std::string>& args) {
   for (size_t i = 0; i < rows; ++i) {
     const TelemetrySample& s = t.samples[i];
     out += std::to_string(i) + ',' + (s.fixValid ? '1' : '0') + ',' + FormatFixed(s.latitude, 7) + ',' +
-           FormatFixed(s.longitude, 7) + ',' + FormatFixed(s.speedKmh, 4) + ',' +
+           FormatFixed(s.longitude, 7) + ',' + (s.speedKmh == NoSpeed ? std::string() : FormatFixed(s.speedKmh, 4)) + ',' +
            FormatFixed(s.gForce, 4) + ',' + CsvField(EscapeName(s.gText)) + ',' + CsvField(EscapeName(s.dateTime)) + '\n';
   }
   std::fwrite(out.data(), 1, out.size(), stdout);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "mp4parse/text_fields.h"
@@ -34,6 +36,136 @@ bool GpxPosition(const TelemetrySample& sample, std::string_view line, DataType 
     longitude *= HemisphereSign(line, true);
   }
   return true;
+}
+
+namespace {
+
+bool Digits(std::string_view s, size_t at, size_t count, int low, int high, int& value) {
+  if (s.size() < at + count) return false;
+  int v = 0;
+  for (size_t i = at; i < at + count; ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    v = v * 10 + (s[i] - '0');
+  }
+  value = v;
+  return v >= low && v <= high;
+}
+
+int DaysInMonth(int year, int month) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// Days from 1970-01-01 to the civil date (proleptic Gregorian).
+int64_t DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+bool ToSeconds(int y, int mo, int d, int h, int mi, int s, int64_t& seconds) {
+  if (d > DaysInMonth(y, mo)) return false;
+  seconds = DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s;
+  return true;
+}
+
+}  // namespace
+
+bool RmcUtc(std::string_view line, int64_t& seconds, int& tenths) {
+  std::string_view copy = line.substr(0, std::min(line.size(), MaxLookedAt));
+  if (const size_t g = copy.find("G:"); g != std::string_view::npos) copy = copy.substr(0, g >= 2 ? g - 2 : 0);
+  const size_t rmc = copy.find("$GPRMC");
+  if (rmc == std::string_view::npos) return false;
+  const std::vector<std::string_view> f = fields::SplitFields(copy.substr(rmc));
+  // f[1] hhmmss[.sss], f[9] ddmmyy.
+  if (f.size() <= 9) return false;
+  const std::string_view time = f[1], date = f[9];
+  int h = 0, mi = 0, s = 0, d = 0, mo = 0, y = 0;
+  if (time.size() < 6 || date.size() != 6 || !Digits(time, 0, 2, 0, 23, h) || !Digits(time, 2, 2, 0, 59, mi) ||
+      !Digits(time, 4, 2, 0, 59, s) || !Digits(date, 0, 2, 1, 31, d) || !Digits(date, 2, 2, 1, 12, mo) ||
+      !Digits(date, 4, 2, 0, 99, y))
+    return false;
+  tenths = -1;
+  if (time.size() > 6) {
+    int t = 0;
+    if (time[6] != '.' || time.size() < 8 || !Digits(time, 7, 1, 0, 9, t)) return false;
+    tenths = t;
+  }
+  // Two-digit years: the GPS era of these cameras, 1980 to 2079.
+  return ToSeconds(y < 80 ? 2000 + y : 1900 + y, mo, d, h, mi, s, seconds);
+}
+
+bool CameraClockSeconds(std::string_view dt, int64_t& seconds) {
+  if (dt.size() < 19 || dt[4] != '/' || dt[7] != '/' || dt[10] != ' ' || dt[13] != ':' || dt[16] != ':')
+    return false;
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  if (!Digits(dt, 0, 4, 1, 9999, y) || !Digits(dt, 5, 2, 1, 12, mo) || !Digits(dt, 8, 2, 1, 31, d) ||
+      !Digits(dt, 11, 2, 0, 23, h) || !Digits(dt, 14, 2, 0, 59, mi) || !Digits(dt, 17, 2, 0, 59, s))
+    return false;
+  return ToSeconds(y, mo, d, h, mi, s, seconds);
+}
+
+int LocalOffsetAt(int64_t clockSeconds) {
+  // The clock's fields as a local time of this machine; its offset is local minus UTC.
+  const time_t asUtc = static_cast<time_t>(clockSeconds);
+  std::tm fields{};
+  if (!gmtime_r(&asUtc, &fields)) return 0;
+  fields.tm_isdst = -1;
+  const time_t local = std::mktime(&fields);
+  if (local == static_cast<time_t>(-1)) return 0;
+  return static_cast<int>(clockSeconds - static_cast<int64_t>(local));
+}
+
+std::string GpxTimeText(int64_t seconds, int tenths, bool utc, int offsetSeconds) {
+  const int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+  const int64_t rest = seconds - days * 86400;
+  // Civil date from days since the epoch.
+  const int64_t z = days + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int64_t y = yoe + era * 400 + (m <= 2);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04lld-%02d-%02dT%02d:%02d:%02d.%d", static_cast<long long>(y), m, d,
+                static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60),
+                std::clamp(tenths, 0, 9));
+  std::string out = buf;
+  if (utc) return out + 'Z';
+  const int off = offsetSeconds < 0 ? -offsetSeconds : offsetSeconds;
+  std::snprintf(buf, sizeof buf, "%c%02d:%02d", offsetSeconds < 0 ? '-' : '+', off / 3600, off / 60 % 60);
+  return out + buf;
+}
+
+bool RmcTimesCarryTenths(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    int64_t seconds = 0;
+    int tenths = -1;
+    if (RmcUtc(line, seconds, tenths) && tenths > 0) return true;
+  }
+  return false;
+}
+
+std::string GpxClock::Next(std::string_view line, const TelemetrySample& sample) {
+  int64_t seconds = 0;
+  int tenths = -1;
+  const bool rmc = RmcUtc(line, seconds, tenths);
+  if (!rmc && !CameraClockSeconds(sample.dateTime, seconds)) {
+    haveSecond_ = false;
+    return {};
+  }
+  run_ = haveSecond_ && seconds == second_ ? run_ + 1 : 0;
+  haveSecond_ = true;
+  second_ = seconds;
+  const int shown = rmc && rmcTenths_ && tenths >= 0 ? tenths : std::min(run_, 9);
+  return rmc ? GpxTimeText(seconds, shown, true, 0) : GpxTimeText(seconds, shown, false, LocalOffsetAt(seconds));
 }
 
 }  // namespace korvane::cli
