@@ -11,10 +11,13 @@
 #include <QTimer>
 
 #include "app/data_management_hookup.h"
+#include "app/folder_handover.h"
 #include "app/keyboard_hook.h"
 #include "app/termination_signals.h"
 #include "app/transport_hookup.h"
 #include "app/viewer.h"
+#include "player/playback_controller.h"
+#include "player/recording_opener.h"
 #include "kernel/control_block.h"
 #include "platform/language_id.h"
 #include "platform/message_box.h"
@@ -56,7 +59,7 @@ int PrimaryScreenPercent()
 }
 
 AppShell::AppShell(const ProcessRole& role, TfrmMain& window)
-    : QObject(&window), lockPath(InstanceLock::DefaultPath()), role_(role), window_(window)
+    : QObject(&window), lockPath(InstanceLock::DefaultPath(ControlBlockName().toStdString())), role_(role), window_(window)
 {
     scale = MakeDisplayScale(PrimaryScreenPercent());
     tmQuit = MakeTimer(this, 1000);
@@ -126,10 +129,24 @@ void AppShell::StartViewer()
     // touching nothing.
     if (!instanceLock_.Acquire(lockPath)) {
         window_.move(-1000, -1000);
+        // "korvane FOLDER": the running viewer opens the folder; this one ends at once.
+        const QString socketPath = QString::fromStdString(InstanceLock::SocketPath(lockPath));
+        if (!role_.startFolder.isEmpty() && HandFolderTo(socketPath, role_.startFolder)) {
+            handedOver_ = true;
+            QTimer::singleShot(0, this, &AppShell::tmQuitTimer);
+            return;
+        }
         tmQuit->start();
         return;
     }
     quitNow_ = false;
+    folderListener_ = new FolderListener(this);
+    folderListener_->Listen(QString::fromStdString(InstanceLock::SocketPath(lockPath)));
+    connect(folderListener_, &FolderListener::folderHanded, this, &AppShell::OpenHandedFolder);
+    tmHandedFolder_ = new QTimer(this);
+    tmHandedFolder_->setSingleShot(true);
+    tmHandedFolder_->setInterval(250);
+    connect(tmHandedFolder_, &QTimer::timeout, this, [this] { OpenHandedFolder(handedFolder_); });
     window_.captionOnPaint = true;
     window_.setWindowTitle(QStringLiteral("Korvane"));
 
@@ -185,6 +202,31 @@ void AppShell::StartViewer()
             ShowMessageBox(QStringLiteral("Korvane"), role_.argumentMessage, BoxIcon::Warning);
         });
     }
+}
+
+void AppShell::OpenHandedFolder(const QString& folder)
+{
+    if (!viewer_ || folder.isEmpty())
+        return;
+    if (window_.isMinimized())
+        window_.showNormal();
+    window_.raise();
+    window_.activateWindow();
+    // A dialog, a job or a recording being opened keeps the viewer busy: the folder waits.
+    if (!busy_.IsIdle()) {
+        handedFolder_ = folder;
+        tmHandedFolder_->start();
+        return;
+    }
+    handedFolder_.clear();
+    const QFileInfo info(folder);
+    if (!info.isAbsolute() || !info.isDir() || !info.isReadable()) {
+        qCWarning(lcShell) << "the handed folder cannot be opened:" << folder;
+        return;
+    }
+    qCInfo(lcShell) << "opening the handed folder" << folder;
+    viewer_->Player().Stop();
+    viewer_->Player().Opener().OpenChosenFolder(info.absoluteFilePath());
 }
 
 void AppShell::SizeAndCentre()
@@ -266,6 +308,8 @@ void AppShell::FormDestroy()
     UnlinkViewerControlBlock();
     if (keyboardHook_)
         qApp->removeEventFilter(keyboardHook_);
+    delete folderListener_;   // closes and removes the socket
+    folderListener_ = nullptr;
     instanceLock_.Release();
 }
 

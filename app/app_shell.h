@@ -17,6 +17,7 @@ class QTimer;
 namespace korvane {
 
 class DataManagementHookup;
+class FolderListener;
 class TransportHookup;
 class Viewer;
 class TfrmClose;
@@ -68,6 +69,11 @@ public:
 
     // The quit is confirmed (by the user, or by a termination signal): both channels close.
     void ConfirmQuit();
+    // A folder handed over by "korvane FOLDER": the window comes to the front and, as soon as
+    // the viewer is idle, the folder opens as File > Open would open it.
+    void OpenHandedFolder(const QString& folder);
+    // This second viewer handed its folder to the running one.
+    bool HandedOver() const { return handedOver_; }
 
 signals:
     // A close request is about to ask the user: playback pauses first.
@@ -113,6 +119,10 @@ private:
     Viewer* viewer_ = nullptr;
     DataManagementHookup* dataManagement_ = nullptr;
     TransportHookup* transport_ = nullptr;   // the transport keys and snapshots
+    FolderListener* folderListener_ = nullptr;
+    QString handedFolder_;                   // waits for an idle viewer
+    QTimer* tmHandedFolder_ = nullptr;
+    bool handedOver_ = false;
 };
 
 // The display percentage of the primary screen.

@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     korvane::TfrmMain window;
     korvane::AppShell shell(role, window);
     shell.FormCreate();
-    if (!role.isKernelRole && !shell.QuitNow() && !shell.tmQuit->isActive())
+    if (!role.isKernelRole && !shell.QuitNow() && !shell.tmQuit->isActive() && !shell.HandedOver())
         window.show();
     // SIGTERM and SIGINT close the viewer as a confirmed close does, without asking (a kernel
     // keeps the default: it simply ends).

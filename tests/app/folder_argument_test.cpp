@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "platform/shared_memory.h"
+#include "viewer_process.h"
 
 namespace {
 struct ViewerRun {
@@ -45,7 +46,7 @@ ViewerRun StartViewer(const QTemporaryDir& home, const QString& start, const QSt
     viewer.kill();
     viewer.waitForFinished();
     run.log = QString::fromLocal8Bit(viewer.readAllStandardError());
-    korvane::platform::RemoveSharedMemory(block.toStdString());
+    korvane::test::RemoveViewerLeftovers(block);
     return run;
 }
 } // namespace

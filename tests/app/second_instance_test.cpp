@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -12,8 +13,10 @@
 #include <QThread>
 
 #include "platform/shared_memory.h"
+#include "viewer_process.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -56,7 +59,7 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
     first.start(QStringLiteral(KORVANE_BINARY), {});
     ASSERT_TRUE(first.waitForStarted());
     // Wait until the first viewer holds its lock.
-    for (int i = 0; i < 100 && !QFileInfo::exists(runtime.path() + QStringLiteral("/korvane.lock")); ++i)
+    for (int i = 0; i < 100 && !QFileInfo::exists(korvane::test::LockPathOf(block)); ++i)
         QThread::msleep(50);
     // The first viewer finishes its start-up scan (its report is the last file it writes) and
     // settles (its browsers create their folders) before the second starts.
@@ -97,7 +100,7 @@ TEST(SecondInstance, QuitsWithinASecondWithoutTouchingFiles)
 
     first.kill();
     first.waitForFinished();
-    korvane::platform::RemoveSharedMemory(block.toStdString());
+    korvane::test::RemoveViewerLeftovers(block);
 }
 
 // A second viewer stopped by SIGTERM within its first second runs its shut-down before it knows
@@ -134,7 +137,89 @@ TEST(SecondInstance, TerminatedEarlyLeavesTheRunningViewersBlock)
 
     first.kill();
     first.waitForFinished();
-    korvane::platform::RemoveSharedMemory(block.toStdString());
+    korvane::test::RemoveViewerLeftovers(block);
+}
+
+namespace {
+// The first line of the scan report: the folder the viewer scanned last.
+QString ReportedFolder(const QString& report)
+{
+    QFile file(report);
+    const QString line = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readLine()).trimmed() : QString();
+    return line.startsWith(QStringLiteral("Path : ")) ? line.mid(7) : line;
+}
+} // namespace
+
+// Two sessions of one user (two displays, each with a runtime folder of its own) run one viewer:
+// the second finds the first and ends instead of playing through the first one's block.
+TEST(SecondInstance, ASecondSessionOfTheSameUserFindsTheFirstViewer)
+{
+    QTemporaryDir runtimeA, runtimeB, work;
+    const QString block = QStringLiteral("KorvaneTwoSessions%1").arg(QCoreApplication::applicationPid());
+    QProcess first;
+    first.setProcessEnvironment(ViewerEnvironment(runtimeA.path(), runtimeA.path() + QStringLiteral("/cache"), block));
+    first.setWorkingDirectory(work.path());
+    first.start(QStringLiteral(KORVANE_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted());
+    const QString report = runtimeA.path() + QStringLiteral("/cache/KorvaneData/FileReport.log");
+    for (int i = 0; i < 200 && !QFileInfo::exists(report); ++i)
+        QThread::msleep(50);
+
+    QProcess second;
+    second.setProcessEnvironment(ViewerEnvironment(runtimeB.path(), runtimeB.path() + QStringLiteral("/cache"), block));
+    second.setWorkingDirectory(work.path());
+    second.start(QStringLiteral(KORVANE_BINARY), {});
+    EXPECT_TRUE(second.waitForFinished(5000)) << "the second session's viewer started as a viewer of its own";
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(runtimeB.path() + QStringLiteral("/cache/KorvaneData/FileReport.log")));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    if (second.state() != QProcess::NotRunning) {
+        second.kill();
+        second.waitForFinished();
+    }
+    first.kill();
+    first.waitForFinished();
+    korvane::test::RemoveViewerLeftovers(block);
+}
+
+// "korvane FOLDER" while a viewer runs: the folder opens in the running viewer, and the second
+// process ends at once with status 0.
+TEST(SecondInstance, AFolderArgumentIsHandedToTheRunningViewer)
+{
+    QTemporaryDir runtime, work, card;
+    const QString block = QStringLiteral("KorvaneHandOver%1").arg(QCoreApplication::applicationPid());
+    const QProcessEnvironment env = ViewerEnvironment(runtime.path(), runtime.path() + QStringLiteral("/cache"), block);
+    const QString report = runtime.path() + QStringLiteral("/cache/KorvaneData/FileReport.log");
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setWorkingDirectory(work.path());
+    first.start(QStringLiteral(KORVANE_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted());
+    const QString workPath = QDir(work.path()).canonicalPath();
+    for (int i = 0; i < 200 && ReportedFolder(report) != workPath; ++i)
+        QThread::msleep(50);
+    ASSERT_EQ(ReportedFolder(report), workPath);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(work.path());
+    QElapsedTimer clock;
+    clock.start();
+    second.start(QStringLiteral(KORVANE_BINARY), {card.path()});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    std::printf("the second process handed its folder over and ended after %lld ms\n", static_cast<long long>(elapsed));
+    const QString cardPath = QDir(card.path()).canonicalPath();
+    for (int i = 0; i < 200 && ReportedFolder(report) != cardPath; ++i)
+        QThread::msleep(50);
+    EXPECT_EQ(ReportedFolder(report), cardPath);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.kill();
+    first.waitForFinished();
+    korvane::test::RemoveViewerLeftovers(block);
 }
 
 // A cache folder on a full disk: the viewer starts (the shader caches, memory-mapped files
@@ -175,6 +260,6 @@ TEST(FullCache, TheViewerStartsAndShowsItsRecordingsWithoutThumbnails)
 
     viewer.terminate();
     EXPECT_TRUE(viewer.waitForFinished(10000));
-    korvane::platform::RemoveSharedMemory(block.toStdString());
+    korvane::test::RemoveViewerLeftovers(block);
     EXPECT_EQ(umount2(QFile::encodeName(cache.path()).constData(), MNT_DETACH), 0);
 }

@@ -1,6 +1,7 @@
 // SIGTERM and SIGINT close the viewer as a confirmed close does: no question, the control
 // block unlinked, the working folder purged, the lock given back.
 #include "platform/shared_memory.h"
+#include "viewer_process.h"
 
 #include <gtest/gtest.h>
 
@@ -61,19 +62,16 @@ TEST_P(TerminationSignal, ClosesWithoutAskingAndLeavesNothingBehind)
         EXPECT_FALSE(QFileInfo::exists(blockFile));
         EXPECT_FALSE(QFileInfo::exists(report));
         EXPECT_TRUE(QDir(card.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-        // The lock is free again.
-        const int fd = ::open(QFile::encodeName(runtime.path() + "/korvane.lock").constData(), O_RDWR);
-        EXPECT_GE(fd, 0);
-        if (fd >= 0) {
-            EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-            ::close(fd);
-        }
+        // The lock is let go and its file removed with it.
+        const QString lock = korvane::test::LockPathOf(QString::fromStdString(blockName));
+        EXPECT_FALSE(QFileInfo::exists(lock)) << lock.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(korvane::InstanceLock::SocketPath(lock.toStdString()))));
     }
     if (viewer.state() != QProcess::NotRunning) {
         viewer.kill();
         viewer.waitForFinished();
     }
-    korvane::platform::RemoveSharedMemory(blockName);
+    korvane::test::RemoveViewerLeftovers(QString::fromStdString(blockName));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignal, testing::Values(SIGTERM, SIGINT),

@@ -38,12 +38,11 @@ protected:
 struct RuntimeCase {
     const char* name;
     const char* runtime;  // "<private>" for a private folder, "<wide>" for a 0755 one
-    bool usesRuntime;
 };
 
 class RuntimeVariable : public LockPlace, public testing::WithParamInterface<RuntimeCase> {};
 
-TEST_P(RuntimeVariable, DecidesWhereTheLockLives)
+TEST_P(RuntimeVariable, NeverDecidesWhereTheLockLives)
 {
     std::string value = GetParam().runtime ? GetParam().runtime : "";
     if (value == "<private>" || value == "<wide>") {
@@ -55,13 +54,12 @@ TEST_P(RuntimeVariable, DecidesWhereTheLockLives)
     }
     EnvGuard runtime("XDG_RUNTIME_DIR", GetParam().runtime ? value.c_str() : nullptr);
     EnvGuard cache("XDG_CACHE_HOME", "relative-cache");
-    const std::string path = InstanceLock::DefaultPath(shared);
-    if (GetParam().usesRuntime) {
-        EXPECT_EQ(path, value + "/korvane.lock");
-    } else {
-        EXPECT_EQ(path, own + "/korvane.lock");
-        EXPECT_TRUE(IsPrivateFolder(own));
-    }
+    // Whatever the session says, one user's viewers find one lock: the block's name in the
+    // user's own folder.
+    const std::string path = InstanceLock::DefaultPath("VCRServer", shared);
+    EXPECT_EQ(path, own + "/VCRServer.lock");
+    EXPECT_TRUE(IsPrivateFolder(own));
+    EXPECT_EQ(InstanceLock::SocketPath(path), own + "/VCRServer.sock");
     EXPECT_FALSE(fs::exists("relative-cache"));
     InstanceLock lock;
     EXPECT_TRUE(lock.Acquire(path));
@@ -70,10 +68,8 @@ TEST_P(RuntimeVariable, DecidesWhereTheLockLives)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RuntimeVariable,
-                         testing::Values(RuntimeCase{"private", "<private>", true},
-                                         RuntimeCase{"wide", "<wide>", false},
-                                         RuntimeCase{"relative", "relative/run", false},
-                                         RuntimeCase{"unset", nullptr, false}),
+                         testing::Values(RuntimeCase{"private", "<private>"}, RuntimeCase{"wide", "<wide>"},
+                                         RuntimeCase{"relative", "relative/run"}, RuntimeCase{"unset", nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LockPlace, AnotherUsersFolderOrLinkUnderTheNameDoesNotStopTheViewer)
@@ -82,7 +78,7 @@ TEST_F(LockPlace, AnotherUsersFolderOrLinkUnderTheNameDoesNotStopTheViewer)
     const std::string elsewhere = shared + "/elsewhere";
     ASSERT_EQ(::mkdir(elsewhere.c_str(), 0700), 0);
     ASSERT_EQ(::symlink(elsewhere.c_str(), own.c_str()), 0);
-    const std::string path = InstanceLock::DefaultPath(shared);
+    const std::string path = InstanceLock::DefaultPath("VCRServer", shared);
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(path.rfind(own + "-", 0), 0u) << path;  // a fresh folder of its own
     InstanceLock lock;
@@ -98,6 +94,12 @@ TEST_F(LockPlace, ALinkAsTheLockFileIsNotFollowed)
     InstanceLock lock;
     EXPECT_FALSE(lock.Acquire(own + "/korvane.lock"));
     EXPECT_FALSE(fs::exists(victim));
+}
+
+TEST_F(LockPlace, ABlockNameThatIsNoFileNameGivesTheDefaultName)
+{
+    for (const char* name : {"", "a/b", "..", ".hidden"})
+        EXPECT_EQ(InstanceLock::DefaultPath(name, shared), own + "/korvane.lock") << name;
 }
 
 } // namespace
