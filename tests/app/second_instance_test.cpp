@@ -156,6 +156,7 @@ TEST(SecondInstance, ASecondSessionOfTheSameUserFindsTheFirstViewer)
 {
     QTemporaryDir runtimeA, runtimeB, work;
     const QString block = QStringLiteral("KorvaneTwoSessions%1").arg(QCoreApplication::applicationPid());
+    const korvane::test::ViewerLeftovers leftovers{block};
     QProcess first;
     first.setProcessEnvironment(ViewerEnvironment(runtimeA.path(), runtimeA.path() + QStringLiteral("/cache"), block));
     first.setWorkingDirectory(work.path());
@@ -188,6 +189,7 @@ TEST(SecondInstance, AFolderArgumentIsHandedToTheRunningViewer)
 {
     QTemporaryDir runtime, work, card;
     const QString block = QStringLiteral("KorvaneHandOver%1").arg(QCoreApplication::applicationPid());
+    const korvane::test::ViewerLeftovers leftovers{block};
     const QProcessEnvironment env = ViewerEnvironment(runtime.path(), runtime.path() + QStringLiteral("/cache"), block);
     const QString report = runtime.path() + QStringLiteral("/cache/KorvaneData/FileReport.log");
     QProcess first;

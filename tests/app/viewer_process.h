@@ -22,4 +22,10 @@ inline void RemoveViewerLeftovers(const QString& block)
     QFile::remove(lock);
 }
 
+// Removes them when the test ends, also when it ends early.
+struct ViewerLeftovers {
+    QString block;
+    ~ViewerLeftovers() { RemoveViewerLeftovers(block); }
+};
+
 } // namespace korvane::test
