@@ -196,8 +196,12 @@ void MapView::StartRouteMap(const RouteSource& recording)
 
 void MapView::PrepareMapsForNewFolder()
 {
-    if (gmMapRoute_)
+    if (gmMapRoute_) {
         gmMapRoute_->ClearLines();
+        // The marker goes back where the page put it (0/0, off any route): the last
+        // recording's place is no place of the new folder.
+        gmMapRoute_->MoveMarker(0, 0, true);
+    }
     route.currentLine = -1;
 }
 

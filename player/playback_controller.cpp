@@ -496,6 +496,12 @@ void PlaybackController::ResetVideo()
         videoArea_->show();
     ReleaseChannel(channelA_);
     ReleaseChannel(channelB_);
+    // The panels have no background of their own: with no kernel drawing, they would keep the
+    // last frame (and whatever a menu or dialog left over it). Hidden, the black video area
+    // shows and repaints itself; the next playback shows its panel again.
+    for (PlaybackChannel* c : {&channelA_, &channelB_})
+        if (c->panel)
+            c->panel->hide();
     if (plTime_)
         plTime_->hide();
 }

@@ -142,11 +142,11 @@ void ChartStrip::DrawChart(const TelemetryTrack* track, std::int64_t duration100
     plImage->update();
     spVelocity->resize(drawing_.cursorWidth, std::max(drawing_.cursorHeight, 1));
     PlaceTimeLabels();
-    if (drawing_.hasSamples) {
-        SetCaption(lbTM_START, drawing_.startTime);
-        SetCaption(lbTM_END, drawing_.endTime);
-        lbTM_END->move(plImage->x() + plImage->width() - lbTM_END->width(), lbTM_END->y());
-    }
+    // A chart without samples (a reset, a recording without telemetry) names no times: the
+    // last recording's clock would stand over an empty chart.
+    SetCaption(lbTM_START, drawing_.hasSamples ? drawing_.startTime : QString());
+    SetCaption(lbTM_END, drawing_.hasSamples ? drawing_.endTime : QString());
+    lbTM_END->move(plImage->x() + plImage->width() - lbTM_END->width(), lbTM_END->y());
 }
 
 void ChartStrip::PlaceTimeLabels()

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -280,4 +282,44 @@ TEST_F(ViewerPlayback, AKernelThatCannotStartIsReportedAtOnce)
     EXPECT_TRUE(v.messages[0].contains(QStringLiteral("could not be played")));
     EXPECT_FALSE(p.Current()->ref.IsValid());
     EXPECT_EQ(p.Current()->slot->processId.load(), 0u);
+}
+
+// After another folder is opened nothing of the last recording stays on screen: the video area
+// is black (also after a menu was open over it), the clock overlay is gone and the chart names
+// no times.
+TEST_F(ViewerPlayback, OpeningAnotherFolderLeavesNoPictureOfTheLastRecording)
+{
+    const QString samples = QStringLiteral(KORVANE_SAMPLES_DIR);
+    if (!QFileInfo::exists(samples + QStringLiteral("/20250614080000.MP4")))
+        GTEST_SKIP() << "the sample card is made by the samples target";
+    QTemporaryDir other;
+    ViewerHarness v(samples);
+    ASSERT_TRUE(v.WaitForThumbnails(60000));
+    PlaybackController& p = v.player();
+    v.DoubleClick(v.NormalCell(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 8000));
+    QTest::qWait(800);
+    auto* start = v.window().findChild<QLabel*>(QStringLiteral("lbTM_START"));
+    ASSERT_NE(start, nullptr);
+    ASSERT_FALSE(start->text().trimmed().isEmpty());
+    const double playing = VideoAreaBrightness(v.window());
+    ASSERT_GT(playing, 20.0);
+
+    p.Stop();
+    p.Opener().OpenChosenFolder(other.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle(); }, 8000));
+    QTest::qWait(500);
+    EXPECT_LT(VideoAreaBrightness(v.window()), 3.0) << "playing: " << playing;
+    EXPECT_FALSE(v.viewer().plTime()->isVisible());
+    EXPECT_TRUE(start->text().trimmed().isEmpty()) << start->text().toStdString();
+
+    // A menu opened over the empty video area and closed again leaves nothing behind.
+    QMenu menu;
+    for (int i = 0; i < 12; ++i)
+        menu.addAction(QStringLiteral("an item with a long text %1").arg(i));
+    menu.popup(v.window().plVCRBackGround->mapToGlobal(QPoint(20, 20)));
+    QTest::qWait(400);
+    menu.hide();
+    QTest::qWait(400);
+    EXPECT_LT(VideoAreaBrightness(v.window()), 3.0);
 }
