@@ -73,7 +73,7 @@ void RecordingRepair::DamagedRecordingActivated(const RecordingRef& ref)
         ShowInformation2(CatalogueText(keys::kRepairFailed), QStringLiteral("no working folder"));
         return;
     }
-    if (!AskConfirmation2(CatalogueText(keys::kRepairQuestion), ref.name))
+    if (!AskConfirmation2(CatalogueText(keys::kRepairQuestion), ref.name, CatalogueText(keys::kRepairTitle)))
         return;
     Start(ref);
     ShowProgress();
@@ -161,9 +161,10 @@ void RecordingRepair::Report()
     case repair::RepairStatus::Repaired:
         if (!job->sourceRecorded)
             qCWarning(lcRepair) << "the source of" << outcome_.output << "could not be recorded beside it";
+        library_.ShowRepairedPicture(ref_);
         qCInfo(lcRepair) << "repaired" << ref_.name << "after" << FromFileNameBytes(r.reference) << ": video" << r.video
                          << "audio" << r.audio << "text" << r.text << "bytes" << r.coveredBytes << "of" << r.totalBytes;
-        if (AskConfirmation2(CatalogueText(keys::kRepairDone), outcome_.output) && library_.CellOf(ref_))
+        if (AskConfirmation2(CatalogueText(keys::kRepairDone), outcome_.output, CatalogueText(keys::kRepairTitle)) && library_.CellOf(ref_))
             opener_.RecordingActivated(ref_);
         break;
     case repair::RepairStatus::Cancelled:

@@ -27,4 +27,9 @@ QString RepairedPath(const QString& workingFolder, const QString& name)
     return workingFolder + QLatin1Char('/') + RecordingStem(name) + QStringLiteral("_repaired.MP4");
 }
 
+QString RepairedPicturePath(const QString& workingFolder, const QString& name)
+{
+    return workingFolder + QLatin1Char('/') + RecordingStem(name) + QStringLiteral("_repaired.bmp");
+}
+
 } // namespace korvane

@@ -48,5 +48,7 @@ QString SidecarPath(const QString& workingFolder, const QString& name);
 // "<workingFolder>/<stem>_repaired.MP4": where the viewer writes the repaired copy of a cut
 // recording (never on the card).
 QString RepairedPath(const QString& workingFolder, const QString& name);
+// "<workingFolder>/<stem>_repaired.bmp": the picture of a repaired copy.
+QString RepairedPicturePath(const QString& workingFolder, const QString& name);
 
 } // namespace korvane

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <algorithm>
 
 namespace korvane {
 namespace {
@@ -66,6 +67,25 @@ void DrawDamagedPicture(QPainter& canvas, const QRect& area)
     DrawFilm(canvas, film);
     DrawTear(canvas, film);
     DrawWarning(canvas, film.center(), film.height() * 0.62);
+    canvas.restore();
+}
+
+void DrawRepairedMark(QPainter& canvas, const QRect& area)
+{
+    const int d = std::max(8, std::min(area.width(), area.height()) / 3);
+    const QRect disc(area.right() - d - 1, area.top() + 2, d, d);
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, true);
+    canvas.setPen(Qt::NoPen);
+    canvas.setBrush(kRepairedMarkColour);
+    canvas.drawEllipse(disc);
+    QPen tick(Qt::white, std::max(1.5, d / 7.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    canvas.setPen(tick);
+    canvas.setBrush(Qt::NoBrush);
+    const QPointF points[] = {{disc.left() + d * 0.25, disc.top() + d * 0.52},
+                              {disc.left() + d * 0.43, disc.top() + d * 0.70},
+                              {disc.left() + d * 0.76, disc.top() + d * 0.32}};
+    canvas.drawPolyline(points, 3);
     canvas.restore();
 }
 

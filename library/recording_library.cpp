@@ -3,12 +3,17 @@
 #include "library/repaired_copy.h"
 #include "core/busy_state.h"
 #include "library/cell_layout.h"
+#include "library/library_log.h"
 #include "library/library_texts.h"
 #include "library/recording_scan.h"
+#include "library/thumbnail_tool.h"
 #include "library/working_folder.h"
 #include "platform/file_name_bytes.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -307,6 +312,49 @@ void RecordingLibrary::ThumbnailsCannotBeMade()
 void RecordingLibrary::ShowDamaged(int group, const QStringList& shown)
 {
     ShowDamagedThumbnail(*pane_->View(group).Grid(), shown);
+    if (ThumbnailCell* cell = pane_->View(group).Grid()->Cell(int(shown.size()) - 1))
+        ShowRepairedPicture(RefOf(cell));
+}
+
+void RecordingLibrary::ShowRepairedPicture(const RecordingRef& ref)
+{
+    if (!ref.IsValid() || !IsDamaged(ref))
+        return;
+    const QString repaired = PlayablePathOf(ref);
+    if (repaired.isEmpty())
+        return;
+    const QString picture = RepairedPicturePath(catalogue_.workingFolder, ref.name);
+    auto show = [this, ref, picture] {
+        if (ThumbnailCell* cell = CellOf(ref); cell && IsUsableThumbnail(picture))
+            cell->ShowRepaired(picture);
+    };
+    if (IsUsableThumbnail(picture)) {
+        show();
+        return;
+    }
+    const QString tool = FindThumbnailTool(QCoreApplication::applicationDirPath());
+    if (tool.isEmpty()) {
+        qCWarning(lcLibrary) << "no thumbnail tool for the picture of" << repaired;
+        return;
+    }
+    QFile::remove(picture);
+    auto* process = new QProcess(this);
+    process->setProgram(tool);
+    process->setArguments(ThumbnailToolArguments(repaired, picture));
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, this, [process, show] {
+        process->deleteLater();
+        show();
+    });
+    connect(process, &QProcess::errorOccurred, this, [process](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            qCWarning(lcLibrary) << "the thumbnail tool could not be started:" << process->program();
+            process->deleteLater();
+        }
+    });
+    process->start();
 }
 
 void RecordingLibrary::UpdateFileBar(int group, int shownCount)

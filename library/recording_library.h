@@ -93,6 +93,11 @@ public:
     // Stops the pass and its tool processes and empties the working folder.
     void Shutdown();
 
+    // A cut recording that plays its repaired copy shows that copy's picture with the repaired
+    // mark; the picture is made by the thumbnail tool when it is not there yet. Nothing for a
+    // recording without a repaired copy of its own.
+    void ShowRepairedPicture(const RecordingRef& ref);
+
 signals:
     // A recording was double-clicked (a cut one whose repaired copy exists counts as one).
     void recordingActivated(const korvane::RecordingRef& ref);

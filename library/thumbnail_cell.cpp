@@ -101,6 +101,7 @@ void ThumbnailCell::ShowRecording(const QString& name, const QString& bmpPath, c
 {
     fileName_ = name;
     damaged_ = false;
+    repaired_ = false;
     const int w = image_->width(), h = image_->height();
     QPixmap canvas = EmptyCanvas(w, h);
     {
@@ -117,6 +118,7 @@ void ThumbnailCell::ShowDamaged(const QString& name, const QString& caption)
 {
     fileName_ = name;
     damaged_ = true;
+    repaired_ = false;
     const int w = image_->width(), h = image_->height();
     QPixmap canvas = EmptyCanvas(w, h);
     {
@@ -125,6 +127,24 @@ void ThumbnailCell::ShowDamaged(const QString& name, const QString& caption)
         DrawCellFrame(p, w, h);
     }
     ShowCanvas(canvas, caption);
+}
+
+void ThumbnailCell::ShowRepaired(const QString& bmpPath)
+{
+    if (!damaged_)
+        return;
+    repaired_ = true;
+    const int w = image_->width(), h = image_->height();
+    QPixmap canvas = EmptyCanvas(w, h);
+    {
+        QPainter p(&canvas);
+        const QImage picture(bmpPath);
+        if (!picture.isNull())
+            p.drawImage(PictureArea(w, h), picture);
+        DrawRepairedMark(p, PictureArea(w, h));
+        DrawCellFrame(p, w, h);
+    }
+    ShowCanvas(canvas, caption_->text());
 }
 
 void ThumbnailCell::ShowCanvas(const QPixmap& canvas, const QString& caption)
@@ -141,6 +161,7 @@ void ThumbnailCell::ShowCanvas(const QPixmap& canvas, const QString& caption)
 void ThumbnailCell::Clear()
 {
     damaged_ = false;
+    repaired_ = false;
     SetCaptionColor(Qt::white);
     hide();
     image_->hide();

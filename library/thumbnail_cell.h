@@ -41,6 +41,10 @@ public:
     void ShowRecording(const QString& name, const QString& bmpPath, const QString& caption);
     // Shows a cut recording: the damaged picture in the frame, and the caption.
     void ShowDamaged(const QString& name, const QString& caption);
+    // A cut recording shown with the picture of its repaired copy and the repaired mark; it
+    // stays a cut recording (it plays its repaired copy).
+    void ShowRepaired(const QString& bmpPath);
+    bool ShowsRepaired() const { return repaired_; }
     // Hides panel, picture and caption; white caption; busy cursor.
     void Clear();
     void SetCaptionColor(const QColor& color);
@@ -67,6 +71,7 @@ private:
     QLabel* caption_;
     bool ready_ = true;
     bool damaged_ = false;
+    bool repaired_ = false;
 };
 
 } // namespace korvane

@@ -79,12 +79,13 @@ bool AskConfirmation(const QString& text)
     return ShowCentered(*f.frmCheck, f.mainWindow) == mrOk;
 }
 
-bool AskConfirmation2(const QString& first, const QString& second)
+bool AskConfirmation2(const QString& first, const QString& second, const QString& title)
 {
     const DialogFamily& f = Family();
     if (!f.frmCheck1)
-        return ShowMessageBox(QStringLiteral("Korvane"), first + QLatin1Char('\n') + second, BoxIcon::Question,
-                              BoxButtons::OkCancel) == mrOk;
+        return ShowMessageBox(title.isEmpty() ? QStringLiteral("Korvane") : title, first + QLatin1Char('\n') + second,
+                              BoxIcon::Question, BoxButtons::OkCancel) == mrOk;
+    f.frmCheck1->setWindowTitle(title.isEmpty() ? QStringLiteral("確認") : title);
     f.frmCheck1->lbInformation1->setText(first);
     f.frmCheck1->lbInformation2->setText(second);
     return ShowCentered(*f.frmCheck1, f.mainWindow) == mrOk;

@@ -50,6 +50,7 @@ void ShowInformation2(const QString& first, const QString& second);
 // TfrmCheck with one line; true when confirmed with OK.
 bool AskConfirmation(const QString& text);
 // TfrmCheck1 with two lines; true when confirmed with OK.
-bool AskConfirmation2(const QString& first, const QString& second);
+// `title` replaces the dialog's own title (確認, the same in every language) for this question.
+bool AskConfirmation2(const QString& first, const QString& second, const QString& title = QString());
 
 } // namespace korvane

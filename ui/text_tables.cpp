@@ -92,6 +92,7 @@ const TextRow kViewer[] = {
     {keys::kPathTooLong,
      "The path of this recording is too long to play it. Move the folder to a shorter path.",
      "この録画のパスは長すぎるため再生できません。フォルダを短いパスへ移してください。"},
+    {keys::kRepairTitle, "Repair", "修復"},
     {keys::kRepairQuestion, "This recording was cut off while it was written. Repair a copy of it?", "この録画は記録中に途切れています。修復したコピーを作成しますか？"},
     {keys::kRepairProgress, "Repairing the recording", "録画を修復中"},
     {keys::kRepairDone, "The repaired copy was saved. Play it?", "修復したコピーを保存しました。再生しますか？"},
@@ -103,6 +104,7 @@ const TextRow kViewer[] = {
     {keys::kSnapshotFailed, "The snapshot could not be saved:", "スナップショットを保存できませんでした:"},
     {keys::kThumbnailsUnavailable, "Thumbnails cannot be made: the working folder takes no files (disk full or not writable).", "サムネイルを作成できません: 作業フォルダに書き込めません（ディスクがいっぱいか書き込み禁止です）。"},
     {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
+    {keys::kNoRecordingsHint, "No recordings in this folder. Open the folder of a card with File > Open (Ctrl+O).", "このフォルダに録画がありません。ファイル > 開く (Ctrl+O) でカードのフォルダを開いてください。"},
 };
 
 } // namespace

@@ -50,6 +50,7 @@ namespace keys {
 inline constexpr char kUpdateInformation[] = "Dlg.Update.Information.Caption";
 inline constexpr char kPlaybackFailed[] = "Viewer.PlaybackFailed.Caption";
 inline constexpr char kPathTooLong[] = "Library.PathTooLong.Caption";
+inline constexpr char kRepairTitle[] = "Viewer.Repair.Title.Caption";
 inline constexpr char kRepairQuestion[] = "Viewer.Repair.Question.Caption";
 inline constexpr char kRepairProgress[] = "Viewer.Repair.Progress.Caption";
 inline constexpr char kRepairDone[] = "Viewer.Repair.Done.Caption";
@@ -61,6 +62,7 @@ inline constexpr char kSnapshotSaved[] = "Viewer.SnapshotSaved.Caption";
 inline constexpr char kThumbnailsUnavailable[] = "Viewer.ThumbnailsUnavailable.Caption";
 inline constexpr char kSnapshotFailed[] = "Viewer.SnapshotFailed.Caption";
 inline constexpr char kPlaybackLost[] = "Viewer.PlaybackLost.Caption";
+inline constexpr char kNoRecordingsHint[] = "Viewer.NoRecordings.Caption";
 } // namespace keys
 
 } // namespace korvane

@@ -14,6 +14,7 @@
 #include "app/app_shell.h"
 #include "app/recording_repair.h"
 #include "app/viewer.h"
+#include "library/damaged_picture.h"
 #include "library/recording_library.h"
 #include "library/repaired_copy.h"
 #include "library/thumbnail_cell.h"
@@ -72,6 +73,7 @@ bool MakeCard(const QTemporaryDir& dir, bool withReference, bool emptyMedia = fa
 // Answers every dialog with `answers` in turn (OK once they run out) and keeps the texts it showed.
 struct DialogScript {
     QStringList shown;
+    QStringList titles;
     QList<int> answers;
     DialogScript()
     {
@@ -81,6 +83,7 @@ struct DialogScript {
                 if (!label->text().isEmpty())
                     texts << label->text();
             shown << texts.join(QLatin1Char('|'));
+            titles << dialog.windowTitle();
             return answers.isEmpty() ? mrOk : answers.takeFirst();
         });
     }
@@ -152,6 +155,14 @@ TEST_F(ViewerRepair, TheCutRecordingShowsDamagedIsRepairedIntoTheWorkingFolderAn
     EXPECT_TRUE(dialogs.shown[0].contains(QStringLiteral("Repair a copy")) && dialogs.shown[0].contains(kCut))
         << dialogs.shown[0].toStdString();
     EXPECT_TRUE(dialogs.shown.last().contains(repaired)) << dialogs.shown.last().toStdString();
+    // The cell shows the repaired copy's picture with the repaired mark, no longer the damaged one.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cut->ShowsRepaired(); }, 10000));
+    EXPECT_TRUE(cut->IsDamaged());
+    EXPECT_TRUE(HasColour(cut->Image()->pixmap(), kRepairedMarkColour));
+    EXPECT_FALSE(HasColour(cut->Image()->pixmap(), QColor(255, 190, 0)));
+    // The questions speak the interface's language, their titles too.
+    EXPECT_EQ(dialogs.titles.first(), QStringLiteral("Repair"));
+    EXPECT_EQ(dialogs.titles.last(), QStringLiteral("Repair"));
 
     // Played through the real kernel, highlighted on the cut recording's cell.
     ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
