@@ -198,6 +198,13 @@ void Viewer::ConnectDisplays()
     });
     connect(player_, &PlaybackController::seekEnabledChanged, telemetry_, &TelemetryHookup::SetChartEnabled);
     connect(library_, &RecordingLibrary::folderOpening, this, &Viewer::PrepareMapsForNewFolder);
+    // A folder without recordings (the home folder of a start from the desktop menu, say) says
+    // how to open a card instead of showing empty grids alone.
+    connect(library_, &RecordingLibrary::passFinished, this, [this] {
+        const RecordingCatalogue& c = library_->Catalogue();
+        if (c.normalFiles.isEmpty() && c.eventFiles.isEmpty())
+            window_.stSystem->showMessage(CatalogueText(keys::kNoRecordingsHint));
+    });
     connect(library_, &RecordingLibrary::thumbnailsUnavailable, this,
             [this] { window_.stSystem->showMessage(CatalogueText(keys::kThumbnailsUnavailable)); });
 }

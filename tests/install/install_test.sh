@@ -24,7 +24,7 @@ for ini in $ini_names; do
   [ -f "$prefix/share/korvane/$ini" ] || fail "share/korvane/$ini missing"
 done
 
-grep -qx 'Exec=korvane %f' "$desktop" || fail "Exec line"
+grep -qx "Exec=$prefix/bin/korvane %f" "$desktop" || fail "Exec line: $(grep ^Exec "$desktop")"
 grep -qx 'Categories=AudioVideo;Video;Player;' "$desktop" || fail "Categories line"
 grep -qx 'Icon=korvane' "$desktop" || fail "Icon line"
 

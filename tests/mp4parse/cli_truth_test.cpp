@@ -210,7 +210,7 @@ TEST_P(ScanName, IsPrintedEscaped) {
   Touch(dir_.dir(), GetParam().bytes);
   const ProcessResult r = RunCli({"scan", dir_.dir()});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "# normal=1 normal_bytes=0 event=0 event_bytes=0\nN " + GetParam().printed + "\n");
+  EXPECT_EQ(r.out, "# normal=1 normal_bytes=0 event=0 event_bytes=0 cut=0\nN " + GetParam().printed + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -231,7 +231,7 @@ TEST_F(CliTruth, ScanEntersAFolderWhoseNameIsNotUtf8) {
   Touch(folder, "20230101120000.MP4");
   const ProcessResult r = RunCli({"scan", folder});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "# normal=1 normal_bytes=0 event=0 event_bytes=0\nN 20230101120000.MP4\n");
+  EXPECT_EQ(r.out, "# normal=1 normal_bytes=0 event=0 event_bytes=0 cut=0\nN 20230101120000.MP4\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -23,6 +24,8 @@
 #include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "ui/main_window.h"
+#include "ui/text_catalogue.h"
+#include "ui/text_tables.h"
 #include "viewer_harness.h"
 
 using namespace korvane;
@@ -322,4 +325,14 @@ TEST_F(ViewerPlayback, OpeningAnotherFolderLeavesNoPictureOfTheLastRecording)
     menu.hide();
     QTest::qWait(400);
     EXPECT_LT(VideoAreaBrightness(v.window()), 3.0);
+}
+
+// A folder without recordings says in the status bar how to open a card.
+TEST_F(ViewerPlayback, AFolderWithoutRecordingsSaysHowToOpenACard)
+{
+    QTemporaryDir empty;
+    ViewerHarness v(empty.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.window().miClean->isEnabled(); }, 20000));
+    EXPECT_EQ(v.window().stSystem->currentMessage(), CatalogueText(keys::kNoRecordingsHint));
+    EXPECT_TRUE(v.window().stSystem->currentMessage().contains(QStringLiteral("Ctrl+O")));
 }

@@ -159,6 +159,7 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
     EXPECT_EQ(keys.value(59), QStringLiteral("Dlg.Update.Information.Caption"));
     EXPECT_EQ(keys.mid(60), (QStringList{QStringLiteral("Viewer.PlaybackFailed.Caption"),
                                          QStringLiteral("Library.PathTooLong.Caption"),
+                                         QStringLiteral("Viewer.Repair.Title.Caption"),
                                          QStringLiteral("Viewer.Repair.Question.Caption"),
                                          QStringLiteral("Viewer.Repair.Progress.Caption"),
                                          QStringLiteral("Viewer.Repair.Done.Caption"),
@@ -169,7 +170,8 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
                                          QStringLiteral("Viewer.SnapshotSaved.Caption"),
                                          QStringLiteral("Viewer.SnapshotFailed.Caption"),
                                          QStringLiteral("Viewer.ThumbnailsUnavailable.Caption"),
-                                         QStringLiteral("Viewer.PlaybackLost.Caption")}));
+                                         QStringLiteral("Viewer.PlaybackLost.Caption"),
+                                         QStringLiteral("Viewer.NoRecordings.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

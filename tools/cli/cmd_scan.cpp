@@ -1,7 +1,9 @@
 // korvane-cli scan FOLDER: the recordings of a folder as the viewer lists them.
-//   # normal=N normal_bytes=B event=M event_bytes=C
-//   N <name>   (Normal group, time-stamp order)
-//   E <name>   (Event group, time-stamp order)
+//   # normal=N normal_bytes=B event=M event_bytes=C cut=K
+//   N <name>        (Normal group, time-stamp order)
+//   E <name>        (Event group, time-stamp order)
+//   N <name> cut    (a recording cut off while it was written: the viewer shows it damaged and
+//                    offers to repair it; recording names hold no spaces)
 // Names are printed escaped (EscapeName): a name holding a line break or bytes that are not
 // UTF-8 cannot be misread.
 #include <unistd.h>
@@ -20,6 +22,7 @@
 
 #include "library/catalogue.h"
 #include "library/recording_scan.h"
+#include "mp4repair/damage.h"
 #include "platform/file_name_bytes.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_text.h"
@@ -51,11 +54,23 @@ int RunScan(const std::vector<std::string>& args) {
                  error != 0 ? std::strerror(error) : "listing failed");
     return ExitNoFile;
   }
-  std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu\n",
+  // Only box headers are read to tell a cut recording, so this stays cheap on a large card.
+  std::string lines;
+  long long cut = 0;
+  auto list = [&](const QStringList& names, char group) {
+    for (const QString& n : names) {
+      const std::string bytes = EncodeFileNameBytes(n).toStdString();
+      const bool damaged = repair::IsDamagedRecording(bytes);
+      cut += damaged ? 1 : 0;
+      lines += std::string(1, group) + ' ' + EscapeName(bytes) + (damaged ? " cut\n" : "\n");
+    }
+  };
+  list(normal, 'N');
+  list(event, 'E');
+  std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu cut=%lld\n",
               static_cast<long long>(normal.size()), static_cast<unsigned long long>(normalBytes),
-              static_cast<long long>(event.size()), static_cast<unsigned long long>(eventBytes));
-  for (const QString& n : normal) std::printf("N %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
-  for (const QString& n : event) std::printf("E %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
+              static_cast<long long>(event.size()), static_cast<unsigned long long>(eventBytes), cut);
+  std::fwrite(lines.data(), 1, lines.size(), stdout);
   return FinishOutput() ? ExitOk : ExitNoFile;
 }
 
