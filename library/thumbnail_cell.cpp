@@ -102,16 +102,7 @@ void ThumbnailCell::ShowRecording(const QString& name, const QString& bmpPath, c
     fileName_ = name;
     damaged_ = false;
     repaired_ = false;
-    const int w = image_->width(), h = image_->height();
-    QPixmap canvas = EmptyCanvas(w, h);
-    {
-        QPainter p(&canvas);
-        const QImage picture(bmpPath);
-        if (!picture.isNull())
-            p.drawImage(PictureArea(w, h), picture);
-        DrawCellFrame(p, w, h);
-    }
-    ShowCanvas(canvas, caption);
+    ShowCanvas(PictureCanvas(bmpPath, false), caption);
 }
 
 void ThumbnailCell::ShowDamaged(const QString& name, const QString& caption)
@@ -134,17 +125,21 @@ void ThumbnailCell::ShowRepaired(const QString& bmpPath)
     if (!damaged_)
         return;
     repaired_ = true;
+    ShowCanvas(PictureCanvas(bmpPath, true), caption_->text());
+}
+
+QPixmap ThumbnailCell::PictureCanvas(const QString& bmpPath, bool repairedMark) const
+{
     const int w = image_->width(), h = image_->height();
     QPixmap canvas = EmptyCanvas(w, h);
-    {
-        QPainter p(&canvas);
-        const QImage picture(bmpPath);
-        if (!picture.isNull())
-            p.drawImage(PictureArea(w, h), picture);
+    QPainter p(&canvas);
+    const QImage picture(bmpPath);
+    if (!picture.isNull())
+        p.drawImage(PictureArea(w, h), picture);
+    if (repairedMark)
         DrawRepairedMark(p, PictureArea(w, h));
-        DrawCellFrame(p, w, h);
-    }
-    ShowCanvas(canvas, caption_->text());
+    DrawCellFrame(p, w, h);
+    return canvas;
 }
 
 void ThumbnailCell::ShowCanvas(const QPixmap& canvas, const QString& caption)

@@ -70,6 +70,8 @@ private:
     QLabel* image_;
     QLabel* caption_;
     bool ready_ = true;
+    // The cell's canvas with the picture at `bmpPath` (none when it cannot be read), framed.
+    QPixmap PictureCanvas(const QString& bmpPath, bool repairedMark) const;
     bool damaged_ = false;
     bool repaired_ = false;
 };

@@ -53,6 +53,10 @@ const TelemetryTrack& ClearedTrack()
     return cleared;
 }
 
+// The clock captions of a chart without samples.
+const QString kEmptyStart = QStringLiteral("00:00:00");
+const QString kEmptyEnd = QStringLiteral("00:01:00");
+
 void SetCaption(QLabel* label, const QString& text)
 {
     if (label->text() == text)
@@ -119,8 +123,8 @@ void ChartStrip::InitChartLabels()
         SetCaption(timeLabels[i], QString::fromLatin1(t[i]));
         timeLabels[i]->setAlignment(Qt::AlignCenter);
     }
-    SetCaption(lbTM_START, QStringLiteral("00:00:00"));
-    SetCaption(lbTM_END, QStringLiteral("00:01:00"));
+    SetCaption(lbTM_START, kEmptyStart);
+    SetCaption(lbTM_END, kEmptyEnd);
 }
 
 void ChartStrip::DrawChart(const TelemetryTrack* track, std::int64_t duration100ns)
@@ -142,10 +146,10 @@ void ChartStrip::DrawChart(const TelemetryTrack* track, std::int64_t duration100
     plImage->update();
     spVelocity->resize(drawing_.cursorWidth, std::max(drawing_.cursorHeight, 1));
     PlaceTimeLabels();
-    // A chart without samples (a reset, a recording without telemetry) names no times: the
-    // last recording's clock would stand over an empty chart.
-    SetCaption(lbTM_START, drawing_.hasSamples ? drawing_.startTime : QString());
-    SetCaption(lbTM_END, drawing_.hasSamples ? drawing_.endTime : QString());
+    // A chart without samples (a reset, a recording without telemetry) shows the start captions
+    // again: the last recording's clock would stand over an empty chart.
+    SetCaption(lbTM_START, drawing_.hasSamples ? drawing_.startTime : kEmptyStart);
+    SetCaption(lbTM_END, drawing_.hasSamples ? drawing_.endTime : kEmptyEnd);
     lbTM_END->move(plImage->x() + plImage->width() - lbTM_END->width(), lbTM_END->y());
 }
 

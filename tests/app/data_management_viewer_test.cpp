@@ -85,6 +85,18 @@ struct DialogScript {
     ~DialogScript() { SetDialogRunner([](QDialog&) { return 1; }); }
 };
 
+// A copy of the sample card's recordings in `card` (made here), the names in `recordings`.
+bool CopyOfTheSampleCard(const QString& card, QStringList& recordings)
+{
+    if (!QDir().mkpath(card))
+        return false;
+    recordings = QDir(kSamples).entryList({QStringLiteral("*.MP4")}, QDir::Files);
+    for (const QString& name : recordings)
+        if (!QFile::copy(kSamples + QLatin1Char('/') + name, card + QLatin1Char('/') + name))
+            return false;
+    return true;
+}
+
 QString Verdict(Info which) { return QStringLiteral("Info:") + InfoMessage(which); }
 
 class ViewerDataManagement : public ::testing::Test {
@@ -189,10 +201,8 @@ TEST_F(ViewerDataManagement, CleanFromTheKeyboardEmptiesTheCardAndReloadsTheEmpt
 {
     QTemporaryDir work;
     const QString card = work.path() + QStringLiteral("/DCIM");
-    ASSERT_TRUE(QDir().mkpath(card));
-    const QStringList recordings = QDir(kSamples).entryList({QStringLiteral("*.MP4")}, QDir::Files);
-    for (const QString& name : recordings)
-        ASSERT_TRUE(QFile::copy(kSamples + QLatin1Char('/') + name, card + QLatin1Char('/') + name));
+    QStringList recordings;
+    ASSERT_TRUE(CopyOfTheSampleCard(card, recordings));
     QFile other(card + QStringLiteral("/notes.txt"));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.write("kept");
@@ -306,10 +316,8 @@ TEST_F(ViewerDataManagement, CtrlCInADialogNeverCleansAndEnterOnTheDeleteQuestio
 {
     QTemporaryDir work;
     const QString card = work.path() + QStringLiteral("/DCIM");
-    ASSERT_TRUE(QDir().mkpath(card));
-    const QStringList recordings = QDir(kSamples).entryList({QStringLiteral("*.MP4")}, QDir::Files);
-    for (const QString& name : recordings)
-        ASSERT_TRUE(QFile::copy(kSamples + QLatin1Char('/') + name, card + QLatin1Char('/') + name));
+    QStringList recordings;
+    ASSERT_TRUE(CopyOfTheSampleCard(card, recordings));
 
     ViewerHarness v(card);
     ASSERT_TRUE(v.WaitForThumbnails());

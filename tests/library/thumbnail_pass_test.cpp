@@ -2,6 +2,7 @@
 // the over-limit notice, the scan report.
 #include "library/library_texts.h"
 #include "library/recording_library.h"
+#include "library/repaired_copy.h"
 #include "library/thumbnail_tool.h"
 #include "library/working_folder.h"
 #include "test_host.h"
@@ -308,6 +309,7 @@ TEST_F(ThumbnailPassTest, ACutRecordingKeepsItsCellWithTheDamagedPicture)
     const QString repaired = c.workingFolder + "/" + RecordingStem(StampName(1)) + "_repaired.MP4";
     EXPECT_EQ(library->RepairedPathOf(ref), repaired);
     ASSERT_TRUE(QFile::copy(SmallMp4(), repaired));
+    ASSERT_TRUE(WriteSourceRecord(repaired, *FingerprintOf(library->MediaPathOf(ref))));
     library->CellDoubleClicked(cut);
     EXPECT_EQ(plays, QList<RecordingRef>{ref});
     EXPECT_EQ(library->PlayablePathOf(ref), repaired);
@@ -315,6 +317,7 @@ TEST_F(ThumbnailPassTest, ACutRecordingKeepsItsCellWithTheDamagedPicture)
     // The working folder's purge leaves the repaired copy alone.
     PurgeWorkingFolder(c.workingFolder);
     EXPECT_TRUE(QFile::exists(repaired));
+    EXPECT_TRUE(QFile::exists(SourceRecordPath(repaired)));
 }
 
 // A working folder that takes no files (the disk is full): no tool is started, every recording
