@@ -2,6 +2,14 @@
 //   # normal=N normal_bytes=B event=M event_bytes=C
 //   N <name>   (Normal group, time-stamp order)
 //   E <name>   (Event group, time-stamp order)
+// A folder without any of these names is walked for another camera's card; then each cell's
+// line is followed by its moment, indented by two blanks:
+//     start YYYY/MM/DD hh:mm:ss mode <normal|parking|recent|event|locked|manual|saved|sentry>
+//     <channel letter> <path>     one line per channel, in the form's channel order
+//     gps <path>                  the NMEA side-car, when there is one
+//     g <path>                    the acceleration records, when there are some
+// Its names are paths below FOLDER; the counts and bytes of the first line are those of the
+// moments (all their channels).
 // Names are printed escaped (EscapeName): a name holding a line break or bytes that are not
 // UTF-8 cannot be misread.
 #include <unistd.h>
@@ -25,6 +33,26 @@
 #include "tools/cli/cli_text.h"
 
 namespace korvane::cli {
+
+namespace {
+
+std::string Escaped(const QString& name) { return EscapeName(EncodeFileNameBytes(name).toStdString()); }
+
+void PrintMoment(char group, const CameraMoment& m) {
+  std::printf("%c %s\n", group, Escaped(m.CellName()).c_str());
+  std::printf("  start %s mode %s\n", StartText(m.start).toLatin1().constData(), ModeWord(m.mode));
+  QStringList letters;
+  for (QChar c : ChannelOrder(m.form))
+    if (m.channels.contains(c)) letters << c;
+  for (auto it = m.channels.cbegin(); it != m.channels.cend(); ++it)
+    if (!letters.contains(it.key())) letters << it.key();
+  for (const QString& c : letters)
+    std::printf("  %s %s\n", c.toLatin1().constData(), Escaped(m.channels.value(c.at(0))).c_str());
+  if (!m.gpsSidecar.isEmpty()) std::printf("  gps %s\n", Escaped(m.gpsSidecar).c_str());
+  if (!m.gSidecar.isEmpty()) std::printf("  g %s\n", Escaped(m.gSidecar).c_str());
+}
+
+}  // namespace
 
 int RunScan(const std::vector<std::string>& args) {
   if (args.size() != 1) {
@@ -51,11 +79,26 @@ int RunScan(const std::vector<std::string>& args) {
                  error != 0 ? std::strerror(error) : "listing failed");
     return ExitNoFile;
   }
+  CameraCard card;
+  if (normal.isEmpty() && event.isEmpty()) {
+    RecordingCatalogue catalogue;
+    card = ScanCameraCard(folder);
+    TakeCameraCard(card, catalogue);
+    normal = catalogue.normalFiles;
+    event = catalogue.eventFiles;
+    normalBytes = catalogue.normalTotalBytes;
+    eventBytes = catalogue.eventTotalBytes;
+  }
   std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu\n",
               static_cast<long long>(normal.size()), static_cast<unsigned long long>(normalBytes),
               static_cast<long long>(event.size()), static_cast<unsigned long long>(eventBytes));
-  for (const QString& n : normal) std::printf("N %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
-  for (const QString& n : event) std::printf("E %s\n", EscapeName(EncodeFileNameBytes(n).toStdString()).c_str());
+  if (card.normal.isEmpty() && card.event.isEmpty()) {
+    for (const QString& n : normal) std::printf("N %s\n", Escaped(n).c_str());
+    for (const QString& n : event) std::printf("E %s\n", Escaped(n).c_str());
+  } else {
+    for (const CameraMoment& m : card.normal) PrintMoment('N', m);
+    for (const CameraMoment& m : card.event) PrintMoment('E', m);
+  }
   return FinishOutput() ? ExitOk : ExitNoFile;
 }
 
