@@ -146,7 +146,7 @@ bool DecodeFreeGpsBlock(std::string_view b, GpsFix& fix) {
   return true;
 }
 
-std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox) {
+std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox, bool scan) {
   if (viaBox) *viaBox = false;
   std::ifstream in(path, std::ios::binary);
   if (!in) throw MP4::BinaryStreamException(1);
@@ -173,13 +173,13 @@ std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox) {
   }
   // Else a scan of the media data for the signature ("\0??\0freeGPS ").
   for (const Box& mdat : top) {
-    if (mdat.type != "mdat") continue;
+    if (!scan || mdat.type != "mdat") continue;
     const uint64_t begin = mdat.start + mdat.header;
     const uint64_t end = std::min(mdat.start + mdat.size, begin + MaxFreeGpsScan);
     constexpr size_t kChunk = 1 << 20;
     std::string chunk;
     uint64_t at = begin;
-    while (at + 12 <= end && out.size() < TrackCapacity) {
+    while (at + 12 <= end && out.size() < TrackCapacity && (!out.empty() || at - begin < MaxFreeGpsFirstBlock)) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, end - at));
       if (!ReadAt(in, at, want, chunk)) break;
       size_t next = want > 11 ? want - 11 : want;  // keep a signature cut by the chunk's end

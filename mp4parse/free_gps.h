@@ -11,7 +11,9 @@
 //              0x48 'N'/'S', 0x50 longitude, 0x58 'E'/'W', 0x60 speed (double, knots),
 //              0x70.. year-2000, month, day.
 // Everything read is checked against the file: at most TrackCapacity blocks, each of at most
-// MaxFreeGpsBlock bytes, inside the file; the scan reads at most MaxFreeGpsScan bytes.
+// MaxFreeGpsBlock bytes, inside the file; the scan reads at most MaxFreeGpsScan bytes, and gives
+// up after MaxFreeGpsFirstBlock bytes without a block (cameras write the first one within the
+// first few megabytes).
 #pragma once
 
 #include <cstdint>
@@ -26,14 +28,15 @@ namespace korvane {
 inline constexpr uint32_t MinFreeGpsBlock = 0x5C;
 inline constexpr uint32_t MaxFreeGpsBlock = 0x10000;
 inline constexpr uint64_t MaxFreeGpsScan = 512ull << 20;
+inline constexpr uint64_t MaxFreeGpsFirstBlock = 20ull << 20;
 
 // One block (from its size field on) as a fix; false when it is no "freeGPS " block of a known
 // layout. A record without a fix ('V') is a fix that is not valid.
 bool DecodeFreeGpsBlock(std::string_view block, GpsFix& fix);
 
 // The fixes of the blocks in the recording at `path`, in file order; empty when it has none.
-// `viaBox` (optional) tells whether a "gps " box listed them. Throws
-// MP4::BinaryStreamException(1) when the file exists but cannot be read.
-std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox = nullptr);
+// `viaBox` (optional) tells whether a "gps " box listed them; without `scan` the media data is
+// not scanned. Throws MP4::BinaryStreamException(1) when the file exists but cannot be read.
+std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox = nullptr, bool scan = true);
 
 }  // namespace korvane

@@ -106,6 +106,23 @@ DataType LoadOtherSidecar(OtherSidecar kind, const std::string& mp4Path, const s
   return DataTypeFixes;
 }
 
+// The camera's own names: a 14-digit stamp with the prefix G, H, P or PH or none, and ".MP4".
+// Their media data is never scanned for another camera's blocks.
+bool IsOwnRecordingName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  std::string_view name(path);
+  if (slash != std::string::npos) name.remove_prefix(slash + 1);
+  size_t at = 0;
+  if (name.substr(0, 2) == "PH") at = 2;
+  else if (!name.empty() && (name[0] == 'G' || name[0] == 'H' || name[0] == 'P')) at = 1;
+  if (name.size() != at + 18) return false;
+  for (size_t i = at; i < at + 14; ++i)
+    if (name[i] < '0' || name[i] > '9') return false;
+  std::string ext(name.substr(at + 14));
+  for (char& c : ext) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return ext == ".MP4";
+}
+
 }  // namespace
 
 DataType LoadTelemetry(const std::string& mp4Path, const std::string& sidecarPath, Mp4Parser& parser,
@@ -130,7 +147,7 @@ DataType LoadTelemetry(const std::string& mp4Path, const std::string& sidecarPat
   // A recording with none of the camera's own forms may hold another camera's freeGPS blocks.
   if (result.dataType == DataTypeNone && (sidecarPath.empty() || !std::filesystem::exists(sidecarPath, ec)) &&
       std::filesystem::is_regular_file(mp4Path, ec)) {
-    std::vector<GpsFix> fixes = ReadFreeGps(mp4Path);
+    std::vector<GpsFix> fixes = ReadFreeGps(mp4Path, nullptr, !IsOwnRecordingName(mp4Path));
     if (!fixes.empty()) {
       FillFixTrack(fixes, {}, lines, track, gpsSeen);
       return DataTypeFixes;

@@ -5,6 +5,8 @@
 #   tools/screenshot/viewer_shot.sh OUT.png [QT_SCALE_FACTOR (1)] [LANG (en_US.UTF-8)] [--small]
 # --small stores the picture with a palette so that it stays small (the README's copy).
 # Needs the build (korvane, the samples): cmake --build build --target korvane samples
+# KORVANE_SHOT_CARD=FOLDER opens that folder instead of the samples (e.g. a card made by
+# make_samples --other-cards).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(realpath -m "$1")
@@ -12,9 +14,9 @@ factor=${2:-1}
 lang=${3:-en_US.UTF-8}
 small=${4:-}
 korvane="$top/build/app/korvane"
-samples="$top/build/samples"
+samples="${KORVANE_SHOT_CARD:-$top/build/samples}"
 [ -x "$korvane" ] || { echo "build korvane first" >&2; exit 2; }
-[ -n "$(find "$samples" -maxdepth 1 -name '*.MP4' -print -quit 2>/dev/null)" ] ||
+[ -n "${KORVANE_SHOT_CARD:-}" ] || [ -n "$(find "$samples" -maxdepth 1 -name '*.MP4' -print -quit 2>/dev/null)" ] ||
   { echo "make the samples first (cmake --build build --target samples)" >&2; exit 2; }
 
 . "$top/tools/xvfb.sh"
