@@ -23,13 +23,13 @@ std::string LineOf(const TelemetrySample& s) {
 
 }  // namespace
 
-void FillFixTrack(const std::vector<GpsFix>& fixes, const std::vector<double>& gPerSample,
+void FillFixTrack(const std::vector<GpsFix>& fixes, const std::vector<double>& gPerSecond,
                   std::vector<std::string>& lines, TelemetryTrack& track, bool& gpsSeen) {
   track.Clear();
   lines.clear();
-  const size_t n = std::min(std::max(fixes.size(), gPerSample.size()), TrackCapacity);
-  for (size_t i = 0; i < n; ++i) {
-    TelemetrySample& s = track.samples[i];
+  const size_t seconds = std::min(std::max(fixes.size(), gPerSecond.size()), MaxFixes);
+  for (size_t i = 0; i < seconds; ++i) {
+    TelemetrySample s;
     s.speedKmh = NoSpeed;
     if (i < fixes.size()) {
       const GpsFix& f = fixes[i];
@@ -42,20 +42,25 @@ void FillFixTrack(const std::vector<GpsFix>& fixes, const std::vector<double>& g
         gpsSeen = true;
       }
     }
-    if (i < gPerSample.size() && std::isfinite(gPerSample[i])) {
-      s.gForce = gPerSample[i];
+    if (i < gPerSecond.size() && std::isfinite(gPerSecond[i])) {
+      s.gForce = gPerSecond[i];
       s.gText = "G:" + fields::FormatFixed(s.gForce, 2);
     }
+    const std::string line = LineOf(s);
+    for (size_t k = 0; k < SamplesPerFix; ++k) {
+      track.samples[i * SamplesPerFix + k] = s;
+      lines.push_back(line);
+    }
+    // Counted once a second, as the "$" form counts its lines.
     if (s.fixValid) ++track.validCount;
     if (s.speedKmh != NoSpeed) {
       ++track.speedCount;
       track.maxSpeed = std::max(track.maxSpeed, s.speedKmh);
     }
     track.maxG = std::max(track.maxG, s.gForce);
-    lines.push_back(LineOf(s));
   }
   if (track.validCount == 0 && track.speedCount == 0) track.maxSpeed = DefaultMaxSpeed;
-  track.sampleCount = static_cast<int32_t>(n);
+  track.sampleCount = static_cast<int32_t>(seconds * SamplesPerFix);
   track.dataType = DataTypeFixes;
 }
 

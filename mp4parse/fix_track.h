@@ -22,12 +22,18 @@ struct GpsFix {
   std::string dateTime;
 };
 
-// Clears `track` and fills one sample per fix (and per G value where there are more of those),
-// at most TrackCapacity; sample i's G is gPerSample[i] (0 beyond it). `lines` receive one
-// readable line per sample, so that the sample at a moment of playback is found as for the
-// camera's text track. Sets dataType DataTypeFixes and sampleCount to the samples filled;
-// gpsSeen is set when a fix is valid.
-void FillFixTrack(const std::vector<GpsFix>& fixes, const std::vector<double>& gPerSample,
+// Fixes come once a second; a track sample stands for a tenth of a second, so each fix (and each
+// per-second G value) fills SamplesPerFix samples, as each line of the camera's "$" form does.
+inline constexpr size_t SamplesPerFix = 10;
+// Fixes (and acceleration records, and freeGPS blocks) a track can hold: the decoders keep no more.
+inline constexpr size_t MaxFixes = TrackCapacity / SamplesPerFix;
+
+// Clears `track` and fills SamplesPerFix samples per fix (and per G value where there are more
+// of those), at most TrackCapacity (90 s); second i's G is gPerSecond[i] (0 beyond it). `lines`
+// receive one readable line per sample, so that the sample at a moment of playback is found as
+// for the camera's other forms. Sets dataType DataTypeFixes and sampleCount to the samples
+// filled; gpsSeen is set when a fix is valid.
+void FillFixTrack(const std::vector<GpsFix>& fixes, const std::vector<double>& gPerSecond,
                   std::vector<std::string>& lines, TelemetryTrack& track, bool& gpsSeen);
 
 }  // namespace korvane

@@ -162,11 +162,11 @@ std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox, bool scan
       std::string head;
       if (!ReadAt(in, b.start + b.header, 8, head)) continue;
       const uint64_t room = (b.size - b.header - 8) / 8;
-      const uint64_t count = std::min<uint64_t>({uint64_t{Be32(head, 4)}, room, uint64_t{TrackCapacity}});
+      const uint64_t count = std::min<uint64_t>({uint64_t{Be32(head, 4)}, room, uint64_t{MaxFixes}});
       std::string list;
       if (!ReadAt(in, b.start + b.header + 8, static_cast<size_t>(count * 8), list)) continue;
       if (viaBox) *viaBox = true;
-      for (uint64_t i = 0; i < count && out.size() < TrackCapacity; ++i)
+      for (uint64_t i = 0; i < count && out.size() < MaxFixes; ++i)
         TakeBlock(in, Be32(list, i * 8), Be32(list, i * 8 + 4), fileSize, out);
       return out;
     }
@@ -179,7 +179,7 @@ std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox, bool scan
     constexpr size_t kChunk = 1 << 20;
     std::string chunk;
     uint64_t at = begin;
-    while (at + 12 <= end && out.size() < TrackCapacity && (!out.empty() || at - begin < MaxFreeGpsFirstBlock)) {
+    while (at + 12 <= end && out.size() < MaxFixes && (!out.empty() || at - begin < MaxFreeGpsFirstBlock)) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, end - at));
       if (!ReadAt(in, at, want, chunk)) break;
       size_t next = want > 11 ? want - 11 : want;  // keep a signature cut by the chunk's end

@@ -105,11 +105,11 @@ std::vector<GpsFix> ParseNmeaText(std::string_view text, uint64_t* found) {
   bool open = false;
   std::string lastDate;
   auto close = [&] {
-    if (open && fixes.size() < TrackCapacity) fixes.push_back(cur.fix);
+    if (open && fixes.size() < MaxFixes) fixes.push_back(cur.fix);
     open = false;
   };
   size_t at = 0;
-  while (at < text.size() && fixes.size() < TrackCapacity) {
+  while (at < text.size() && fixes.size() < MaxFixes) {
     size_t end = text.find('\n', at);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(at, end - at);
@@ -173,7 +173,7 @@ std::vector<GpsFix> ParseNmeaText(std::string_view text, uint64_t* found) {
 
 std::vector<double> ParseGRecords(std::string_view bytes) {
   std::vector<double> out;
-  for (size_t at = 0; at + GRecordBytes <= bytes.size() && out.size() < TrackCapacity; at += GRecordBytes) {
+  for (size_t at = 0; at + GRecordBytes <= bytes.size() && out.size() < MaxFixes; at += GRecordBytes) {
     auto axis = [&](size_t k) {
       const auto hi = static_cast<unsigned char>(bytes[at + 4 + 2 * k]);
       const auto lo = static_cast<unsigned char>(bytes[at + 5 + 2 * k]);

@@ -2,7 +2,7 @@
 // each line possibly preceded by "[unix-milliseconds]") and the per-second acceleration records
 // of a ".3gf" file. Both are untrusted: at most MaxSidecarBytes are read, lines longer than
 // MaxNmeaLine are passed over, a sentence whose checksum is wrong is refused, and at most
-// TrackCapacity fixes or records are kept.
+// MaxFixes fixes or records are kept.
 #pragma once
 
 #include <cstdint>

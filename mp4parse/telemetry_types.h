@@ -13,8 +13,8 @@ enum DataType : int32_t {
   DataTypeSubtitle = 1,  // the third track's text samples, one line per sample
   DataTypeGps = 2,       // a "GPS" comment block (each line ten times) or the side-car file
   DataTypeDollar = 3,    // a "$" comment block, each line ten times
-  DataTypeFixes = 4,     // another camera's GPS fixes (NMEA side-car, freeGPS blocks), one sample
-                         // and one line per fix, positions signed by their hemisphere
+  DataTypeFixes = 4,     // another camera's GPS fixes (NMEA side-car, freeGPS blocks), each fix
+                         // ten samples and ten lines, positions signed by their hemisphere
 };
 
 inline constexpr double NoSpeed = 998.0;            // speed absent

@@ -202,21 +202,24 @@ TEST_F(OtherCards, FreeGpsAgreesWithExiftool) {
     for (const GpsFix& x : fixes)
       if (x.valid) valid.push_back(x);
     const std::vector<RefFix> ref = ExiftoolFixes(path);
-    ASSERT_EQ(fixes.size(), 5u);  // the third record has no fix: exiftool leaves it out
+    const size_t n = kCardClipSeconds;
+    ASSERT_EQ(fixes.size(), n);  // the third record has no fix: exiftool leaves it out
     ASSERT_EQ(valid.size(), ref.size());
-    ASSERT_EQ(ref.size(), 4u);
+    ASSERT_EQ(ref.size(), n - 1);
     Mp4Parser parser;
     std::vector<std::string> lines;
     auto track = std::make_unique<TelemetryTrack>();
     bool gpsSeen = false;
     ASSERT_EQ(LoadTelemetry(path, "", parser, lines, *track, gpsSeen), DataTypeFixes);
     EXPECT_TRUE(gpsSeen);
-    EXPECT_EQ(track->sampleCount, 5);
-    EXPECT_EQ(lines.size(), 5u);
+    EXPECT_EQ(track->sampleCount, kCardClipSeconds * 10);
+    EXPECT_EQ(lines.size(), n * 10);
     size_t k = 0;
     for (int i = 0; i < track->sampleCount; ++i) {
       const TelemetrySample& s = track->samples[i];
-      if (!s.fixValid) continue;
+      // Each fix stands for a second: ten samples.
+      EXPECT_EQ(s.latitude, track->samples[i / 10 * 10].latitude);
+      if (!s.fixValid || i % 10 != 0) continue;
       ASSERT_LT(k, ref.size());
       EXPECT_NEAR(s.latitude, ref[k].latitude, 1e-6) << i;
       EXPECT_NEAR(s.longitude, ref[k].longitude, 1e-6) << i;
@@ -247,17 +250,17 @@ TEST_F(OtherCards, NmeaSidecarsAndAccelerationRecords) {
   for (const Side& side : {Side{"20230101_120000_NF.mp4", "20230101_120000_N.gps", 0, 40.712776, -74.005974, true},
                            Side{"20230101_120500_EF.mp4", "20230101_120500_E.gps", 5, -33.868820, 151.209290, false}}) {
     SCOPED_TRACE(side.sidecar);
-    const std::vector<FixPlan> plan = PlanDrive(side.minute, 5, side.latitude, side.longitude);
+    const std::vector<FixPlan> plan = PlanDrive(side.minute, kCardClipSeconds, side.latitude, side.longitude);
     Mp4Parser parser;
     std::vector<std::string> lines;
     auto track = std::make_unique<TelemetryTrack>();
     bool gpsSeen = false;
     ASSERT_EQ(LoadTelemetry(card + "/" + side.recording, card + "/" + side.sidecar, parser, lines, *track, gpsSeen),
               DataTypeFixes);
-    ASSERT_EQ(track->sampleCount, 5);
-    EXPECT_EQ(track->validCount, 4);
-    for (int i = 0; i < 5; ++i) {
-      const TelemetrySample& s = track->samples[i];
+    ASSERT_EQ(track->sampleCount, kCardClipSeconds * 10);
+    EXPECT_EQ(track->validCount, kCardClipSeconds - 1);
+    for (int i = 0; i < kCardClipSeconds; ++i) {
+      const TelemetrySample& s = track->samples[i * 10 + 9];
       EXPECT_EQ(s.fixValid, plan[i].valid ? 1 : 0) << i;
       char expectTime[32];
       std::snprintf(expectTime, sizeof expectTime, "2023/01/01 12:%02d:%02d", side.minute, i);
@@ -267,7 +270,7 @@ TEST_F(OtherCards, NmeaSidecarsAndAccelerationRecords) {
         EXPECT_NEAR(s.longitude, plan[i].longitude, 1e-6) << i;
         EXPECT_NEAR(s.speedKmh, plan[i].knots * 1.852, 0.1) << i;
       }
-      EXPECT_NEAR(s.gForce, side.g ? 1.0 + 0.1 * i : 0.0, 0.01) << i;
+      EXPECT_NEAR(s.gForce, side.g ? std::hypot(GRecordX(i), GRecordY) : 0.0, 0.01) << i;
     }
   }
 }
@@ -285,7 +288,7 @@ std::string WriteBytes(const QTemporaryDir& dir, const std::string& name, const 
 }  // namespace
 
 // Huge, binary and endless side-cars, and sentences with wrong checksums, stay bounded: at most
-// MaxSidecarBytes read, TrackCapacity fixes kept, no line longer than MaxNmeaLine taken.
+// MaxSidecarBytes read, MaxFixes fixes kept, no line longer than MaxNmeaLine taken.
 TEST(OtherCameraSidecars, HostileOnesStayBounded) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -306,7 +309,7 @@ TEST(OtherCameraSidecars, HostileOnesStayBounded) {
     const std::string* bytes;
     int samples;
   };
-  for (const Case& c : {Case{"huge.gps", &huge, int(TrackCapacity)}, Case{"binary.nmea", &binary, 0},
+  for (const Case& c : {Case{"huge.gps", &huge, int(TrackCapacity / 10 * 10)}, Case{"binary.nmea", &binary, 0},
                         Case{"endless.gps", &endless, 0}, Case{"sums.gps", &badSums, 0}}) {
     SCOPED_TRACE(c.name);
     const std::string path = WriteBytes(dir, c.name, *c.bytes);
@@ -321,11 +324,11 @@ TEST(OtherCameraSidecars, HostileOnesStayBounded) {
   }
   // A record file of a few bytes and a huge one.
   EXPECT_TRUE(ParseGRecords("\x01\x02\x03").empty());
-  EXPECT_EQ(ParseGRecords(std::string(MaxSidecarBytes, '\x7f')).size(), TrackCapacity);
+  EXPECT_EQ(ParseGRecords(std::string(MaxSidecarBytes, '\x7f')).size(), MaxFixes);
 }
 
 // A "gps " box that lists more blocks than the file holds, blocks outside the file and blocks
-// too small: nothing outside the file is read, no more than TrackCapacity taken.
+// too small: nothing outside the file is read, no more than MaxFixes taken.
 TEST_F(OtherCards, HostileFreeGpsListsStayInsideTheFile) {
   const std::string card = Card(1);
   const std::string path = card + "/DCIM/Movie/2023_0101_120000_0001F.MP4";
@@ -347,7 +350,7 @@ TEST_F(OtherCards, HostileFreeGpsListsStayInsideTheFile) {
   bool viaBox = false;
   const std::vector<GpsFix> fixes = ReadFreeGps(path, &viaBox);
   EXPECT_TRUE(viaBox);
-  EXPECT_EQ(fixes.size(), 3u);  // the five listed, less the two broken entries
+  EXPECT_EQ(fixes.size(), size_t(kCardClipSeconds - 2));  // those listed, less the two broken entries
   // A block whose signature is there but whose layout is none of the known ones.
   std::string block = FreeGpsBlock(PlanDrive(0, 1, 1, 1)[0]);
   GpsFix fix;

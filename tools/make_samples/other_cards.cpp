@@ -116,12 +116,17 @@ std::string NmeaText(const std::vector<FixPlan>& fixes, bool prefix, bool gnss) 
 
 std::string GRecords(int count) {
   std::string out(static_cast<size_t>(count) * 10, '\0');
+  auto put16 = [&](size_t at, double g) {
+    const int v = static_cast<int>(std::lround(g * 256));
+    out[at] = static_cast<char>(v >> 8 & 0xFF);
+    out[at + 1] = static_cast<char>(v & 0xFF);
+  };
   for (int i = 0; i < count; ++i) {
     const size_t at = static_cast<size_t>(i) * 10;
     Be32(out, at, static_cast<uint32_t>(i * 1000));
-    const int z = static_cast<int>(std::lround((1.0 + 0.1 * i) * 256));
-    out[at + 8] = static_cast<char>(z >> 8 & 0xFF);
-    out[at + 9] = static_cast<char>(z & 0xFF);
+    put16(at + 4, GRecordX(i));
+    put16(at + 6, -GRecordY);
+    put16(at + 8, 0);
   }
   return out;
 }
@@ -196,13 +201,15 @@ std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixe
 
 std::string EncodeCardClips(const std::string& work) {
   QDir().mkpath(QString::fromStdString(work));
-  const char* sources[] = {"testsrc=size=160x96:rate=10:duration=3", "smptebars=size=160x96:rate=10:duration=3"};
+  const std::string seconds = std::to_string(kCardClipSeconds);
+  const std::string sources[] = {"testsrc=size=160x96:rate=10:duration=" + seconds,
+                                 "smptebars=size=160x96:rate=10:duration=" + seconds};
   const char* names[] = {"front.mp4", "rear.mp4"};
   for (int i = 0; i < 2; ++i) {
     QProcess p;
     p.setProgram(QStringLiteral("ffmpeg"));
-    p.setArguments({"-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i", sources[i], "-f", "lavfi", "-i",
-                    "sine=frequency=440:duration=3", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
+    p.setArguments({"-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i", QString::fromStdString(sources[i]), "-f", "lavfi",
+                    "-i", QString::fromStdString("sine=frequency=440:duration=" + seconds), "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
                     "yuv420p", "-g", "10", "-c:a", "aac", "-b:a", "32k", "-shortest",
                     QString::fromStdString(work + "/" + names[i])});
     p.start();
@@ -229,21 +236,21 @@ std::string WriteOtherCard(int form, const std::string& folder, const std::strin
   };
   switch (form) {
     case 1:
-      Gps("DCIM/Movie/2023_0101_120000_0001F.MP4", PlanDrive(0, 5, 35.681236, 139.767125), true);
+      Gps("DCIM/Movie/2023_0101_120000_0001F.MP4", PlanDrive(0, kCardClipSeconds, 35.681236, 139.767125), true);
       R("DCIM/Movie/2023_0101_120001_0001R.MP4");
-      Gps("DCIM/Movie/2023_0101_120300_0002F.MP4", PlanDrive(3, 5, 35.6841, 139.7712), false);
+      Gps("DCIM/Movie/2023_0101_120300_0002F.MP4", PlanDrive(3, kCardClipSeconds, 35.6841, 139.7712), false);
       R("DCIM/Movie/2023_0101_120301_0002R.MP4");
-      Gps("DCIM/Movie/RO/2023_0101_120600_0003F.MP4", PlanDrive(6, 5, -33.868820, -70.650000), true);
+      Gps("DCIM/Movie/RO/2023_0101_120600_0003F.MP4", PlanDrive(6, kCardClipSeconds, -33.868820, -70.650000), true);
       F("DCIM/Movie/2023_0101_121000_0004PF.MP4");
       R("DCIM/Movie/2023_0101_121000_0004PR.MP4");
       break;
     case 2:
       F("20230101_120000_NF.mp4");
       R("20230101_120001_NR.mp4");
-      Text("20230101_120000_N.gps", NmeaText(PlanDrive(0, 5, 40.712776, -74.005974), true, false));
-      Text("20230101_120000_N.3gf", GRecords(5));
+      Text("20230101_120000_N.gps", NmeaText(PlanDrive(0, kCardClipSeconds, 40.712776, -74.005974), true, false));
+      Text("20230101_120000_N.3gf", GRecords(kCardClipSeconds));
       F("20230101_120500_EF.mp4");
-      Text("20230101_120500_E.gps", NmeaText(PlanDrive(5, 5, -33.868820, 151.209290), false, true));
+      Text("20230101_120500_E.gps", NmeaText(PlanDrive(5, kCardClipSeconds, -33.868820, 151.209290), false, true));
       F("20230101_121000_PF.mp4");
       F("20230101_121500_MIF.mp4");
       break;

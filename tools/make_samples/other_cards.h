@@ -28,9 +28,11 @@ std::vector<FixPlan> PlanDrive(int minute, int count, double latitude, double lo
 // "$GPRMC"/"$GPGGA" (or "$GNRMC"/"$GNGGA") lines of the fixes, each preceded by
 // "[unix-milliseconds]" when `prefix`, with their checksums.
 std::string NmeaText(const std::vector<FixPlan>& fixes, bool prefix, bool gnss);
-// Ten-byte acceleration records, one per second (see nmea_sidecar.h for the layout); G of
-// record i is 0.1 * i + 1 along z.
+// Ten-byte acceleration records, one per second (see nmea_sidecar.h for the layout): record i
+// brakes with GRecordX(i) G along x and leans with GRecordY G along -y.
 std::string GRecords(int count);
+inline double GRecordX(int i) { return 0.1 + 0.03 * i; }
+inline constexpr double GRecordY = 0.05;
 // The block of one fix in the float layout (0x8000 bytes from its size field on).
 std::string FreeGpsBlock(const FixPlan& fix);
 
@@ -39,7 +41,10 @@ std::string FreeGpsBlock(const FixPlan& fix);
 // them in the movie box. Returns an empty text or what went wrong.
 std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixes, bool withBox);
 
-// Encodes the two tiny recordings every card copies (front and rear picture, 3 s) into `work`.
+// Length of the recordings of the cards; a fix and an acceleration record for each second.
+inline constexpr int kCardClipSeconds = 12;
+
+// Encodes the two tiny recordings every card copies (front and rear picture) into `work`.
 // Returns an empty text or what went wrong.
 std::string EncodeCardClips(const std::string& work);
 
