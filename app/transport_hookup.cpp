@@ -87,7 +87,7 @@ bool TransportHookup::TakeSnapshot()
     SnapshotRequest request;
     request.mp4Path = channel.mediaPath;
     request.recordingName = channel.ref.name;
-    request.stem = RecordingStem(channel.ref.name);
+    request.stem = RecordingStem(channel.ref.name.section(QLatin1Char('/'), -1));  // another camera's name is a path
     request.position100ns = ReadPosition(channel);
     request.frame100ns = keys_->Stepper().FrameDuration(channel);
     const std::optional<int> index = SampleIndexAt(PositionTenths(request.position100ns), channel.lines.size(),

@@ -3,6 +3,9 @@
 // groups, the names that received a thumbnail cell, the names whose thumbnail could not be
 // made, the names shown as damaged (cut by power loss, no picture possible), and the byte totals
 // the backup compares with the free space of its destination.
+#include "library/camera_moments.h"
+
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -28,6 +31,10 @@ struct RecordingCatalogue {
 
     int currentGroup = kGroupNormal;  // the grid shown: 1 Normal, 0 Event
 
+    // Another camera's card (none of the names above found): its moments by their cell's name,
+    // which is the moment's path relative to recordingFolder. Empty for the camera's own card.
+    QHash<QString, CameraMoment> moments;
+
     QStringList& Files(int group) { return group == kGroupNormal ? normalFiles : eventFiles; }
     QStringList& Shown(int group) { return group == kGroupNormal ? normalShown : eventShown; }
     QStringList& Missing(int group) { return group == kGroupNormal ? normalMissing : eventMissing; }
@@ -36,9 +43,20 @@ struct RecordingCatalogue {
     const QStringList& Damaged(int group) const { return group == kGroupNormal ? normalDamaged : eventDamaged; }
 };
 
-// A recording is named by its bare file name; its stem is the name without its last four
+// Puts another camera's card into the catalogue: the cells' names into both groups' lists (time
+// order), the sizes of all channels into the totals, the moments by their cell's name.
+void TakeCameraCard(const CameraCard& card, RecordingCatalogue& catalogue);
+// The caption of another camera's moment: date and time as CaptionForName gives them, and the
+// small letters of its other channels ("2023.01.01\r\n12:00:00 ri"); empty for any other name.
+QString MomentCaption(const RecordingCatalogue& catalogue, const QString& name);
+
+// A recording is named by its bare file name (another camera's by its path below the folder
+// shown; the files the viewer makes of it in the working folder are named by that path with
+// "%" written "%25" and "/" written "%2F"); its stem is the name without its last four
 // characters ("20230101120000.MP4" -> "20230101120000").
 QString RecordingStem(const QString& name);
+// The name as one file name: unchanged without a "/", else as said above.
+QString FlatName(const QString& name);
 // "<recordingFolder>/<name>"
 QString RecordingPath(const QString& recordingFolder, const QString& name);
 // "<workingFolder>/<stem>.bmp"

@@ -66,6 +66,10 @@ void RecordingLibrary::OpenRecordingFolder(const QString& folder)
     }
     ScanRecordings(catalogue_.recordingFolder, kGroupNormal, catalogue_.normalFiles, catalogue_.normalTotalBytes);
     ScanRecordings(catalogue_.recordingFolder, kGroupEvent, catalogue_.eventFiles, catalogue_.eventTotalBytes);
+    catalogue_.moments.clear();
+    // A folder without any of this camera's names may hold another camera's card.
+    if (catalogue_.normalFiles.isEmpty() && catalogue_.eventFiles.isEmpty() && !catalogue_.recordingFolder.isEmpty())
+        TakeCameraCard(ScanCameraCard(catalogue_.recordingFolder), catalogue_);
     catalogue_.normalShown.clear();
     catalogue_.eventShown.clear();
     catalogue_.normalMissing.clear();
@@ -139,6 +143,12 @@ QString RecordingLibrary::MediaPathOf(const RecordingRef& ref) const
 
 QString RecordingLibrary::SidecarPathOf(const RecordingRef& ref) const
 {
+    // Another camera's moment: its NMEA side-car on the card, else its acceleration records.
+    const auto moment = catalogue_.moments.constFind(ref.name);
+    if (moment != catalogue_.moments.cend()) {
+        const QString& sidecar = moment->gpsSidecar.isEmpty() ? moment->gSidecar : moment->gpsSidecar;
+        return sidecar.isEmpty() ? QString() : RecordingPath(catalogue_.recordingFolder, sidecar);
+    }
     return SidecarPath(catalogue_.workingFolder, ref.name);
 }
 
@@ -298,7 +308,7 @@ void RecordingLibrary::Shutdown()
 
 void RecordingLibrary::ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath)
 {
-    korvane::ShowThumbnail(*pane_->View(group).Grid(), shown, bmpPath);
+    korvane::ShowThumbnail(*pane_->View(group).Grid(), shown, bmpPath, MomentCaption(catalogue_, shown.last()));
 }
 
 void RecordingLibrary::ThumbnailsCannotBeMade()
@@ -311,7 +321,7 @@ void RecordingLibrary::ThumbnailsCannotBeMade()
 
 void RecordingLibrary::ShowDamaged(int group, const QStringList& shown)
 {
-    ShowDamagedThumbnail(*pane_->View(group).Grid(), shown);
+    ShowDamagedThumbnail(*pane_->View(group).Grid(), shown, MomentCaption(catalogue_, shown.last()));
     if (ThumbnailCell* cell = pane_->View(group).Grid()->Cell(int(shown.size()) - 1))
         ShowRepairedPicture(RefOf(cell));
 }

@@ -69,23 +69,24 @@ void ClearGrid(ThumbnailGrid& grid)
     grid.update();
 }
 
-ThumbnailCell* ShowThumbnail(ThumbnailGrid& grid, const QStringList& shown, const QString& bmpPath)
+ThumbnailCell* ShowThumbnail(ThumbnailGrid& grid, const QStringList& shown, const QString& bmpPath,
+                             const QString& caption)
 {
     ThumbnailCell* cell = grid.Cell(int(shown.size()) - 1);
     if (!cell)
         return nullptr;
     const QString& name = shown.last();
-    cell->ShowRecording(name, bmpPath, CaptionForName(name));
+    cell->ShowRecording(name, bmpPath, caption.isEmpty() ? CaptionForName(name) : caption);
     return cell;
 }
 
-ThumbnailCell* ShowDamagedThumbnail(ThumbnailGrid& grid, const QStringList& shown)
+ThumbnailCell* ShowDamagedThumbnail(ThumbnailGrid& grid, const QStringList& shown, const QString& caption)
 {
     ThumbnailCell* cell = grid.Cell(int(shown.size()) - 1);
     if (!cell)
         return nullptr;
     const QString& name = shown.last();
-    cell->ShowDamaged(name, CaptionForName(name));
+    cell->ShowDamaged(name, caption.isEmpty() ? CaptionForName(name) : caption);
     return cell;
 }
 

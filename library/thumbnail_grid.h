@@ -46,8 +46,10 @@ void BuildThumbnailGrid(ThumbnailGrid& grid, int group, int rows, double scale);
 void ClearGrid(ThumbnailGrid& grid);
 // Fills the cell whose index is the last index of `shown` with its last entry and the picture.
 // Returns the cell, or null when the list is empty or longer than the grid.
-ThumbnailCell* ShowThumbnail(ThumbnailGrid& grid, const QStringList& shown, const QString& bmpPath);
+ThumbnailCell* ShowThumbnail(ThumbnailGrid& grid, const QStringList& shown, const QString& bmpPath,
+                             const QString& caption = QString());
 // The same for a cut recording: the cell shows the damaged picture.
-ThumbnailCell* ShowDamagedThumbnail(ThumbnailGrid& grid, const QStringList& shown);
+ThumbnailCell* ShowDamagedThumbnail(ThumbnailGrid& grid, const QStringList& shown,
+                                    const QString& caption = QString());
 
 } // namespace korvane

@@ -13,6 +13,8 @@ enum DataType : int32_t {
   DataTypeSubtitle = 1,  // the third track's text samples, one line per sample
   DataTypeGps = 2,       // a "GPS" comment block (each line ten times) or the side-car file
   DataTypeDollar = 3,    // a "$" comment block, each line ten times
+  DataTypeFixes = 4,     // another camera's GPS fixes (NMEA side-car, freeGPS blocks), each fix
+                         // ten samples and ten lines, positions signed by their hemisphere
 };
 
 inline constexpr double NoSpeed = 998.0;            // speed absent
@@ -43,7 +45,7 @@ inline bool PositionInRange(double latitude, double longitude) {
 // Reset(), which differs only in speedKmh = NoSpeed.
 struct TelemetrySample {
   uint8_t fixValid = 0;    // 1 when the GPS status was "A"
-  double latitude = 0;     // decimal degrees, hemisphere not applied
+  double latitude = 0;     // decimal degrees, hemisphere not applied (applied for DataTypeFixes)
   double longitude = 0;
   double speedKmh = 0;     // NoSpeed when the line had no speed
   double gForce = 0;

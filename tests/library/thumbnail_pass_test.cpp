@@ -368,3 +368,37 @@ TEST_F(ThumbnailPassTest, AFullWorkingFolderShowsEveryRecordingWithAPlainPicture
     else
         QFile::setPermissions(work, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
+
+// A folder with none of the camera's names but another camera's card: its moments' cells with
+// real pictures, their time and the small letters of the other channels, the moment's side-car
+// on the card; the card stays untouched and every picture lands in the working folder itself.
+TEST_F(ThumbnailPassTest, AnotherCamerasCardShowsItsMomentsWithTheirChannels)
+{
+    const QString d = root.path() + "/card";
+    ASSERT_TRUE(QDir().mkpath(d + "/DCIM/Movie/RO"));
+    ASSERT_TRUE(CopyRecordings(d + "/DCIM/Movie", {"2023_0101_120000_0001F.MP4", "2023_0101_120001_0001R.MP4",
+                                                   "2023_0101_120100_0002F.MP4"}));
+    ASSERT_TRUE(CopyRecordings(d + "/DCIM/Movie/RO", {"2023_0101_115900_0003F.MP4"}));
+    QFile sidecar(d + "/DCIM/Movie/2023_0101_120000_0001.gps");
+    ASSERT_TRUE(sidecar.open(QIODevice::WriteOnly));
+    sidecar.close();
+
+    RunPass(d);
+    const RecordingCatalogue& c = library->Catalogue();
+    EXPECT_EQ(c.normalShown, (QStringList{"DCIM/Movie/2023_0101_120000_0001F.MP4", "DCIM/Movie/2023_0101_120100_0002F.MP4"}));
+    EXPECT_EQ(c.eventShown, QStringList{"DCIM/Movie/RO/2023_0101_115900_0003F.MP4"});
+    EXPECT_EQ(library->Grid(kGroupNormal).Cell(0)->Caption()->text(), "2023.01.01\n12:00:00 r");
+    EXPECT_EQ(library->Grid(kGroupNormal).Cell(1)->Caption()->text(), "2023.01.01\n12:01:00");
+    EXPECT_EQ(library->Grid(kGroupEvent).Cell(0)->Caption()->text(), "2023.01.01\n11:59:00");
+    for (int g : {kGroupNormal, kGroupEvent})
+        for (int i = 0; i < c.Shown(g).size(); ++i) {
+            EXPECT_FALSE(library->Grid(g).Cell(i)->Image()->pixmap().isNull());
+            EXPECT_TRUE(QFile::exists(ThumbnailPath(c.workingFolder, c.Shown(g)[i])));
+        }
+    const RecordingRef first = library->RefOf(library->Grid(kGroupNormal).Cell(0));
+    EXPECT_EQ(library->MediaPathOf(first), d + "/DCIM/Movie/2023_0101_120000_0001F.MP4");
+    EXPECT_EQ(library->SidecarPathOf(first), d + "/DCIM/Movie/2023_0101_120000_0001.gps");
+    EXPECT_EQ(library->SidecarPathOf(library->RefOf(library->Grid(kGroupNormal).Cell(1))), "");
+    EXPECT_TRUE(QDir(c.workingFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_EQ(QDir(d + "/DCIM/Movie").entryList(QDir::Files).size(), 4);
+}

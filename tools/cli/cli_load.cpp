@@ -7,6 +7,7 @@
 
 #include "mp4parse/binary_stream.h"
 #include "mp4parse/load_telemetry.h"
+#include "mp4parse/nmea_sidecar.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/mp4_shape.h"
 
@@ -18,6 +19,7 @@ size_t LoadedRecording::FilledSamples() const {
     case DataTypeSubtitle: return std::min(n, TrackCapacity);
     case DataTypeGps:
     case DataTypeDollar: return std::min((n + GValueCount - 1) / GValueCount * GValueCount, TrackCapacity);
+    case DataTypeFixes: return std::min(static_cast<size_t>(std::max(track->sampleCount, 0)), TrackCapacity);
     case DataTypeNone: break;
   }
   return 0;
@@ -59,8 +61,11 @@ int LoadRecording(const std::string& recording, const std::string& sidecar, Load
   }
   Mp4Parser parser;
   bool gpsSeen = false;
+  // Another camera's NMEA side-car or acceleration records beside the recording are read with
+  // it; the recording itself is still checked below.
+  const std::string beside = sidecar.empty() ? FindOtherSidecar(recording) : std::string();
   try {
-    out.dataType = LoadTelemetry(recording, sidecar, parser, out.lines, *out.track, gpsSeen);
+    out.dataType = LoadTelemetry(recording, sidecar.empty() ? beside : sidecar, parser, out.lines, *out.track, gpsSeen);
   } catch (const MP4::BinaryStreamException& e) {
     std::fprintf(stderr, "korvane-cli: %s: %s\n", Printable(sidecar.empty() ? recording : sidecar).c_str(), e.what());
     return ExitNoFile;

@@ -18,7 +18,8 @@ struct LoadedRecording {
   size_t FilledSamples() const;
 };
 
-// Loads like the viewer does (the side-car, when given, wins). Returns ExitOk, or prints a
+// Loads like the viewer does (the side-car, when given, wins; without one, another camera's
+// side-car beside the recording is taken, see FindOtherSidecar). Returns ExitOk, or prints a
 // one-line message naming the file at fault to stderr and returns ExitNoFile (recording or
 // given side-car missing or not openable) or ExitBadData (a G pair that is not hexadecimal, or
 // a recording that is not a complete MP4 file).

@@ -2,6 +2,7 @@
 //
 //   make_samples [--force] [--parallel N] FOLDER          the standard set (14 recordings, 20 s, 1280x720)
 //   make_samples --long FOLDER                            the same set as 60-second 1920x1080 recordings
+//   make_samples --other-cards FOLDER                     one card of each other camera's form
 //   make_samples --count N [--events M] FOLDER            N Normal (and M Event) 15-second recordings
 //                                                         from one encode, for benchmarks
 //
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "tools/make_samples/generator.h"
+#include "tools/make_samples/other_cards.h"
 
 namespace {
 
@@ -35,6 +37,7 @@ bool ReadCount(int argc, char** argv, int& i, int& value, int minimum) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   korvane::samples::Options options;
+  if (argc == 3 && std::string(argv[1]) == "--other-cards") return korvane::samples::GenerateOtherCards(argv[2]);
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--long") {

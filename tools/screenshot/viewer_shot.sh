@@ -5,6 +5,9 @@
 #   tools/screenshot/viewer_shot.sh OUT.png [QT_SCALE_FACTOR (1)] [LANG (en_US.UTF-8)] [--small]
 # --small stores the picture with a palette so that it stays small (the README's copy).
 # Needs the build (korvane, the samples): cmake --build build --target korvane samples
+# KORVANE_SHOT_CARD=FOLDER opens that folder instead of the samples (e.g. a card made by
+# make_samples --other-cards); KORVANE_SHOT_CLICK="X Y" clicks that point of the window (in
+# device pixels) before the picture is taken, e.g. "805 655" for the Event grid at 100 %.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(realpath -m "$1")
@@ -12,9 +15,9 @@ factor=${2:-1}
 lang=${3:-en_US.UTF-8}
 small=${4:-}
 korvane="$top/build/app/korvane"
-samples="$top/build/samples"
+samples="${KORVANE_SHOT_CARD:-$top/build/samples}"
 [ -x "$korvane" ] || { echo "build korvane first" >&2; exit 2; }
-[ -n "$(find "$samples" -maxdepth 1 -name '*.MP4' -print -quit 2>/dev/null)" ] ||
+[ -n "${KORVANE_SHOT_CARD:-}" ] || [ -n "$(find "$samples" -maxdepth 1 -name '*.MP4' -print -quit 2>/dev/null)" ] ||
   { echo "make the samples first (cmake --build build --target samples)" >&2; exit 2; }
 
 . "$top/tools/xvfb.sh"
@@ -90,6 +93,11 @@ PY
 xdotool mousemove --window "$wid" "$cx" "$cy" click --repeat 2 --delay 80 1
 # Let it play for a while: the chart, the read-outs and the route map follow the position.
 sleep 9
+if [ -n "${KORVANE_SHOT_CLICK:-}" ]; then
+  read -r kx ky <<<"$KORVANE_SHOT_CLICK"
+  xdotool mousemove --window "$wid" "$kx" "$ky" click 1
+  sleep 1
+fi
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/shot.png"
 if [ "$small" = "--small" ]; then
   convert "$work/shot.png" -dither None -colors 128 "PNG8:$out"
