@@ -100,9 +100,7 @@ int RunScan(const std::vector<std::string>& args) {
     const std::string bytes = EncodeFileNameBytes(name).toStdString();
     const bool damaged = repair::IsDamagedRecording(bytes);
     cut += damaged ? 1 : 0;
-    lines += std::string(1, group) + ' ' + EscapeName(bytes) + (damaged ? " cut
-" : "
-");
+    lines += std::string(1, group) + ' ' + EscapeName(bytes) + (damaged ? " cut\n" : "\n");
   };
   if (card.normal.isEmpty() && card.event.isEmpty()) {
     for (const QString& n : normal) cellLine('N', n);
@@ -117,8 +115,7 @@ int RunScan(const std::vector<std::string>& args) {
       lines += MomentLines(m);
     }
   }
-  std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu cut=%lld
-",
+  std::printf("# normal=%lld normal_bytes=%llu event=%lld event_bytes=%llu cut=%lld\n",
               static_cast<long long>(normal.size()), static_cast<unsigned long long>(normalBytes),
               static_cast<long long>(event.size()), static_cast<unsigned long long>(eventBytes), cut);
   std::fwrite(lines.data(), 1, lines.size(), stdout);
