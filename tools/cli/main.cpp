@@ -17,8 +17,9 @@ namespace {
 using korvane::cli::CliCommand;
 
 const CliCommand kCommands[] = {
-    {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
+    {"telemetry", "[--sidecar FILE] [--mph] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
+    {"events", "[--g G] [--brake KMH_PER_S] [--pre-event S] RECORDING...", korvane::cli::RunEvents},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
     {"repair", "[--reference FILE] [-o OUTPUT] DAMAGED", nullptr},  // korvane-cli-repair (libavcodec)
     {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
