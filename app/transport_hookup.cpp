@@ -100,6 +100,7 @@ bool TransportHookup::TakeSnapshot()
     request.stem = RecordingStem(channel.ref.name);
     request.position100ns = ReadPosition(channel);
     request.frame100ns = keys_->Stepper().FrameDuration(channel);
+    request.mph = window_.miSpeedMph && window_.miSpeedMph->isChecked();
     const std::optional<int> index = SampleIndexAt(PositionTenths(request.position100ns), channel.lines.size(),
                                                    player.DurationTenths(), channel.track);
     if (index && *index >= 0 && *index < static_cast<int>(channel.track.samples.size()) &&

@@ -58,5 +58,7 @@ inline constexpr double KmhPerMile = 1.609344;
 inline double KmhToMph(double kmh) { return kmh / KmhPerMile; }
 // A speed in km/h shown in the chosen unit.
 inline double SpeedInUnit(double kmh, bool mph) { return mph ? KmhToMph(kmh) : kmh; }
+// The unit written after a speed: " km/h" or " mph".
+inline const char* SpeedUnitText(bool mph) { return mph ? " mph" : " km/h"; }
 
 }  // namespace korvane

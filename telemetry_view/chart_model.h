@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "mp4parse/telemetry_events.h"
 #include "mp4parse/telemetry_types.h"
 
 namespace korvane {
@@ -35,7 +36,8 @@ struct ChartDrawing {
     int seconds = 60;       // S
     int columns = 6;        // D, ten-second columns
     int chartSamples = 600; // 100 x D
-    double fullScale = 180; // speed at the top of the plot, km/h
+    bool mph = false;       // the speed axis is in miles per hour (the track stays in km/h)
+    double fullScale = 180; // speed at the top of the plot, in the axis's unit
     double gMin = 0.1;
     double gSpan = 0.4;
     std::array<QString, 5> speedCaptions; // bottom to top
@@ -56,9 +58,10 @@ struct ChartDrawing {
 int UsableSamples(const TelemetryTrack& track);
 
 // The whole chart of a track for a recording of duration100ns (100 ns units as the kernel
-// reports them) in a W x H plot at a display percentage.
+// reports them) in a W x H plot at a display percentage, the speed axis in km/h or in miles per
+// hour (its row chosen by the track's maximum speed in that unit).
 ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100ns, int width, int height,
-                          int scalePercent);
+                          int scalePercent, bool mph = false);
 
 // Seconds and columns of a duration: S rounded up (0 or above 60 give 60), D = S / 10 rounded up.
 int ChartSeconds(std::int64_t duration100ns);

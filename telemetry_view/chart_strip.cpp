@@ -128,7 +128,7 @@ void ChartStrip::DrawChart(const TelemetryTrack* track, std::int64_t duration100
     track_ = track;
     duration_ = duration100ns;
     const TelemetryTrack& t = track ? *track : ClearedTrack();
-    drawing_ = ComputeChart(t, duration100ns, plImage->width(), plImage->height(), scalePercent_);
+    drawing_ = ComputeChart(t, duration100ns, plImage->width(), plImage->height(), scalePercent_, mph_);
     chartSamples_ = drawing_.chartSamples;
     for (int i = 0; i < 5; ++i) {
         SetCaption(speedLabels[i], drawing_.speedCaptions[i]);
@@ -188,6 +188,14 @@ void ChartStrip::Place(const StripLayout& l)
     lbTM_END->move(l.clockEnd);
     spVelocity->move(spVelocity->x(), l.cursorTop);
     lbAcceleration->move(lbAcceleration->x(), l.cursorTop + l.gLabelTop);
+    Redraw();
+}
+
+void ChartStrip::SetSpeedInMph(bool mph)
+{
+    if (mph_ == mph)
+        return;
+    mph_ = mph;
     Redraw();
 }
 

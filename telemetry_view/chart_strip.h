@@ -51,6 +51,8 @@ public:
     // Draws the chart again at the plot's present size, the cursor at its sample.
     void Redraw();
     void SetEnabled(bool enabled) { plImage->setEnabled(enabled); }
+    // The speed axis in miles per hour or km/h; draws the chart again.
+    void SetSpeedInMph(bool mph);
 
     int chartSamples() const { return chartSamples_; }
     int currentSampleIndex() const { return currentSampleIndex_; }
@@ -78,6 +80,7 @@ private:
     int chartSamples_ = 600;
     int currentSampleIndex_ = 0;
     int renderCount_ = 0;
+    bool mph_ = false;
 };
 
 } // namespace korvane

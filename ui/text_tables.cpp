@@ -103,6 +103,7 @@ const TextRow kViewer[] = {
     {keys::kSnapshotFailed, "The snapshot could not be saved:", "スナップショットを保存できませんでした:"},
     {keys::kThumbnailsUnavailable, "Thumbnails cannot be made: the working folder takes no files (disk full or not writable).", "サムネイルを作成できません: 作業フォルダに書き込めません（ディスクがいっぱいか書き込み禁止です）。"},
     {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
+    {keys::kSpeedMphMenu, "Speed in mph", "速度をマイル毎時で表示"},
 };
 
 } // namespace

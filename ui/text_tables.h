@@ -61,6 +61,7 @@ inline constexpr char kSnapshotSaved[] = "Viewer.SnapshotSaved.Caption";
 inline constexpr char kThumbnailsUnavailable[] = "Viewer.ThumbnailsUnavailable.Caption";
 inline constexpr char kSnapshotFailed[] = "Viewer.SnapshotFailed.Caption";
 inline constexpr char kPlaybackLost[] = "Viewer.PlaybackLost.Caption";
+inline constexpr char kSpeedMphMenu[] = "Menu.SpeedMph.Caption";
 } // namespace keys
 
 } // namespace korvane

@@ -169,7 +169,8 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
                                          QStringLiteral("Viewer.SnapshotSaved.Caption"),
                                          QStringLiteral("Viewer.SnapshotFailed.Caption"),
                                          QStringLiteral("Viewer.ThumbnailsUnavailable.Caption"),
-                                         QStringLiteral("Viewer.PlaybackLost.Caption")}));
+                                         QStringLiteral("Viewer.PlaybackLost.Caption"),
+                                         QStringLiteral("Menu.SpeedMph.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

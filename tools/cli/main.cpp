@@ -23,7 +23,7 @@ const CliCommand kCommands[] = {
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
     {"repair", "[--reference FILE] [-o OUTPUT] DAMAGED", nullptr},  // korvane-cli-repair (libavcodec)
     {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
-    {"chart", "[--sidecar FILE] [--duration-ms N] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
+    {"chart", "[--sidecar FILE] [--duration-ms N] [--mph] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
     {"texts", "[--ini FILE] [--lang 0xNNN]", nullptr},  // korvane-cli-texts (Qt)
 };
 
