@@ -146,6 +146,7 @@ void Viewer::ApplyViewerState()
 {
     const ViewerState state = LoadViewerState(ViewerStatePath());
     thresholds_ = state.events;
+    telemetry_->SetThresholds(thresholds_);
     window_.miSpeedMph->setChecked(state.speedInMph);
     telemetry_->Display().SetSpeedInMph(state.speedInMph);
     connect(window_.miSpeedMph, &QAction::toggled, this, [this](bool mph) {

@@ -185,6 +185,16 @@ std::vector<TelemetryEvent> DetectEvents(const TelemetryTrack& track, int sample
   return out;
 }
 
+std::optional<int> EventLanding(const std::vector<TelemetryEvent>& events, int positionTenths, int direction) {
+  std::optional<int> found;
+  for (const TelemetryEvent& e : events) {
+    const int landing = e.sample - EventLeadTenths;
+    if (direction > 0 && landing > positionTenths) return std::max(landing, 0);
+    if (direction < 0 && landing < positionTenths - EventLeadTenths) found = std::max(landing, 0);
+  }
+  return direction < 0 ? found : std::nullopt;
+}
+
 bool IsEventRecordingName(std::string_view fileName) { return fileName.find("G20") != std::string_view::npos; }
 
 const char* EventKindName(EventKind kind) {

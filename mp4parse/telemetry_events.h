@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,13 @@ struct TelemetryEvent {
 // the gap. An event recording adds its trigger at preEventSeconds (within the samples).
 std::vector<TelemetryEvent> DetectEvents(const TelemetryTrack& track, int sampleCount,
                                          const EventThresholds& thresholds, bool eventRecording);
+
+// Where N (direction +1) and Shift+N (-1) land from a position (tenths of a second): one second
+// before the next event that lies beyond the position plus that second, or before the last event
+// whose landing lies at least a second before the position; the landing is never before the
+// start. Nothing when no event is left in that direction.
+inline constexpr int EventLeadTenths = 10;
+std::optional<int> EventLanding(const std::vector<TelemetryEvent>& events, int positionTenths, int direction);
 
 // The recorder's naming rule for event recordings: the file name holds "G20".
 bool IsEventRecordingName(std::string_view fileName);

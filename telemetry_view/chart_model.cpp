@@ -181,6 +181,25 @@ int ChartSeconds(std::int64_t duration100ns)
 
 int ChartColumns(int seconds) { return (seconds + 9) / 10; }
 
+void PlaceMarkers(ChartDrawing& d, const std::vector<TelemetryEvent>& events)
+{
+    d.markers.clear();
+    if (d.chartSamples <= 0)
+        return;
+    const Plot plot(d);
+    for (const TelemetryEvent& e : events)
+        d.markers.push_back({e, plot.X(e.sample)});
+}
+
+const ChartMarker* MarkerAt(const ChartDrawing& d, int x)
+{
+    const ChartMarker* best = nullptr;
+    for (const ChartMarker& m : d.markers)
+        if (std::abs(m.x - x) <= kMarkerHalfWidth && (!best || std::abs(m.x - x) < std::abs(best->x - x)))
+            best = &m;
+    return best;
+}
+
 ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100ns, int width, int height,
                           int scalePercent, bool mph)
 {

@@ -30,6 +30,14 @@ struct ChartTimeLabel {
     double anchorX = 0;
 };
 
+// An event's marker: a small triangle at the top of the plot, its tip at x.
+struct ChartMarker {
+    TelemetryEvent event;
+    int x = 0;
+};
+inline constexpr int kMarkerHalfWidth = 4;
+inline constexpr int kMarkerHeight = 7;
+
 struct ChartDrawing {
     int width = 0;          // W, the plotting area
     int height = 0;         // H
@@ -49,6 +57,7 @@ struct ChartDrawing {
     int cursorWidth = 1;
     int cursorHeight = 0;
     bool hasSamples = false;
+    std::vector<ChartMarker> markers;       // in time order
     QString startTime;      // " hh:mm:ss" of the first and the last sample, when there are samples
     QString endTime;
 };
@@ -62,6 +71,11 @@ int UsableSamples(const TelemetryTrack& track);
 // hour (its row chosen by the track's maximum speed in that unit).
 ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100ns, int width, int height,
                           int scalePercent, bool mph = false);
+
+// The markers of a recording's events on a computed chart (at the x of their sample).
+void PlaceMarkers(ChartDrawing& drawing, const std::vector<TelemetryEvent>& events);
+// The marker under x (within its half width), nearest first; nullptr when there is none.
+const ChartMarker* MarkerAt(const ChartDrawing& drawing, int x);
 
 // Seconds and columns of a duration: S rounded up (0 or above 60 give 60), D = S / 10 rounded up.
 int ChartSeconds(std::int64_t duration100ns);

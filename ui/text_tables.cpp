@@ -104,6 +104,9 @@ const TextRow kViewer[] = {
     {keys::kThumbnailsUnavailable, "Thumbnails cannot be made: the working folder takes no files (disk full or not writable).", "サムネイルを作成できません: 作業フォルダに書き込めません（ディスクがいっぱいか書き込み禁止です）。"},
     {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
     {keys::kSpeedMphMenu, "Speed in mph", "速度をマイル毎時で表示"},
+    {keys::kEventG, "G-force", "衝撃"},
+    {keys::kEventBraking, "Hard braking", "急ブレーキ"},
+    {keys::kEventTrigger, "Event trigger", "イベント検知"},
 };
 
 } // namespace
