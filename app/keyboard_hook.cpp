@@ -11,7 +11,7 @@
 
 namespace korvane {
 
-HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown)
+HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown, bool shiftDown)
 {
     if (autoRepeat)
         return HookAction::None;
@@ -29,6 +29,7 @@ HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMet
         case Qt::Key_Period: return HookAction::FrameForward;
         case Qt::Key_Home: return HookAction::ToStart;
         case Qt::Key_S: return HookAction::Snapshot;
+        case Qt::Key_N: return shiftDown ? HookAction::PreviousEvent : HookAction::NextEvent;
         default: return HookAction::None;
         }
     }
@@ -54,7 +55,9 @@ bool IsTransportAction(HookAction action)
     case HookAction::FrameBack:
     case HookAction::FrameForward:
     case HookAction::ToStart:
-    case HookAction::Snapshot: return true;
+    case HookAction::Snapshot:
+    case HookAction::NextEvent:
+    case HookAction::PreviousEvent: return true;
     default: return false;
     }
 }
@@ -94,9 +97,10 @@ bool CleanKeyApplies(const QWidget& mainWindow, const QWidget* focusBox, QObject
     return true;
 }
 
-bool KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown, QObject* receiver)
+bool KeyboardHook::HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown, QObject* receiver,
+                             bool shiftDown)
 {
-    const HookAction action = ClassifyKey(key, controlDown, autoRepeat, altOrMetaDown);
+    const HookAction action = ClassifyKey(key, controlDown, autoRepeat, altOrMetaDown, shiftDown);
     if (IsTransportAction(action))
         return actions_.Transport(action, receiver);
     switch (action) {
@@ -123,7 +127,8 @@ bool KeyboardHook::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers();
         if (HandleKey(key->key(), mods.testFlag(Qt::ControlModifier), key->isAutoRepeat(),
-                      mods.testFlag(Qt::AltModifier) || mods.testFlag(Qt::MetaModifier), watched))
+                      mods.testFlag(Qt::AltModifier) || mods.testFlag(Qt::MetaModifier), watched,
+                      mods.testFlag(Qt::ShiftModifier)))
             return true;
     }
     return QObject::eventFilter(watched, event);

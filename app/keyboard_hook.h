@@ -11,14 +11,16 @@ namespace korvane {
 enum class HookAction {
     None, FocusDummy, CleanData, RouteContinue, FocusMain,
     // Transport keys: they act on the recording that plays.
-    PlayPause, SeekBack, SeekForward, FrameBack, FrameForward, ToStart, Snapshot,
+    PlayPause, SeekBack, SeekForward, FrameBack, FrameForward, ToStart, Snapshot, NextEvent, PreviousEvent,
 };
 
 // What a key press does: Ctrl+A/F/N/O and the menu key move the focus to the invisible edit
 // box, Ctrl+C starts the clean command, Ctrl+H toggles the route history, F5 focuses the main
 // window; without Ctrl, Alt or Meta, Space plays or pauses, Left and Right seek, comma and period
-// step a frame, Home goes to the start and S takes a snapshot. Auto-repeated presses do nothing.
-HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false);
+// step a frame, Home goes to the start, S takes a snapshot and N and Shift+N jump to the next and
+// the previous event. Auto-repeated presses do nothing.
+HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false,
+                       bool shiftDown = false);
 bool IsTransportAction(HookAction action);
 
 // Whether a key pressed in `receiver` belongs to `mainWindow`: no modal dialog and no open menu,
@@ -53,7 +55,7 @@ public:
 
     // Runs the action of one key press. Only a transport key that acted is swallowed (true).
     bool HandleKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false,
-                   QObject* receiver = nullptr);
+                   QObject* receiver = nullptr, bool shiftDown = false);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

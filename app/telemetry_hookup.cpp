@@ -12,6 +12,8 @@
 #include "telemetry_view/chart_strip.h"
 #include "telemetry_view/telemetry_display.h"
 #include "ui/main_window.h"
+#include "ui/text_catalogue.h"
+#include "ui/text_tables.h"
 #include "ui/native_overlay.h"
 
 namespace korvane {
@@ -48,13 +50,38 @@ TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, S
             [&seekBar, spanOf](Qt::MouseButtons buttons, int x) { seekBar.ChartMove(buttons, x, spanOf()); });
     connect(chart.plImage, &ChartImage::released, &seekBar, &SeekBar::StartRelease);
     display_->SetChartEnabled(false);
+    chart.markerText = [this](const TelemetryEvent& e) { return MarkerText(e); };
 }
 
 void TelemetryHookup::Redraw() { display_->Redraw(); }
 
 void TelemetryHookup::DrawChart(const PlaybackChannel& channel)
 {
+    const int samples = UsableSamples(channel.track);
+    track_ = &channel.track;
+    display_->Chart().SetEvents(samples > 0 && channel.ref.IsValid()
+                                    ? DetectEvents(channel.track, samples, thresholds_,
+                                                   IsEventRecordingName(channel.ref.name.toStdString()))
+                                    : std::vector<TelemetryEvent>());
     display_->DrawChart(&channel.track, channel.duration);
+}
+
+const std::vector<TelemetryEvent>& TelemetryHookup::Events() const { return display_->Chart().Events(); }
+
+QString TelemetryHookup::MarkerText(const TelemetryEvent& e) const
+{
+    const char* key = e.kind == EventKind::GForce ? keys::kEventG
+                      : e.kind == EventKind::HardBraking ? keys::kEventBraking
+                                                         : keys::kEventTrigger;
+    QString clock = track_ ? QString::fromStdString(CameraClockAt(*track_, UsableSamples(*track_), e.sample))
+                           : QString();
+    clock = clock.size() > 11 ? clock.mid(11) : QStringLiteral("+%1 s").arg(e.sample / 10.0, 0, 'f', 1);
+    const bool mph = display_->SpeedInMph();
+    const QString value = e.kind == EventKind::HardBraking
+                              ? QStringLiteral("%1%2/s").arg(SpeedInUnit(e.value, mph), 0, 'f', 1)
+                                    .arg(QLatin1String(SpeedUnitText(mph)))
+                              : QStringLiteral("%1 G").arg(e.value, 0, 'f', 2);
+    return CatalogueText(key) + QStringLiteral("  ") + clock + QStringLiteral("  ") + value;
 }
 
 void TelemetryHookup::ShowAt(const PlayPosition& at)

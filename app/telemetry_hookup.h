@@ -5,6 +5,9 @@
 #include <QObject>
 #include <cstdint>
 
+#include <vector>
+
+#include "mp4parse/telemetry_events.h"
 #include "telemetry_view/telemetry_display.h"
 
 class QLabel;
@@ -33,16 +36,24 @@ public:
     void SetChartEnabled(bool enabled);
 
     TelemetryDisplay& Display() { return *display_; }
+    // The thresholds the events of the recordings drawn from now on are found with.
+    void SetThresholds(const EventThresholds& thresholds) { thresholds_ = thresholds; }
+    // The events of the recording drawn last, in time order.
+    const std::vector<TelemetryEvent>& Events() const;
     QLabel* plTimeThumb() const { return plTimeThumb_; }
 
 private:
     QRect GlobalRect() const override;
+    // A marker's tip: the kind from the catalogue, the camera clock and the value.
+    QString MarkerText(const TelemetryEvent& e) const;
 
     TfrmMain& window_;
     SkinScrollBarWidget& seekWidget_;
     PlaybackController& player_;
     TelemetryDisplay* display_ = nullptr;
     QLabel* plTimeThumb_ = nullptr;
+    EventThresholds thresholds_;
+    const TelemetryTrack* track_ = nullptr;
 };
 
 } // namespace korvane

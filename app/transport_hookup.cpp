@@ -1,6 +1,8 @@
 // The transport keys and snapshots wired into the viewer; see transport_hookup.h.
 #include "app/transport_hookup.h"
 
+#include "app/telemetry_hookup.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -60,8 +62,19 @@ bool TransportHookup::Run(HookAction action, QObject* receiver)
     case HookAction::FrameForward: return keys_->StepFrame(1);
     case HookAction::ToStart: return keys_->GoToStart();
     case HookAction::Snapshot: return TakeSnapshot();
+    case HookAction::NextEvent: return JumpToEvent(1);
+    case HookAction::PreviousEvent: return JumpToEvent(-1);
     default: return false;
     }
+}
+
+bool TransportHookup::JumpToEvent(int direction)
+{
+    if (!keys_->Loaded())
+        return false;
+    const std::optional<int> landing =
+        EventLanding(viewer_.Telemetry().Events(), keys_->PositionTenths(), direction);
+    return landing && keys_->GoTo(*landing);
 }
 
 bool TransportHookup::TakeSnapshot()
@@ -90,6 +103,7 @@ bool TransportHookup::TakeSnapshot()
     request.stem = RecordingStem(channel.ref.name.section(QLatin1Char('/'), -1));  // another camera's name is a path
     request.position100ns = ReadPosition(channel);
     request.frame100ns = keys_->Stepper().FrameDuration(channel);
+    request.mph = window_.miSpeedMph && window_.miSpeedMph->isChecked();
     const std::optional<int> index = SampleIndexAt(PositionTenths(request.position100ns), channel.lines.size(),
                                                    player.DurationTenths(), channel.track);
     if (index && *index >= 0 && *index < static_cast<int>(channel.track.samples.size()) &&

@@ -23,6 +23,8 @@ public:
     bool Run(HookAction action, QObject* receiver);
     // Takes a snapshot of the frame on screen; false when nothing is loaded.
     bool TakeSnapshot();
+    // N (+1) and Shift+N (-1): one second before the next or previous event of the recording.
+    bool JumpToEvent(int direction);
 
     TransportKeys& Keys() { return *keys_; }
     SnapshotTaker& Snapshots() { return *snapshots_; }

@@ -10,6 +10,7 @@
 #include "app/map_area.h"
 #include "app/recording_repair.h"
 #include "app/telemetry_hookup.h"
+#include "app/viewer_state.h"
 #include "core/busy_state.h"
 #include "kernel/control_block.h"
 #include "library/group_selector.h"
@@ -68,6 +69,7 @@ Viewer::Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scale
     player_->SetTimePanel(plTime_, window_.miTime);
     telemetry_ = new TelemetryHookup(window_, *player_, *seekBar_, *seekWidget_, plTime_, logicalScale, scalePercent);
     window_.miTime->setChecked(true);
+    ApplyViewerState();
 
     selectors_ = new GroupSelectors(window_.plInformation);
     connect(selectors_, &GroupSelectors::pictureClicked, library_, &RecordingLibrary::GroupPictureClicked);
@@ -139,6 +141,21 @@ void Viewer::Layout(const LayoutResult& layout, double devicePixelRatio)
 }
 
 void Viewer::RedrawChart() { telemetry_->Redraw(); }
+
+void Viewer::ApplyViewerState()
+{
+    const ViewerState state = LoadViewerState(ViewerStatePath());
+    thresholds_ = state.events;
+    telemetry_->SetThresholds(thresholds_);
+    window_.miSpeedMph->setChecked(state.speedInMph);
+    telemetry_->Display().SetSpeedInMph(state.speedInMph);
+    connect(window_.miSpeedMph, &QAction::toggled, this, [this](bool mph) {
+        telemetry_->Display().SetSpeedInMph(mph);
+        // A failure is logged; the choice still holds for this run.
+        (void)SaveStateValue(ViewerStatePath(), QStringLiteral("Units"), QStringLiteral("SpeedInMph"),
+                             mph ? QStringLiteral("true") : QStringLiteral("false"));
+    });
+}
 
 qint64 Viewer::LoadedDuration() const
 {

@@ -3,6 +3,7 @@
 // controller with its transport buttons and seek bar, and the shared slots. The displays (the
 // clock overlay, the chart and read-outs, the maps) connect to the controller's signals here. It answers the few calls back
 // the library and the player make to the window.
+#include "mp4parse/telemetry_events.h"
 #include <QObject>
 
 #include "library/library_host.h"
@@ -75,7 +76,12 @@ public:
     void ReportOpenFailed(const QString& caption, const QString& text) override;
     void ReportPlaybackLost(const PlaybackChannel& channel) override;
 
+    // The event thresholds of the state file, read at start-up.
+    const EventThresholds& Thresholds() const { return thresholds_; }
+
 private:
+    // The state file's speed unit and event thresholds; Setup > "Speed in mph" saves the unit.
+    void ApplyViewerState();
     // The displays subscribe to the player and the library.
     void ConnectDisplays();
     // A new folder is opened: position map shown, route map hidden, route polyline cleared.
@@ -89,6 +95,7 @@ private:
     TransportBar* buttons_ = nullptr;
     SkinScrollBarWidget* seekWidget_ = nullptr;
     PlaybackController* player_ = nullptr;
+    EventThresholds thresholds_;
     SeekBar* seekBar_ = nullptr;
     RecordingLibrary* library_ = nullptr;
     QLabel* plTime_ = nullptr;

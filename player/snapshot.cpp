@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "library/thumbnail_tool.h"
+#include "mp4parse/telemetry_events.h"
 #include "platform/card_text.h"
 #include "player/frame_timing.h"
 #include "player/player_log.h"
@@ -135,7 +136,8 @@ QMap<QString, QString> SnapshotTexts(const SnapshotRequest& request)
         texts.insert(QStringLiteral("Latitude"), QString::number(s.latitude, 'f', 6));
         texts.insert(QStringLiteral("Longitude"), QString::number(s.longitude, 'f', 6));
         if (s.speedKmh != NoSpeed && std::isfinite(s.speedKmh))
-            texts.insert(QStringLiteral("Speed"), QString::number(s.speedKmh, 'f', 1) + QStringLiteral(" km/h"));
+            texts.insert(QStringLiteral("Speed"), QString::number(SpeedInUnit(s.speedKmh, request.mph), 'f', 1) +
+                                                       QLatin1String(SpeedUnitText(request.mph)));
         if (!s.dateTime.empty())
             texts.insert(QStringLiteral("Creation Time"), QString::fromStdString(EscapeCardText(s.dateTime)));
     }

@@ -44,6 +44,7 @@ struct SnapshotRequest {
     std::int64_t position100ns = 0;         // the position shown
     std::optional<double> frame100ns;       // the recording's frame duration
     std::optional<TelemetrySample> sample;  // the sample shown, when there is one
+    bool mph = false;                       // the speed text in miles per hour
     QString toolPath;                       // the ffmpeg executable; empty: none found
     QString workingFolder;                  // where a link for a name the tool cannot take goes
     QString outputFolder;                   // "<pictures>/Korvane"

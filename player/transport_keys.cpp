@@ -47,6 +47,8 @@ bool TransportKeys::SeekBy(int deltaTenths)
     return SeekTo(seekBar_.Position() + deltaTenths);
 }
 
+int TransportKeys::PositionTenths() const { return seekBar_.Position(); }
+
 bool TransportKeys::GoToStart()
 {
     return Loaded() && SeekTo(0);

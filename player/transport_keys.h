@@ -25,6 +25,9 @@ public:
     // Moves the position by `deltaTenths`, kept inside the recording.
     bool SeekBy(int deltaTenths);
     bool GoToStart();
+    // Goes to a position (tenths of a second), kept inside the recording.
+    bool GoTo(int tenths) { return Loaded() && SeekTo(tenths); }
+    int PositionTenths() const;
     bool StepFrame(int direction);
 
     FrameStepper& Stepper() { return stepper_; }

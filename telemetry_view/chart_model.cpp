@@ -28,6 +28,16 @@ constexpr SpeedAxis kSpeedAxes[] = {
     {INFINITY, 180, {" 0", "45", "90", "135", "180 Km/h"}},
 };
 
+// The same in miles per hour: round steps, the last row above the capped 180 km/h (111.8 mph).
+constexpr SpeedAxis kMphAxes[] = {
+    {20, 20, {" 0", "5", "10", "15", "20 mph"}},
+    {40, 40, {" 0", "10", "20", "30", "40 mph"}},
+    {60, 60, {" 0", "15", "30", "45", "60 mph"}},
+    {80, 80, {" 0", "20", "40", "60", "80 mph"}},
+    {100, 100, {" 0", "25", "50", "75", "100 mph"}},
+    {INFINITY, 120, {" 0", "30", "60", "90", "120 mph"}},
+};
+
 constexpr std::array<const char*, 5> kFineG = {" 0.1", " 0.2", " 0.3", " 0.4", " 0.5G"};
 constexpr std::array<const char*, 5> kCoarseG = {"0.00", "0.25", "0.50", "0.75", "1.00G"};
 
@@ -40,12 +50,14 @@ int Trunc(double v)
     return static_cast<int>(std::clamp(v, double(INT_MIN), double(INT_MAX)));
 }
 
-// The row of the speed axis for a maximum speed; the last row when none takes it.
-const SpeedAxis& AxisFor(double maxSpeed)
+// The row of the speed axis for a maximum speed (in the axis's unit); the last row when none
+// takes it.
+template <std::size_t N>
+const SpeedAxis& AxisFor(const SpeedAxis (&axes)[N], double maxSpeed)
 {
-    const auto* axis = std::find_if(std::begin(kSpeedAxes), std::end(kSpeedAxes),
+    const auto* axis = std::find_if(std::begin(axes), std::end(axes),
                                     [&](const SpeedAxis& a) { return maxSpeed < a.below; });
-    return axis != std::end(kSpeedAxes) ? *axis : kSpeedAxes[std::size(kSpeedAxes) - 1];
+    return axis != std::end(axes) ? *axis : axes[N - 1];
 }
 
 // Clock part of a "YYYY/MM/DD hh:mm:ss" text: from its eleventh character on.
@@ -58,7 +70,8 @@ class Plot {
 public:
     Plot(const ChartDrawing& d) : d_(d) {}
     int X(double index) const { return Trunc(d_.width * index / d_.chartSamples); }
-    int YSpeed(double v) const { return Trunc(d_.height - v * d_.height / d_.fullScale); }
+    // v in km/h; the axis may be in miles per hour.
+    int YSpeed(double v) const { return Trunc(d_.height - SpeedInUnit(v, d_.mph) * d_.height / d_.fullScale); }
     int YG(double g) const { return Trunc(d_.height * (1.0 - (g - d_.gMin) / d_.gSpan)); }
 
 private:
@@ -168,10 +181,30 @@ int ChartSeconds(std::int64_t duration100ns)
 
 int ChartColumns(int seconds) { return (seconds + 9) / 10; }
 
+void PlaceMarkers(ChartDrawing& d, const std::vector<TelemetryEvent>& events)
+{
+    d.markers.clear();
+    if (d.chartSamples <= 0)
+        return;
+    const Plot plot(d);
+    for (const TelemetryEvent& e : events)
+        d.markers.push_back({e, plot.X(e.sample)});
+}
+
+const ChartMarker* MarkerAt(const ChartDrawing& d, int x)
+{
+    const ChartMarker* best = nullptr;
+    for (const ChartMarker& m : d.markers)
+        if (std::abs(m.x - x) <= kMarkerHalfWidth && (!best || std::abs(m.x - x) < std::abs(best->x - x)))
+            best = &m;
+    return best;
+}
+
 ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100ns, int width, int height,
-                          int scalePercent)
+                          int scalePercent, bool mph)
 {
     ChartDrawing d;
+    d.mph = mph;
     d.width = width;
     d.height = height;
     d.seconds = ChartSeconds(duration100ns);
@@ -179,9 +212,9 @@ ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100n
     d.chartSamples = 100 * d.columns;
 
     const int n = UsableSamples(track);
-    const SpeedAxis* axis = &kSpeedAxes[std::size(kSpeedAxes) - 1];
+    const SpeedAxis* axis = mph ? &kMphAxes[std::size(kMphAxes) - 1] : &kSpeedAxes[std::size(kSpeedAxes) - 1];
     if (n > 0)
-        axis = &AxisFor(track.maxSpeed);
+        axis = mph ? &AxisFor(kMphAxes, KmhToMph(track.maxSpeed)) : &AxisFor(kSpeedAxes, track.maxSpeed);
     d.fullScale = axis->fullScale;
     const bool fineG = track.maxG <= 0.5;
     d.gMin = fineG ? 0.1 : 0.0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "mp4parse/telemetry_events.h"
 #include "mp4parse/telemetry_types.h"
 
 namespace korvane {
@@ -29,13 +30,22 @@ struct ChartTimeLabel {
     double anchorX = 0;
 };
 
+// An event's marker: a small triangle at the top of the plot, its tip at x.
+struct ChartMarker {
+    TelemetryEvent event;
+    int x = 0;
+};
+inline constexpr int kMarkerHalfWidth = 4;
+inline constexpr int kMarkerHeight = 7;
+
 struct ChartDrawing {
     int width = 0;          // W, the plotting area
     int height = 0;         // H
     int seconds = 60;       // S
     int columns = 6;        // D, ten-second columns
     int chartSamples = 600; // 100 x D
-    double fullScale = 180; // speed at the top of the plot, km/h
+    bool mph = false;       // the speed axis is in miles per hour (the track stays in km/h)
+    double fullScale = 180; // speed at the top of the plot, in the axis's unit
     double gMin = 0.1;
     double gSpan = 0.4;
     std::array<QString, 5> speedCaptions; // bottom to top
@@ -47,6 +57,7 @@ struct ChartDrawing {
     int cursorWidth = 1;
     int cursorHeight = 0;
     bool hasSamples = false;
+    std::vector<ChartMarker> markers;       // in time order
     QString startTime;      // " hh:mm:ss" of the first and the last sample, when there are samples
     QString endTime;
 };
@@ -56,9 +67,15 @@ struct ChartDrawing {
 int UsableSamples(const TelemetryTrack& track);
 
 // The whole chart of a track for a recording of duration100ns (100 ns units as the kernel
-// reports them) in a W x H plot at a display percentage.
+// reports them) in a W x H plot at a display percentage, the speed axis in km/h or in miles per
+// hour (its row chosen by the track's maximum speed in that unit).
 ChartDrawing ComputeChart(const TelemetryTrack& track, std::int64_t duration100ns, int width, int height,
-                          int scalePercent);
+                          int scalePercent, bool mph = false);
+
+// The markers of a recording's events on a computed chart (at the x of their sample).
+void PlaceMarkers(ChartDrawing& drawing, const std::vector<TelemetryEvent>& events);
+// The marker under x (within its half width), nearest first; nullptr when there is none.
+const ChartMarker* MarkerAt(const ChartDrawing& drawing, int x);
 
 // Seconds and columns of a duration: S rounded up (0 or above 60 give 60), D = S / 10 rounded up.
 int ChartSeconds(std::int64_t duration100ns);

@@ -21,7 +21,24 @@ QColor PenColour(ChartPen pen)
     return chart_colours::kGrid;
 }
 
+QColor MarkerColour(EventKind kind)
+{
+    return kind == EventKind::HardBraking ? chart_colours::kSpeedFix : chart_colours::kGForce;
+}
+
 namespace {
+
+void DrawMarkers(QPainter& painter, const std::vector<ChartMarker>& markers)
+{
+    for (const ChartMarker& m : markers) {
+        const QColor colour = MarkerColour(m.event.kind);
+        painter.setPen(QPen(colour, 1));
+        painter.setBrush(colour);
+        const QPoint tip(m.x, kMarkerHeight);
+        painter.drawPolygon(QPolygon({QPoint(m.x - kMarkerHalfWidth, 1), QPoint(m.x + kMarkerHalfWidth, 1), tip}));
+    }
+    painter.setBrush(Qt::NoBrush);
+}
 
 QPen PenFor(ChartPen pen)
 {
@@ -67,6 +84,7 @@ void PaintChart(const ChartDrawing& d, QImage& image)
     DrawSegments(painter, d.grid);
     DrawSegments(painter, d.speed);
     DrawSegments(painter, d.gLine);
+    DrawMarkers(painter, d.markers);
 }
 
 QImage RenderChart(const ChartDrawing& d)

@@ -22,6 +22,9 @@ QColor PenColour(ChartPen pen);
 // W x H is left alone (the plot clips it).
 void PaintChart(const ChartDrawing& drawing, QImage& image);
 
+// The colour of an event's marker: the speed's for a braking, the G line's for the others.
+QColor MarkerColour(EventKind kind);
+
 // A W x H RGB32 image with the chart.
 QImage RenderChart(const ChartDrawing& drawing);
 

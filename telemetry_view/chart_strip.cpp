@@ -1,6 +1,8 @@
 // The chart's widgets; see chart_strip.h.
 #include "telemetry_view/chart_strip.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -79,6 +81,16 @@ void ChartImage::paintEvent(QPaintEvent* event)
     p.drawImage(0, 0, image);
 }
 
+bool ChartImage::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        emit toolTipAt(help->pos().x(), help->globalPos());
+        return true;
+    }
+    return QWidget::event(e);
+}
+
 void ChartImage::mousePressEvent(QMouseEvent* e) { emit pressed(e->buttons(), e->position().toPoint().x()); }
 void ChartImage::mouseMoveEvent(QMouseEvent* e) { emit moved(e->buttons(), e->position().toPoint().x()); }
 void ChartImage::mouseReleaseEvent(QMouseEvent*) { emit released(); }
@@ -88,6 +100,15 @@ ChartStrip::ChartStrip(QWidget* plCurve, int scalePercent) : QObject(plCurve), p
 {
     plImage = new ChartImage(plCurve);
     plImage->setObjectName(QStringLiteral("plImage"));
+    connect(plImage, &ChartImage::toolTipAt, this, [this](int x, QPoint globalPos) {
+        const ChartMarker* m = MarkerAt(drawing_, x);
+        if (!m) {
+            QToolTip::hideText();
+            return;
+        }
+        QToolTip::showText(globalPos, markerText ? markerText(m->event) : QString::fromLatin1(EventKindName(m->event.kind)),
+                           plImage);
+    });
     spVelocity = new CursorBar(plImage);
     spVelocity->setObjectName(QStringLiteral("spVelocity"));
     spVelocity->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -132,8 +153,9 @@ void ChartStrip::DrawChart(const TelemetryTrack* track, std::int64_t duration100
     track_ = track;
     duration_ = duration100ns;
     const TelemetryTrack& t = track ? *track : ClearedTrack();
-    drawing_ = ComputeChart(t, duration100ns, plImage->width(), plImage->height(), scalePercent_);
+    drawing_ = ComputeChart(t, duration100ns, plImage->width(), plImage->height(), scalePercent_, mph_);
     chartSamples_ = drawing_.chartSamples;
+    PlaceMarkers(drawing_, track ? events_ : std::vector<TelemetryEvent>());
     for (int i = 0; i < 5; ++i) {
         SetCaption(speedLabels[i], drawing_.speedCaptions[i]);
         SetCaption(gLabels[i], drawing_.gCaptions[i]);
@@ -192,6 +214,16 @@ void ChartStrip::Place(const StripLayout& l)
     lbTM_END->move(l.clockEnd);
     spVelocity->move(spVelocity->x(), l.cursorTop);
     lbAcceleration->move(lbAcceleration->x(), l.cursorTop + l.gLabelTop);
+    Redraw();
+}
+
+void ChartStrip::SetEvents(std::vector<TelemetryEvent> events) { events_ = std::move(events); }
+
+void ChartStrip::SetSpeedInMph(bool mph)
+{
+    if (mph_ == mph)
+        return;
+    mph_ = mph;
     Redraw();
 }
 

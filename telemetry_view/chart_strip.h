@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "mp4parse/telemetry_types.h"
 #include "telemetry_view/chart_model.h"
@@ -28,8 +30,11 @@ signals:
     void pressed(Qt::MouseButtons buttons, int x);
     void moved(Qt::MouseButtons buttons, int x);
     void released();
+    // The pointer rests at x: the strip shows the tip of a marker there.
+    void toolTipAt(int x, QPoint globalPos);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -51,6 +56,13 @@ public:
     // Draws the chart again at the plot's present size, the cursor at its sample.
     void Redraw();
     void SetEnabled(bool enabled) { plImage->setEnabled(enabled); }
+    // The events of the recording drawn next (or now, again) as markers; a marker's tip text
+    // comes from `markerText`.
+    void SetEvents(std::vector<TelemetryEvent> events);
+    const std::vector<TelemetryEvent>& Events() const { return events_; }
+    std::function<QString(const TelemetryEvent&)> markerText;
+    // The speed axis in miles per hour or km/h; draws the chart again.
+    void SetSpeedInMph(bool mph);
 
     int chartSamples() const { return chartSamples_; }
     int currentSampleIndex() const { return currentSampleIndex_; }
@@ -78,6 +90,8 @@ private:
     int chartSamples_ = 600;
     int currentSampleIndex_ = 0;
     int renderCount_ = 0;
+    bool mph_ = false;
+    std::vector<TelemetryEvent> events_;
 };
 
 } // namespace korvane

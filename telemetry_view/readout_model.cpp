@@ -3,11 +3,12 @@
 
 #include <algorithm>
 
+#include "mp4parse/telemetry_events.h"
 #include "telemetry_view/chart_model.h"
 
 namespace korvane {
 
-Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index)
+Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index, bool mph)
 {
     Readout r;
     const int last = std::max(UsableSamples(track) - 1, 0);
@@ -20,7 +21,7 @@ Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& l
     if (!r.fix)
         r.speed = kNoSpeedText;
     else if (s.speedKmh != NoSpeed)
-        r.speed = s.speedKmh > 500 ? QStringLiteral("0") : QString::number(static_cast<int>(s.speedKmh));
+        r.speed = s.speedKmh > 500 ? QStringLiteral("0") : QString::number(static_cast<int>(SpeedInUnit(s.speedKmh, mph)));
     return r;
 }
 

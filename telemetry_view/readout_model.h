@@ -21,6 +21,7 @@ struct Readout {
     QString subtitle;               // the raw line; empty when there is none
 };
 
-Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index);
+// The speed caption is in miles per hour when `mph` is set (the track stays in km/h).
+Readout ReadoutAt(const TelemetryTrack& track, const std::vector<std::string>& lines, int index, bool mph = false);
 
 } // namespace korvane

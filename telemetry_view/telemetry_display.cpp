@@ -161,6 +161,18 @@ void TelemetryDisplay::ShowTelemetryAt(const TelemetrySource& source, std::int64
         ShowSample(source, *index, moveCursor, showG);
 }
 
+void TelemetryDisplay::SetSpeedInMph(bool mph)
+{
+    if (mph_ == mph)
+        return;
+    mph_ = mph;
+    lbKmh->setText(QLatin1String(SpeedUnitText(mph)));
+    chart_->SetSpeedInMph(mph);
+    // The number shown is in the old unit until the next sample; show the no-speed text.
+    if (lbSpeed->text() != kNoSpeedText)
+        lbSpeed->setText(kNoSpeedText);
+}
+
 void TelemetryDisplay::ShowSample(const TelemetrySource& source, int index, bool moveCursor, bool showG)
 {
     if (!source.track)
@@ -169,7 +181,7 @@ void TelemetryDisplay::ShowSample(const TelemetrySource& source, int index, bool
     const std::vector<std::string>& lines = source.lines ? *source.lines : noLines;
     chart_->MoveChartCursor(index, moveCursor, showG, *source.track, lines.size());
     if (source.gpsSeen)
-        ShowReadout(ReadoutAt(*source.track, lines, index));
+        ShowReadout(ReadoutAt(*source.track, lines, index, mph_));
     // The label on the thumb copies plTime, so it follows once plTime shows this sample.
     UpdateSeekThumbLabel(showG);
 }

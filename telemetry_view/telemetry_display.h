@@ -66,6 +66,9 @@ public:
     // The no-fix state of the reset: NO SIGNAL, the pale GPS title and "  -".
     void ShowNoFix();
     void SetChartEnabled(bool enabled);
+    // Speeds in miles per hour (true) or km/h: the read-out, its unit and the chart's axis.
+    void SetSpeedInMph(bool mph);
+    bool SpeedInMph() const { return mph_; }
     // The seek bar took a press (true) or has carried out its release (false): the label on the
     // thumb shows while it is dragged and goes with the release.
     void SetSeekDragging(bool dragging);
@@ -101,6 +104,7 @@ private:
     QLabel* plTimeThumb_ = nullptr;
     const SeekThumb* thumb_ = nullptr;
     bool seekDragging_ = false;
+    bool mph_ = false;
     StripLayout layout_;
 };
 

@@ -119,6 +119,9 @@ void TfrmMain::BuildMenus()
     miTime->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     miRouteContinue = miSetup->addAction(QString());
     miRouteContinue->setCheckable(true);
+    miSpeedMph = miSetup->addAction(QString());
+    miSpeedMph->setObjectName(QStringLiteral("miSpeedMph"));
+    miSpeedMph->setCheckable(true);
     miClean = miSetup->addAction(QString());
     miBackup = miSetup->addAction(QString());
     miBackup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));

@@ -63,6 +63,7 @@ public:
     QAction* miContinue = nullptr;
     QAction* miTime = nullptr;
     QAction* miRouteContinue = nullptr;
+    QAction* miSpeedMph = nullptr;
     QMenu* miHelp = nullptr;
     QAction* miAbout = nullptr;
 

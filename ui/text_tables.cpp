@@ -105,6 +105,10 @@ const TextRow kViewer[] = {
     {keys::kThumbnailsUnavailable, "Thumbnails cannot be made: the working folder takes no files (disk full or not writable).", "サムネイルを作成できません: 作業フォルダに書き込めません（ディスクがいっぱいか書き込み禁止です）。"},
     {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
     {keys::kNoRecordingsHint, "No recordings in this folder. Open the folder of a card with File > Open (Ctrl+O).", "このフォルダに録画がありません。ファイル > 開く (Ctrl+O) でカードのフォルダを開いてください。"},
+    {keys::kSpeedMphMenu, "Speed in mph", "速度をマイル毎時で表示"},
+    {keys::kEventG, "G-force", "衝撃"},
+    {keys::kEventBraking, "Hard braking", "急ブレーキ"},
+    {keys::kEventTrigger, "Event trigger", "イベント検知"},
 };
 
 } // namespace

@@ -63,6 +63,10 @@ inline constexpr char kThumbnailsUnavailable[] = "Viewer.ThumbnailsUnavailable.C
 inline constexpr char kSnapshotFailed[] = "Viewer.SnapshotFailed.Caption";
 inline constexpr char kPlaybackLost[] = "Viewer.PlaybackLost.Caption";
 inline constexpr char kNoRecordingsHint[] = "Viewer.NoRecordings.Caption";
+inline constexpr char kSpeedMphMenu[] = "Menu.SpeedMph.Caption";
+inline constexpr char kEventG[] = "Chart.Event.G.Caption";
+inline constexpr char kEventBraking[] = "Chart.Event.Braking.Caption";
+inline constexpr char kEventTrigger[] = "Chart.Event.Trigger.Caption";
 } // namespace keys
 
 } // namespace korvane

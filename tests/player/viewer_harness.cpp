@@ -24,6 +24,8 @@ namespace korvane {
 ViewerHarness::ViewerHarness(const QString& folder)
 {
     qputenv("XDG_CACHE_HOME", (runtime_.path() + QStringLiteral("/cache")).toUtf8());
+    // The viewer's state file (speed unit, event thresholds) is the test's own.
+    qputenv("XDG_CONFIG_HOME", (runtime_.path() + QStringLiteral("/config")).toUtf8());
     // Qt's shader cache would be written there at exit, after the folder has gone.
     qputenv("QT_DISABLE_SHADER_DISK_CACHE", "1");
     // The maps never reach the internet from a test: offline unless the test names a server.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "telemetry_view/chart_model.h"
+#include "telemetry_view/chart_painter.h"
 
 using namespace korvane;
 
@@ -130,6 +131,77 @@ TEST(SpeedLine, NoFixStretchIsGreyAtTheLastSpeedThenStepsToTheFirstFixedValue)
     };
     EXPECT_EQ(d.speed, expected);
 }
+
+struct MphAxisCase {
+    double maxKmh;
+    double fullScale;
+    QString captions[5];
+};
+
+class MphAxes : public testing::TestWithParam<MphAxisCase> {};
+
+// In miles per hour the row is chosen by the maximum in miles per hour, with round steps.
+TEST_P(MphAxes, ChosenFromTheMaximumInMilesPerHour)
+{
+    const MphAxisCase& c = GetParam();
+    auto t = Track(10);
+    t->maxSpeed = c.maxKmh;
+    const ChartDrawing d = ComputeChart(*t, 0, 600, 200, 100, true);
+    EXPECT_TRUE(d.mph);
+    EXPECT_EQ(d.fullScale, c.fullScale);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(d.speedCaptions[i], c.captions[i]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, MphAxes,
+    testing::Values(MphAxisCase{0, 20, {" 0", "5", "10", "15", "20 mph"}},
+                    MphAxisCase{32.18, 20, {" 0", "5", "10", "15", "20 mph"}},       // 19.996 mph
+                    MphAxisCase{32.1869, 40, {" 0", "10", "20", "30", "40 mph"}},    // 20.0 mph
+                    MphAxisCase{64.3, 40, {" 0", "10", "20", "30", "40 mph"}},
+                    MphAxisCase{96.5, 60, {" 0", "15", "30", "45", "60 mph"}},
+                    MphAxisCase{128.7, 80, {" 0", "20", "40", "60", "80 mph"}},
+                    MphAxisCase{160.9, 100, {" 0", "25", "50", "75", "100 mph"}},
+                    MphAxisCase{160.935, 120, {" 0", "30", "60", "90", "120 mph"}},  // 100.0004 mph
+                    MphAxisCase{180, 120, {" 0", "30", "60", "90", "120 mph"}},
+                    MphAxisCase{NAN, 120, {" 0", "30", "60", "90", "120 mph"}}));
+
+TEST(MphAxes, NoSamplesTakeTheLastRow)
+{
+    const ChartDrawing d = ComputeChart(*Track(0), 0, 600, 200, 100, true);
+    EXPECT_EQ(d.fullScale, 120);
+    EXPECT_EQ(d.speedCaptions[4], QStringLiteral("120 mph"));
+}
+
+class MphHeights : public testing::TestWithParam<double> {};
+
+// Every speed sample is drawn at the height its value in miles per hour takes on the mph axis,
+// within one pixel, in the computed line and in the painted image.
+TEST_P(MphHeights, EverySampleAtItsMphHeight)
+{
+    const double topKmh = GetParam();
+    const int n = 600, w = 1200, h = 200;
+    auto t = Track(n);
+    for (int i = 0; i < n; ++i)
+        t->samples[i].speedKmh = topKmh * (0.2 + 0.8 * std::abs(std::sin(i / 37.0)));
+    t->maxSpeed = topKmh;
+    const ChartDrawing d = ComputeChart(*t, 60 * kUnitsPerSecond, w, h, 100, true);
+    const QImage image = RenderChart(d);
+    ASSERT_EQ(d.speed.size(), static_cast<size_t>(n - 1));
+    for (const ChartSegment& seg : d.speed) {
+        const int i = seg.to.x() / 2;
+        const double expected = h - KmhToMph(t->samples[i].speedKmh) * h / d.fullScale;
+        ASSERT_LE(std::abs(seg.to.y() - expected), 1.0) << i;
+        const int y = static_cast<int>(expected);
+        bool green = false;
+        for (int dy = -1; dy <= 1; ++dy)
+            if (y + dy > 0 && y + dy < h - 1 && image.pixelColor(seg.to.x(), y + dy) == chart_colours::kSpeedFix)
+                green = true;
+        ASSERT_TRUE(green || y <= 0 || y >= h - 1) << "sample " << i << " at y " << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, MphHeights, testing::Values(30.0, 60.0, 100.0, 150.0, 179.0));
 
 TEST(SpeedLine, SixtySecondsOfSixHundredSamplesStepOneWidthOverSixHundred)
 {

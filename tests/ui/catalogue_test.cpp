@@ -171,7 +171,11 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
                                          QStringLiteral("Viewer.SnapshotFailed.Caption"),
                                          QStringLiteral("Viewer.ThumbnailsUnavailable.Caption"),
                                          QStringLiteral("Viewer.PlaybackLost.Caption"),
-                                         QStringLiteral("Viewer.NoRecordings.Caption")}));
+                                         QStringLiteral("Viewer.NoRecordings.Caption"),
+                                         QStringLiteral("Menu.SpeedMph.Caption"),
+                                         QStringLiteral("Chart.Event.G.Caption"),
+                                         QStringLiteral("Chart.Event.Braking.Caption"),
+                                         QStringLiteral("Chart.Event.Trigger.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

@@ -38,5 +38,6 @@ int RunRepair(const std::vector<std::string>& args);
 int RunBackup(const std::vector<std::string>& args);  // its own exit statuses, see cmd_backup.cpp
 int RunChart(const std::vector<std::string>& args);
 int RunTexts(const std::vector<std::string>& args);
+int RunEvents(const std::vector<std::string>& args);
 
 }  // namespace korvane::cli

@@ -14,6 +14,16 @@ size_t Utf8SequenceLength(std::string_view text) { return korvane::Utf8SequenceL
 
 std::string EscapeName(std::string_view bytes) { return EscapeCardText(bytes); }
 
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
 std::string ValidUtf8(std::string_view bytes) {
   std::string out;
   size_t at = 0;

@@ -21,6 +21,9 @@ std::string EscapeName(std::string_view bytes);
 // `bytes` with every byte that is not part of a valid UTF-8 sequence replaced by U+FFFD.
 std::string ValidUtf8(std::string_view bytes);
 
+// A CSV field (RFC 4180): one holding a comma, a quote or a line break is quoted, quotes doubled.
+std::string CsvField(const std::string& text);
+
 // Flushes standard output and checks that every write to it succeeded. Returns true, or prints
 // "korvane-cli: cannot write the output: <reason>" to stderr and returns false.
 bool FinishOutput();

@@ -1,4 +1,4 @@
-// korvane-cli chart [--sidecar FILE] [--duration-ms N] --width W --height H -o FILE.png RECORDING:
+// korvane-cli chart [--sidecar FILE] [--duration-ms N] [--mph] --width W --height H -o FILE.png RECORDING:
 // the recording's speed and G-force plot as the viewer draws it, written as a PNG. Runs in the
 // helper korvane-cli-chart, which needs QtGui (QImage, QPainter) but no widgets.
 #include <QImage>
@@ -21,7 +21,7 @@ namespace korvane::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "korvane-cli: usage: korvane-cli chart [--sidecar FILE] [--duration-ms N] --width W --height H -o FILE.png "
+    "korvane-cli: usage: korvane-cli chart [--sidecar FILE] [--duration-ms N] [--mph] --width W --height H -o FILE.png "
     "RECORDING\n";
 constexpr int kMinSide = 16;
 constexpr int kMaxSide = 4096;
@@ -42,10 +42,13 @@ int BadInput(const std::string& message) {
 int RunChart(const std::vector<std::string>& args) {
   std::string sidecar, output, recording;
   long long width = -1, height = -1, durationMs = -1;
+  bool mph = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (a == "--sidecar" && hasValue) {
+    if (a == "--mph") {
+      mph = true;
+    } else if (a == "--sidecar" && hasValue) {
       sidecar = args[++i];
     } else if (a == "-o" && hasValue) {
       output = args[++i];
@@ -78,7 +81,7 @@ int RunChart(const std::vector<std::string>& args) {
   } else if (const auto movie = MovieDuration100ns(recording)) {
     duration = *movie;
   }
-  const ChartDrawing drawing = ComputeChart(*rec.track, duration, static_cast<int>(width), static_cast<int>(height), 100);
+  const ChartDrawing drawing = ComputeChart(*rec.track, duration, static_cast<int>(width), static_cast<int>(height), 100, mph);
   const QImage image = RenderChart(drawing);
   QImageWriter writer(QString::fromStdString(output), "png");
   if (!writer.write(image))

@@ -1,8 +1,9 @@
-// korvane-cli telemetry [--sidecar FILE] RECORDING: the decoded telemetry as CSV.
+// korvane-cli telemetry [--sidecar FILE] [--mph] RECORDING: the decoded telemetry as CSV.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "mp4parse/telemetry_events.h"
 #include "mp4parse/text_fields.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_load.h"
@@ -10,38 +11,26 @@
 
 namespace korvane::cli {
 
-namespace {
-
 using fields::FormatFixed;
-
-// RFC 4180: a field holding a comma, a quote or a line break is quoted, quotes doubled.
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
-}  // namespace
 
 int RunTelemetry(const std::vector<std::string>& args) {
   std::string sidecar;
   std::string recording;
+  bool mph = false;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--sidecar" && i + 1 < args.size()) {
       sidecar = args[++i];
-    } else if (recording.empty() && !args[i].empty() && args[i] != "--sidecar") {
+    } else if (args[i] == "--mph") {
+      mph = true;
+    } else if (recording.empty() && !args[i].empty() && args[i][0] != '-') {
       recording = args[i];
     } else {
-      std::fprintf(stderr, "korvane-cli: usage: korvane-cli telemetry [--sidecar FILE] RECORDING\n");
+      std::fprintf(stderr, "korvane-cli: usage: korvane-cli telemetry [--sidecar FILE] [--mph] RECORDING\n");
       return ExitUsage;
     }
   }
   if (recording.empty()) {
-    std::fprintf(stderr, "korvane-cli: usage: korvane-cli telemetry [--sidecar FILE] RECORDING\n");
+    std::fprintf(stderr, "korvane-cli: usage: korvane-cli telemetry [--sidecar FILE] [--mph] RECORDING\n");
     return ExitUsage;
   }
   LoadedRecording rec;
@@ -53,13 +42,14 @@ int RunTelemetry(const std::vector<std::string>& args) {
                     " samples=" + std::to_string(t.sampleCount) +
                     " valid=" + std::to_string(t.validCount) +
                     " speeds=" + std::to_string(t.speedCount) +
-                    " max_speed=" + FormatFixed(t.maxSpeed, 4) + " max_g=" + FormatFixed(t.maxG, 4) + "\n";
-  out += "index,fix,latitude,longitude,speed_kmh,g,g_text,date_time\n";
+                    (mph ? " max_speed_mph=" : " max_speed=") + FormatFixed(SpeedInUnit(t.maxSpeed, mph), 4) + " max_g=" + FormatFixed(t.maxG, 4) + "\n";
+  out += mph ? "index,fix,latitude,longitude,speed_mph,g,g_text,date_time\n"
+             : "index,fix,latitude,longitude,speed_kmh,g,g_text,date_time\n";
   const size_t rows = rec.FilledSamples();
   for (size_t i = 0; i < rows; ++i) {
     const TelemetrySample& s = t.samples[i];
     out += std::to_string(i) + ',' + (s.fixValid ? '1' : '0') + ',' + FormatFixed(s.latitude, 7) + ',' +
-           FormatFixed(s.longitude, 7) + ',' + (s.speedKmh == NoSpeed ? std::string() : FormatFixed(s.speedKmh, 4)) + ',' +
+           FormatFixed(s.longitude, 7) + ',' + (s.speedKmh == NoSpeed ? std::string() : FormatFixed(SpeedInUnit(s.speedKmh, mph), 4)) + ',' +
            FormatFixed(s.gForce, 4) + ',' + CsvField(EscapeName(s.gText)) + ',' + CsvField(EscapeName(s.dateTime)) + '\n';
   }
   std::fwrite(out.data(), 1, out.size(), stdout);

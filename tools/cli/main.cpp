@@ -17,12 +17,13 @@ namespace {
 using korvane::cli::CliCommand;
 
 const CliCommand kCommands[] = {
-    {"telemetry", "[--sidecar FILE] RECORDING", korvane::cli::RunTelemetry},
+    {"telemetry", "[--sidecar FILE] [--mph] RECORDING", korvane::cli::RunTelemetry},
     {"gpx", "RECORDING...", korvane::cli::RunGpx},
+    {"events", "[--g G] [--brake KMH_PER_S] [--pre-event S] RECORDING...", korvane::cli::RunEvents},
     {"scan", "FOLDER", nullptr},  // korvane-cli-scan (Qt)
     {"repair", "[--reference FILE] [-o OUTPUT] DAMAGED", nullptr},  // korvane-cli-repair (libavcodec)
     {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
-    {"chart", "[--sidecar FILE] [--duration-ms N] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
+    {"chart", "[--sidecar FILE] [--duration-ms N] [--mph] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
     {"texts", "[--ini FILE] [--lang 0xNNN]", nullptr},  // korvane-cli-texts (Qt)
 };
 
