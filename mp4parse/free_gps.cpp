@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "mp4parse/binary_stream.h"
-#include "mp4parse/mp4_parser.h"
 
 namespace korvane {
 
@@ -67,12 +66,17 @@ struct Box {
   std::string type;
 };
 
-// The boxes between `from` and `to`, at most MaxWalkedBoxes.
-std::vector<Box> Boxes(std::ifstream& in, uint64_t from, uint64_t to) {
+// A camera's file has a handful of top-level boxes and a few dozen in its movie box; a file of
+// countless tiny boxes is not walked to its end.
+constexpr size_t kMaxTopBoxes = 64;
+constexpr size_t kMaxMovieBoxes = 256;
+
+// The boxes between `from` and `to`, at most `limit`.
+std::vector<Box> Boxes(std::ifstream& in, uint64_t from, uint64_t to, size_t limit) {
   std::vector<Box> out;
   std::string h;
   uint64_t at = from;
-  while (at + 8 <= to && out.size() < MaxWalkedBoxes) {
+  while (at + 8 <= to && out.size() < limit) {
     if (!ReadAt(in, at, 8, h)) break;
     Box b;
     b.start = at;
@@ -153,11 +157,11 @@ std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox, bool scan
   in.seekg(0, std::ios::end);
   const uint64_t fileSize = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
   std::vector<GpsFix> out;
-  const std::vector<Box> top = Boxes(in, 0, fileSize);
+  const std::vector<Box> top = Boxes(in, 0, fileSize, kMaxTopBoxes);
   // The list in the movie box.
   for (const Box& moov : top) {
     if (moov.type != "moov") continue;
-    for (const Box& b : Boxes(in, moov.start + moov.header, moov.start + moov.size)) {
+    for (const Box& b : Boxes(in, moov.start + moov.header, moov.start + moov.size, kMaxMovieBoxes)) {
       if (b.type != "gps " || b.size < b.header + 8) continue;
       std::string head;
       if (!ReadAt(in, b.start + b.header, 8, head)) continue;
