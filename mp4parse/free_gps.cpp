@@ -110,13 +110,16 @@ void TakeBlock(std::ifstream& in, uint64_t offset, uint64_t size, uint64_t fileS
 bool DecodeFreeGpsBlock(std::string_view b, GpsFix& fix) {
   if (b.size() < MinFreeGpsBlock || b.substr(4, 8) != std::string_view(kSignature, 8)) return false;
   fix = GpsFix{};
-  if (b[0x3C] != 0 && b.size() >= 0x7C && b[0x3C] == 'A' && b[0x3D] == 0 && Hemispheres(b[0x48], b[0x58])) {
+  if (b.size() >= 0x7C && (b[0x3C] == 'A' || b[0x3C] == 'V') && b[0x3D] == 0 && Hemispheres(b[0x48], b[0x58])) {
     // doubles
-    fix.valid = true;
+    fix.dateTime = DateTime(Le32(b, 0x70), Le32(b, 0x74), Le32(b, 0x78), Le32(b, 0x30), Le32(b, 0x34), Le32(b, 0x38));
+    fix.valid = b[0x3C] == 'A';
+    if (!fix.valid) return true;
     fix.latitude = FromDegreesMinutes(LeDouble(b, 0x40)) * (b[0x48] == 'S' ? -1 : 1);
     fix.longitude = FromDegreesMinutes(LeDouble(b, 0x50)) * (b[0x58] == 'W' ? -1 : 1);
     fix.speedKmh = LeDouble(b, 0x60) * KnotsToKmh;
-    fix.dateTime = DateTime(Le32(b, 0x70), Le32(b, 0x74), Le32(b, 0x78), Le32(b, 0x30), Le32(b, 0x34), Le32(b, 0x38));
+    if (!std::isfinite(fix.speedKmh) || fix.speedKmh < 0) fix.speedKmh = NoSpeed;
+    if (!std::isfinite(fix.latitude) || !std::isfinite(fix.longitude)) fix.valid = false;
     return true;
   }
   const char status = b[0x48];
