@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "mp4parse/binary_stream.h"
-#include "mp4parse/mp4_parser.h"
 
 namespace korvane {
 
@@ -67,12 +66,17 @@ struct Box {
   std::string type;
 };
 
-// The boxes between `from` and `to`, at most MaxWalkedBoxes.
-std::vector<Box> Boxes(std::ifstream& in, uint64_t from, uint64_t to) {
+// A camera's file has a handful of top-level boxes and a few dozen in its movie box; a file of
+// countless tiny boxes is not walked to its end.
+constexpr size_t kMaxTopBoxes = 64;
+constexpr size_t kMaxMovieBoxes = 256;
+
+// The boxes between `from` and `to`, at most `limit`.
+std::vector<Box> Boxes(std::ifstream& in, uint64_t from, uint64_t to, size_t limit) {
   std::vector<Box> out;
   std::string h;
   uint64_t at = from;
-  while (at + 8 <= to && out.size() < MaxWalkedBoxes) {
+  while (at + 8 <= to && out.size() < limit) {
     if (!ReadAt(in, at, 8, h)) break;
     Box b;
     b.start = at;
@@ -106,13 +110,16 @@ void TakeBlock(std::ifstream& in, uint64_t offset, uint64_t size, uint64_t fileS
 bool DecodeFreeGpsBlock(std::string_view b, GpsFix& fix) {
   if (b.size() < MinFreeGpsBlock || b.substr(4, 8) != std::string_view(kSignature, 8)) return false;
   fix = GpsFix{};
-  if (b[0x3C] != 0 && b.size() >= 0x7C && b[0x3C] == 'A' && b[0x3D] == 0 && Hemispheres(b[0x48], b[0x58])) {
+  if (b.size() >= 0x7C && (b[0x3C] == 'A' || b[0x3C] == 'V') && b[0x3D] == 0 && Hemispheres(b[0x48], b[0x58])) {
     // doubles
-    fix.valid = true;
+    fix.dateTime = DateTime(Le32(b, 0x70), Le32(b, 0x74), Le32(b, 0x78), Le32(b, 0x30), Le32(b, 0x34), Le32(b, 0x38));
+    fix.valid = b[0x3C] == 'A';
+    if (!fix.valid) return true;
     fix.latitude = FromDegreesMinutes(LeDouble(b, 0x40)) * (b[0x48] == 'S' ? -1 : 1);
     fix.longitude = FromDegreesMinutes(LeDouble(b, 0x50)) * (b[0x58] == 'W' ? -1 : 1);
     fix.speedKmh = LeDouble(b, 0x60) * KnotsToKmh;
-    fix.dateTime = DateTime(Le32(b, 0x70), Le32(b, 0x74), Le32(b, 0x78), Le32(b, 0x30), Le32(b, 0x34), Le32(b, 0x38));
+    if (!std::isfinite(fix.speedKmh) || fix.speedKmh < 0) fix.speedKmh = NoSpeed;
+    if (!std::isfinite(fix.latitude) || !std::isfinite(fix.longitude)) fix.valid = false;
     return true;
   }
   const char status = b[0x48];
@@ -153,11 +160,11 @@ std::vector<GpsFix> ReadFreeGps(const std::string& path, bool* viaBox, bool scan
   in.seekg(0, std::ios::end);
   const uint64_t fileSize = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
   std::vector<GpsFix> out;
-  const std::vector<Box> top = Boxes(in, 0, fileSize);
+  const std::vector<Box> top = Boxes(in, 0, fileSize, kMaxTopBoxes);
   // The list in the movie box.
   for (const Box& moov : top) {
     if (moov.type != "moov") continue;
-    for (const Box& b : Boxes(in, moov.start + moov.header, moov.start + moov.size)) {
+    for (const Box& b : Boxes(in, moov.start + moov.header, moov.start + moov.size, kMaxMovieBoxes)) {
       if (b.type != "gps " || b.size < b.header + 8) continue;
       std::string head;
       if (!ReadAt(in, b.start + b.header, 8, head)) continue;

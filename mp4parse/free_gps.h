@@ -10,7 +10,8 @@
 //   doubles    0x30.. hour, minute, second, 0x3C status, 0x40 latitude (double, DDMM.MMMM),
 //              0x48 'N'/'S', 0x50 longitude, 0x58 'E'/'W', 0x60 speed (double, knots),
 //              0x70.. year-2000, month, day.
-// Everything read is checked against the file: at most MaxFixes blocks, each of at most
+// Everything read is checked against the file: at most 64 top-level boxes and 256 boxes of the
+// movie box are looked at, at most MaxFixes blocks, each of at most
 // MaxFreeGpsBlock bytes, inside the file; the scan reads at most MaxFreeGpsScan bytes, and gives
 // up after MaxFreeGpsFirstBlock bytes without a block (cameras write the first one within the
 // first few megabytes).

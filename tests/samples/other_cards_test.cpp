@@ -236,6 +236,34 @@ TEST_F(OtherCards, FreeGpsAgreesWithExiftool) {
               worstPosition, worstSpeed);
 }
 
+// The integer and double record layouts, as a scan of the media data finds them (exiftool reads
+// these only by its scan).
+TEST_F(OtherCards, FreeGpsOtherLayoutsAgreeWithExiftool) {
+  ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty());
+  const std::string card = Card(1);
+  for (const FreeGpsLayout layout : {FreeGpsLayout::Integers, FreeGpsLayout::Doubles}) {
+    SCOPED_TRACE(layout == FreeGpsLayout::Integers ? "integers" : "doubles");
+    const std::string path = card + "/DCIM/Movie/2023_0101_121000_0004PF.MP4";  // no blocks yet
+    const std::string copy = card + (layout == FreeGpsLayout::Integers ? "/int.MP4" : "/dbl.MP4");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(path), QString::fromStdString(copy)));
+    ASSERT_EQ(AddFreeGps(copy, PlanDrive(10, 6, -12.046374, -77.042793), false, layout), "");
+    const std::vector<GpsFix> fixes = ReadFreeGps(copy);
+    const std::vector<RefFix> ref = ExiftoolFixes(copy);
+    ASSERT_EQ(fixes.size(), 6u);
+    ASSERT_EQ(ref.size(), 5u);
+    size_t k = 0;
+    for (const GpsFix& f : fixes) {
+      if (!f.valid) continue;
+      EXPECT_NEAR(f.latitude, ref[k].latitude, 1e-6) << k;
+      EXPECT_NEAR(f.longitude, ref[k].longitude, 1e-6) << k;
+      EXPECT_NEAR(f.speedKmh, ref[k].speedKmh, 0.1) << k;
+      EXPECT_LT(f.latitude, 0);
+      EXPECT_LT(f.longitude, 0);
+      ++k;
+    }
+  }
+}
+
 // The NMEA side-cars (prefixed GP sentences in the west, plain GN ones in the south) give the
 // generator's drive, and the .3gf records beside the first one its G trace.
 TEST_F(OtherCards, NmeaSidecarsAndAccelerationRecords) {

@@ -80,6 +80,22 @@ int main(int argc, char** argv) {
          for (int i = 0; i < 1'000'000; ++i) w::Append(many, w::BoxHeader("free", 8));
          w::WriteFile(p, many);
        }},
+      // Another camera's recording without any freeGPS block: the scan gives up after 20 MB.
+      {"mdat_3GiB_without_freeGPS",
+       [](const std::string& p) {
+         w::Bytes head = w::BoxHeader("ftyp", 16);
+         w::Append(head, w::Bytes(8, 'i'));
+         w::Append(head, w::LargeBoxHeader("mdat", 3ull << 30));
+         w::WriteSparseFile(p, {{0, head}}, 16 + (3ull << 30));
+       }},
+      // Its side-car: ten megabytes of sentences that all fail their checksum.
+      {"nmea_10MB_bad_checksums",
+       [](const std::string& p) {
+         std::string text;
+         while (text.size() < 10'000'000) text += "$GPRMC,120000.00,A,4042.76656,N,07400.35844,W,10.25,45.0,010123,,,A*00\n";
+         w::WriteFile(p, w::Bytes(text.begin(), text.end()));
+       },
+       true},
       {"sidecar_10MB_of_line_breaks",
        [](const std::string& p) {
          const std::string text(10'000'000, '\n');
@@ -90,7 +106,7 @@ int main(int argc, char** argv) {
   double worst = 0;
   std::printf("%-30s %12s %12s\n", "case", "median_ms", "max_ms");
   for (const Case& c : cases) {
-    const std::string path = dir + "/" + c.name + (c.sidecar ? ".GPS" : ".MP4");
+    const std::string path = dir + "/" + c.name + (c.sidecar ? (c.name.rfind("nmea", 0) == 0 ? ".gps" : ".GPS") : ".MP4");
     c.make(path);
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {

@@ -131,7 +131,7 @@ std::string GRecords(int count) {
   return out;
 }
 
-std::string FreeGpsBlock(const FixPlan& f) {
+std::string FreeGpsBlock(const FixPlan& f, FreeGpsLayout layout) {
   std::string b(0x8000, '\0');
   Be32(b, 0, 0x8000);
   std::memcpy(b.data() + 4, "freeGPS ", 8);
@@ -139,25 +139,54 @@ std::string FreeGpsBlock(const FixPlan& f) {
   Le32(b, 0x30, static_cast<uint32_t>(f.hour));
   Le32(b, 0x34, static_cast<uint32_t>(f.minute));
   Le32(b, 0x38, static_cast<uint32_t>(f.second));
+  auto ddmm = [](double v) {
+    const double a = std::fabs(v);
+    const double d = std::floor(a);
+    return d * 100 + (a - d) * 60;
+  };
+  const char ns = f.latitude < 0 ? 'S' : 'N', ew = f.longitude < 0 ? 'W' : 'E';
+  if (layout == FreeGpsLayout::Doubles) {
+    b[0x3C] = f.valid ? 'A' : 'V';
+    auto putDouble = [&](size_t at, double d) {
+      uint64_t u;
+      std::memcpy(&u, &d, sizeof u);
+      Le32(b, at, static_cast<uint32_t>(u));
+      Le32(b, at + 4, static_cast<uint32_t>(u >> 32));
+    };
+    putDouble(0x40, ddmm(f.latitude));
+    b[0x48] = ns;
+    putDouble(0x50, ddmm(f.longitude));
+    b[0x58] = ew;
+    putDouble(0x60, f.knots);
+    putDouble(0x68, 45.0);
+    Le32(b, 0x70, static_cast<uint32_t>(f.year - 2000));
+    Le32(b, 0x74, static_cast<uint32_t>(f.month));
+    Le32(b, 0x78, static_cast<uint32_t>(f.day));
+    return b;
+  }
   Le32(b, 0x3C, static_cast<uint32_t>(f.year - 2000));
   Le32(b, 0x40, static_cast<uint32_t>(f.month));
   Le32(b, 0x44, static_cast<uint32_t>(f.day));
   b[0x48] = f.valid ? 'A' : 'V';
-  b[0x49] = f.latitude < 0 ? 'S' : 'N';
-  b[0x4A] = f.longitude < 0 ? 'W' : 'E';
-  auto ddmm = [](double v) {
-    const double a = std::fabs(v);
-    const double d = std::floor(a);
-    return static_cast<float>(d * 100 + (a - d) * 60);
-  };
-  LeFloat(b, 0x4C, ddmm(f.latitude));
-  LeFloat(b, 0x50, ddmm(f.longitude));
+  b[0x49] = ns;
+  b[0x4A] = ew;
+  if (layout == FreeGpsLayout::Integers) {
+    std::memcpy(b.data() + 0x10, "IQS_A7_20150417", 15);
+    Le32(b, 0x4C, static_cast<uint32_t>(static_cast<int32_t>(std::lround(std::fabs(f.latitude) * 1e7))));
+    Le32(b, 0x50, static_cast<uint32_t>(static_cast<int32_t>(std::lround(std::fabs(f.longitude) * 1e7))));
+    Le32(b, 0x54, static_cast<uint32_t>(static_cast<int32_t>(std::lround(f.knots * 1.852 / 3.6 * 100))));
+    LeFloat(b, 0x58, 45000.0f);
+    return b;
+  }
+  LeFloat(b, 0x4C, static_cast<float>(ddmm(f.latitude)));
+  LeFloat(b, 0x50, static_cast<float>(ddmm(f.longitude)));
   LeFloat(b, 0x54, static_cast<float>(f.knots));
   LeFloat(b, 0x58, 45.0f);
   return b;
 }
 
-std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixes, bool withBox) {
+std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixes, bool withBox,
+                       FreeGpsLayout layout) {
   std::string file;
   if (!ReadFile(path, file)) return "cannot read " + path;
   size_t mdat = std::string::npos, moov = std::string::npos;
@@ -179,7 +208,7 @@ std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixe
     Be32(entry, 0, static_cast<uint32_t>(mdatEnd + blocks.size()));
     Be32(entry, 4, 0x8000);
     list += entry;
-    blocks += FreeGpsBlock(f);
+    blocks += FreeGpsBlock(f, layout);
   }
   std::string out = file.substr(0, mdatEnd) + blocks + file.substr(mdatEnd);
   Be32(out, mdat, static_cast<uint32_t>(ReadBe32(file, mdat) + blocks.size()));

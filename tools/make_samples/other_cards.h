@@ -33,13 +33,16 @@ std::string NmeaText(const std::vector<FixPlan>& fixes, bool prefix, bool gnss);
 std::string GRecords(int count);
 inline double GRecordX(int i) { return 0.1 + 0.03 * i; }
 inline constexpr double GRecordY = 0.05;
-// The block of one fix in the float layout (0x8000 bytes from its size field on).
-std::string FreeGpsBlock(const FixPlan& fix);
+// The record layouts of freeGPS blocks (see free_gps.h).
+enum class FreeGpsLayout { Floats, Integers, Doubles };
+// The block of one fix (0x8000 bytes from its size field on).
+std::string FreeGpsBlock(const FixPlan& fix, FreeGpsLayout layout = FreeGpsLayout::Floats);
 
 // Rewrites the MP4 file at `path` (media data before the movie box, as ffmpeg writes it) with one
 // freeGPS block per fix at the end of its media data and, when `withBox`, a "gps " box listing
 // them in the movie box. Returns an empty text or what went wrong.
-std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixes, bool withBox);
+std::string AddFreeGps(const std::string& path, const std::vector<FixPlan>& fixes, bool withBox,
+                       FreeGpsLayout layout = FreeGpsLayout::Floats);
 
 // Length of the recordings of the cards; a fix and an acceleration record for each second.
 inline constexpr int kCardClipSeconds = 12;
