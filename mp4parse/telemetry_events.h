@@ -36,10 +36,11 @@ struct TelemetryEvent {
 // in time order. A G event is a run of samples above the threshold, reported at its peak; runs
 // less than a second apart are one event. A hard braking is a run of one-second windows whose
 // speed (with a fix in every sample, a single-sample glitch smoothed away) fell by more than the
-// threshold, starting at walking speed or above; it is reported at the last sample still at
-// its starting speed (within a tenth of a second's fall at the threshold). Samples without a fix never count; across a gap of at most two seconds
-// without a fix two runs are one braking only when the speed kept falling that fast through
-// the gap. An event recording adds its trigger at preEventSeconds (within the samples).
+// threshold, starting at MinMovingKmh or above; it is reported at the last sample still at its
+// starting speed (within a tenth of a second's fall at the threshold). Samples without a fix
+// never count; across a gap of at most two seconds without a fix two runs are one braking only
+// when the speed kept falling that fast through the gap. An event recording adds its trigger at
+// preEventSeconds (within the samples).
 std::vector<TelemetryEvent> DetectEvents(const TelemetryTrack& track, int sampleCount,
                                          const EventThresholds& thresholds, bool eventRecording);
 

@@ -117,6 +117,8 @@ void TelemetryDisplay::Layout()
 
 void TelemetryDisplay::Redraw()
 {
+    // The window layout writes the km/h caption; the unit chosen wins.
+    lbKmh->setText(QLatin1String(SpeedUnitText(mph_)));
     PlaceInsides();
     chart_->Redraw();
 }

@@ -41,12 +41,19 @@ TEST(KeyboardHook, Table)
         {Qt::Key_S, false, false, HookAction::Snapshot},
         {Qt::Key_S, true, false, HookAction::None},
         {Qt::Key_Up, false, false, HookAction::None},
+        {Qt::Key_N, false, false, HookAction::NextEvent},
+        {Qt::Key_N, false, true, HookAction::None},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ClassifyKey(c.key, c.ctrl, c.repeat), c.action) << c.key;
     // With Alt (the menus' mnemonics, Alt+S opens Setup) or Meta no transport key acts.
     EXPECT_EQ(ClassifyKey(Qt::Key_S, false, false, true), HookAction::None);
     EXPECT_EQ(ClassifyKey(Qt::Key_Space, false, false, true), HookAction::None);
+    // Shift+N goes to the previous event; Ctrl+Shift+N stays the focus key.
+    EXPECT_EQ(ClassifyKey(Qt::Key_N, false, false, false, true), HookAction::PreviousEvent);
+    EXPECT_EQ(ClassifyKey(Qt::Key_N, true, false, false, true), HookAction::FocusDummy);
+    EXPECT_TRUE(IsTransportAction(HookAction::NextEvent));
+    EXPECT_TRUE(IsTransportAction(HookAction::PreviousEvent));
 }
 
 namespace {

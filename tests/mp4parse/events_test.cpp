@@ -238,3 +238,28 @@ TEST(Events, MilesPerHour) {
 
 }  // namespace
 }  // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+// N and Shift+N from a position: one second before the next event beyond it, or before the last
+// event whose landing lies a second or more before it.
+TEST(EventJumps, Landings) {
+  const std::vector<TelemetryEvent> events = {
+      {EventKind::GForce, 5, 0.5}, {EventKind::HardBraking, 32, 20}, {EventKind::GForce, 43, 0.7}};
+  struct Case {
+    int position, direction;
+    std::optional<int> landing;
+  };
+  const Case cases[] = {
+      {0, 1, 22},   {-6, 1, 0},  // an event in the first second lands at the start
+      {22, 1, 33},  {33, 1, std::nullopt}, {50, 1, std::nullopt},
+      {33, -1, 22}, {22, -1, 0}, {31, -1, 0}, {32, -1, 0}, {34, -1, 22}, {0, -1, std::nullopt}, {100, -1, 33},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(EventLanding(events, c.position, c.direction), c.landing) << c.position << " " << c.direction;
+  EXPECT_EQ(EventLanding({}, 10, 1), std::nullopt);
+}
+
+}  // namespace
+}  // namespace korvane::test
