@@ -108,36 +108,23 @@ void ReadAudioEntry(const Bytes& d, const BoxHeader& entry, TrackModel& t) {
     if (c.type == "esds") t.audioConfig = AudioSpecificConfig(d.data() + c.PayloadOffset(), c.size - c.headerSize);
 }
 
-// The composition offsets of the reference's second group of pictures (the first may be short),
-// else of its first.
-void GroupOffsets(const Bytes& d, const std::vector<BoxHeader>& kids, TrackModel& t) {
-  constexpr uint32_t kMaxSamples = 4096;
-  const BoxHeader* ctts = Find(kids, "ctts");
+// The media time of the first edit that shows media (0 without an edit list).
+uint64_t EditMediaTime(const Bytes& d, const std::vector<BoxHeader>& trakKids) {
+  const BoxHeader* edts = Find(trakKids, "edts");
+  if (!edts) return 0;
+  const auto kids = Children(d, edts->PayloadOffset(), edts->offset + edts->size);
+  const BoxHeader* elst = Find(kids, "elst");
   uint64_t at = 0;
-  if (!FullPayload(d, *ctts, 4, at)) return;
-  t.signedOffsets = d[ctts->PayloadOffset()] == 1;
-  std::vector<int32_t> offsets;
+  if (!elst || !FullPayload(d, *elst, 4, at)) return 0;
+  const bool v1 = d[elst->PayloadOffset()] == 1;
+  const uint64_t entry = v1 ? 20 : 12;
   const uint32_t n = Be32(d.data() + at);
-  for (uint32_t i = 0; i < n && offsets.size() < kMaxSamples && at + 12 + 8ull * i <= ctts->offset + ctts->size; ++i) {
-    const uint32_t count = Be32(d.data() + at + 4 + 8ull * i);
-    const auto value = int32_t(Be32(d.data() + at + 8 + 8ull * i));
-    for (uint32_t k = 0; k < count && offsets.size() < kMaxSamples; ++k) offsets.push_back(value);
+  for (uint32_t i = 0; i < n && i < 16 && at + 4 + entry * (i + 1) <= elst->offset + elst->size; ++i) {
+    const uint64_t e = at + 4 + entry * i;
+    const int64_t t = v1 ? int64_t(Be64(d.data() + e + 8)) : int64_t(int32_t(Be32(d.data() + e + 4)));
+    if (t >= 0) return uint64_t(t);
   }
-  std::vector<uint32_t> keys;  // 0-based
-  if (const BoxHeader* stss = Find(kids, "stss"); stss && FullPayload(d, *stss, 4, at)) {
-    const uint32_t k = Be32(d.data() + at);
-    for (uint32_t i = 0; i < k && keys.size() < 3 && at + 8 + 4ull * i <= stss->offset + stss->size; ++i)
-      keys.push_back(Be32(d.data() + at + 4 + 4ull * i) - 1);
-  }
-  size_t begin = 0, end = offsets.size();
-  if (keys.size() >= 3) {
-    begin = keys[1];
-    end = keys[2];
-  } else if (keys.size() == 2) {
-    begin = keys[0];
-    end = keys[1];
-  }
-  if (begin < end && end <= offsets.size()) t.gopOffsets.assign(offsets.begin() + std::ptrdiff_t(begin), offsets.begin() + std::ptrdiff_t(end));
+  return 0;
 }
 
 bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tables) {
@@ -176,7 +163,7 @@ bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tab
   }
   t.hasSyncTable = Find(kids, "stss") != nullptr;
   t.hasCompositionOffsets = Find(kids, "ctts") != nullptr;
-  if (t.hasCompositionOffsets) GroupOffsets(d, kids, t);
+  t.editMediaTime = EditMediaTime(d, trakKids);
   if (const BoxHeader* stts = Find(kids, "stts"); stts && FullPayload(d, *stts, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
     std::map<uint32_t, uint64_t> votes;

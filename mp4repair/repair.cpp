@@ -10,6 +10,7 @@
 #include "mp4repair/damage.h"
 #include "mp4repair/media_walk.h"
 #include "mp4repair/moov_build.h"
+#include "mp4repair/presentation_times.h"
 #include "mp4repair/reference.h"
 #include "mp4repair/repaired_file.h"
 
@@ -213,7 +214,9 @@ RepairResult RepairRecording(const RepairRequest& request) {
   if (walk.stuck && check.media.back().dataEnd - walk.stoppedAt > CutSlack(ref))
     result.message += (result.message.empty() ? "" : "; ") + std::string("unrecognised media data from byte ") +
                       std::to_string(walk.stoppedAt) + " on was left out";
-  if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift()))) {
+  std::vector<Composition> times(ref.tracks.size());
+  for (size_t t = 0; t < ref.tracks.size(); ++t) times[t] = PresentationTimes(in, ref.tracks[t], walk.tracks[t], walk.skipped);
+  if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift(), times))) {
     result.status = RepairStatus::WriteFailed;
     result.message = "cannot write " + result.output;
     return result;
