@@ -47,8 +47,9 @@ bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, u
   uint64_t skipped = 0;
   for (const auto& s : probe.skipped) skipped += s.second;
   if (probe.skipped.size() > kMostSkips || skipped * 4 > probe.coveredBytes) return false;
-  const uint64_t dataEnd = check.media.back().dataEnd;
-  return !probe.stuck || (probe.stoppedAt <= dataEnd && dataEnd - probe.stoppedAt <= CutSlack(ref));
+  // A walk that gets stuck further on, with no key frame after, still fits: what lies before the
+  // stuck point is the camera's.
+  return true;
 }
 
 std::string LayoutMessage(const Reference& ref, uint64_t badAt) {
@@ -212,8 +213,9 @@ RepairResult RepairRecording(const RepairRequest& request) {
     result.message += (result.message.empty() ? "" : "; ") + std::to_string(bytes) +
                       " unrecognised bytes skipped at byte " + std::to_string(at);
   if (walk.stuck && check.media.back().dataEnd - walk.stoppedAt > CutSlack(ref))
-    result.message += (result.message.empty() ? "" : "; ") + std::string("unrecognised media data from byte ") +
-                      std::to_string(walk.stoppedAt) + " on was left out";
+    result.message += (result.message.empty() ? "" : "; ") + std::string("the media data from byte ") +
+                      std::to_string(walk.stoppedAt) + " to byte " + std::to_string(check.media.back().dataEnd) +
+                      " could not be read and was left out";
   std::vector<Composition> times(ref.tracks.size());
   for (size_t t = 0; t < ref.tracks.size(); ++t) times[t] = PresentationTimes(in, ref.tracks[t], walk.tracks[t], walk.skipped);
   if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift(), times))) {

@@ -169,6 +169,37 @@ TEST_F(RepairReference, UnrecognisedStretchIsSkippedToTheNextKeyFrame) {
   EXPECT_EQ(TelemetryLines(output).size(), line.text);
 }
 
+TEST_F(RepairReference, StuckWalkWithoutALaterKeyFrameWritesWhatItHas) {
+  camera::CameraRecording rec;
+  std::string error;
+  const std::string whole = dir_.Path("whole.MP4");
+  ASSERT_TRUE(camera::WriteCameraRecording(samples_ + "/20250614080000.MP4", whole, 1, 1.0, rec, error)) << error;
+  const SampleSpan audio = SampleAt(whole, 1, SampleCount(whole, 1) / 3);
+  const uint64_t keep = rec.mdatBegin + (rec.fileSize - rec.mdatBegin) * 4 / 5;
+  const std::vector<size_t> before = SamplesKept(whole, audio.offset);
+  ASSERT_TRUE(camera::CutAsPowerLoss(whole, dir_.Path("cut.MP4"), keep, error)) << error;
+  // Noise from an audio chunk on to the cut: no key frame follows the stuck point.
+  std::string bytes = FileBytes(dir_.Path("cut.MP4"));
+  for (uint64_t i = audio.offset; i < bytes.size(); ++i) bytes[i] = char(((i * 37 + 11) ^ (i >> 7)) & 0xFF);
+  const std::string damaged = dir_.Path("stuck.MP4");
+  w::WriteFile(damaged, w::Bytes(bytes.begin(), bytes.end()));
+
+  const std::string output = dir_.Path("out.MP4");
+  const ProcessResult r = RunCli({"repair", "--reference", samples_ + "/20250614080100.MP4", "-o", output, damaged});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  ASSERT_TRUE(line.parsed) << r.out;
+  EXPECT_EQ(line.video, before[0]);
+  EXPECT_EQ(line.audio, before[1]);
+  EXPECT_EQ(line.text, before[2]);
+  EXPECT_NE(r.err.find("the media data from byte " + std::to_string(audio.offset) + " to byte " +
+                       std::to_string(bytes.size()) + " could not be read"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("another track layout"), std::string::npos) << r.err;
+  ExpectPlays(output);
+}
+
 TEST_F(RepairReference, CorruptedBytesNeverBreakTheRepair) {
   const std::string damaged = Damaged("cut.MP4");
   const std::string clean = FileBytes(damaged);
