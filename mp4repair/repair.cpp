@@ -174,6 +174,13 @@ RepairResult RepairRecording(const RepairRequest& request) {
   }
 
   result.output = request.output.empty() ? RepairedName(request.damaged) : request.output;
+  std::error_code ec;
+  const fs::file_status outStatus = fs::symlink_status(result.output, ec);
+  if (fs::exists(outStatus) && !fs::is_regular_file(outStatus)) {
+    result.status = RepairStatus::WriteFailed;
+    result.message = "the output " + result.output + " is not a regular file";
+    return result;
+  }
   if (SameFile(result.output, request.damaged) || SameFile(result.output, result.reference)) {
     result.status = RepairStatus::WriteFailed;
     result.message = "the output " + result.output + " would replace an input file";

@@ -3,6 +3,10 @@
 // another layout, random bytes, missing files, a healthy file, an output naming the input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -198,6 +202,50 @@ TEST_F(RepairReference, StuckWalkWithoutALaterKeyFrameWritesWhatItHas) {
       << r.err;
   EXPECT_EQ(r.err.find("another track layout"), std::string::npos) << r.err;
   ExpectPlays(output);
+}
+
+TEST_F(RepairReference, OnlyRegularFilesAreReadOrReplaced) {
+  const std::string damaged = Damaged("cut.MP4");
+  const std::string reference = samples_ + "/20250614080100.MP4";
+  const std::string fifo = dir_.Path("fifo.MP4");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A FIFO as the damaged file or the reference is refused at once, not waited on for a writer.
+  const ProcessResult asDamaged = RunCli({"repair", "--reference", reference, "-o", dir_.Path("a.MP4"), fifo});
+  EXPECT_EQ(asDamaged.status, 2) << asDamaged.err;
+  const ProcessResult asReference = RunCli({"repair", "--reference", fifo, "-o", dir_.Path("b.MP4"), damaged});
+  EXPECT_EQ(asReference.status, 2) << asReference.err;
+  EXPECT_FALSE(fs::exists(dir_.Path("a.MP4")) || fs::exists(dir_.Path("b.MP4")));
+
+  // An output naming a device node or a FIFO leaves the node as it is.
+  std::vector<std::pair<std::string, fs::file_type>> nodes = {{fifo, fs::file_type::fifo}};
+  const std::string device = dir_.Path("null");
+  if (::geteuid() == 0 && ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    nodes.push_back({device, fs::file_type::character});
+  for (const auto& [node, type] : nodes) {
+    const ProcessResult r = RunCli({"repair", "--reference", reference, "-o", node, damaged});
+    EXPECT_EQ(r.status, 2) << node;
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+    EXPECT_EQ(fs::symlink_status(node).type(), type) << node;
+    EXPECT_FALSE(fs::exists(node + ".part")) << node;
+  }
+
+  // A name with a line break: the path is printed escaped, as scan prints names, on one line.
+  const std::string odd = dir_.Path("out\nnew\tline.MP4");
+  const ProcessResult r = RunCli({"repair", "--reference", reference, "-o", odd, damaged});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  EXPECT_EQ(line.output, dir_.Path("out\\nnew\\tline.MP4"));
+  EXPECT_TRUE(fs::is_regular_file(odd));
+}
+
+TEST_F(RepairReference, WorkingFolderIsTheUsersAlone) {
+  const std::string damaged = Damaged("cut.MP4");
+  const std::string cache = dir_.Path("cache");
+  setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  const ProcessResult r = RunCli({"repair", "--reference", samples_ + "/20250614080100.MP4", damaged});
+  unsetenv("XDG_CACHE_HOME");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::status(cache + "/KorvaneData").permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(RepairReference, CorruptedBytesNeverBreakTheRepair) {
