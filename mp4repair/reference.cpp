@@ -127,7 +127,20 @@ uint64_t EditMediaTime(const Bytes& d, const std::vector<BoxHeader>& trakKids) {
   return 0;
 }
 
-bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tables) {
+// Samples per chunk of every chunk [0, count): one pass over stsc, whose first chunks ascend.
+std::vector<uint32_t> SamplesPerChunk(const std::vector<std::pair<uint32_t, uint32_t>>& stsc, size_t count) {
+  std::vector<uint32_t> out(count, 0);
+  size_t e = 0;
+  uint32_t perChunk = 0;
+  for (size_t c = 0; c < count; ++c) {
+    while (e < stsc.size() && stsc[e].first <= c + 1) perChunk = stsc[e++].second;
+    out[c] = perChunk;
+  }
+  return out;
+}
+
+// `chunkLimit` (when not 0): only the chunk offsets and stsc entries of the first chunks are read.
+bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tables, size_t chunkLimit = 0) {
   t.trak = trak;
   const auto trakKids = Children(d, trak.PayloadOffset(), trak.offset + trak.size);
   const BoxHeader* mdia = Find(trakKids, "mdia");
@@ -188,17 +201,20 @@ bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tab
   const BoxHeader* co64 = Find(kids, "co64");
   if (stco && FullPayload(d, *stco, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
-    for (uint32_t i = 0; i < n && at + 8 + 4ull * i <= stco->offset + stco->size; ++i)
+    for (uint32_t i = 0; i < n && at + 8 + 4ull * i <= stco->offset + stco->size && (!chunkLimit || i < chunkLimit); ++i)
       tables.chunkOffsets.push_back(Be32(d.data() + at + 4 + 4ull * i));
   } else if (co64 && FullPayload(d, *co64, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
-    for (uint32_t i = 0; i < n && at + 12 + 8ull * i <= co64->offset + co64->size; ++i)
+    for (uint32_t i = 0; i < n && at + 12 + 8ull * i <= co64->offset + co64->size && (!chunkLimit || i < chunkLimit); ++i)
       tables.chunkOffsets.push_back(Be64(d.data() + at + 4 + 8ull * i));
   }
   if (const BoxHeader* stsc = Find(kids, "stsc"); stsc && FullPayload(d, *stsc, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
-    for (uint32_t i = 0; i < n && at + 16 + 12ull * i <= stsc->offset + stsc->size; ++i)
-      tables.stsc.emplace_back(Be32(d.data() + at + 4 + 12ull * i), Be32(d.data() + at + 8 + 12ull * i));
+    for (uint32_t i = 0; i < n && at + 16 + 12ull * i <= stsc->offset + stsc->size; ++i) {
+      const uint32_t first = Be32(d.data() + at + 4 + 12ull * i);
+      if (chunkLimit && first > chunkLimit) break;  // sorted: the rest describe later chunks
+      tables.stsc.emplace_back(first, Be32(d.data() + at + 8 + 12ull * i));
+    }
   }
   return t.timescale != 0;
 }
@@ -208,12 +224,10 @@ std::vector<ChunkStep> Pattern(const std::vector<Tables>& tables) {
   std::vector<std::pair<uint64_t, ChunkStep>> all;
   for (size_t t = 0; t < tables.size(); ++t) {
     const Tables& tb = tables[t];
-    for (size_t c = 0; c < tb.chunkOffsets.size() && c < kMaxPatternChunks; ++c) {
-      uint32_t perChunk = 0;
-      for (const auto& [first, count] : tb.stsc)
-        if (first <= c + 1) perChunk = count;
-      if (perChunk) all.push_back({tb.chunkOffsets[c], ChunkStep{int(t), perChunk}});
-    }
+    const std::vector<uint32_t> perChunk =
+        SamplesPerChunk(tb.stsc, std::min<size_t>(tb.chunkOffsets.size(), kMaxPatternChunks));
+    for (size_t c = 0; c < perChunk.size(); ++c)
+      if (perChunk[c]) all.push_back({tb.chunkOffsets[c], ChunkStep{int(t), perChunk[c]}});
   }
   std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<ChunkStep> out;
@@ -260,7 +274,7 @@ bool LoadReference(const std::string& path, Reference& out, std::string& error) 
     } else if (k.type == "trak") {
       TrackModel t;
       Tables tb;
-      if (!ReadTrack(d, k, t, tb)) {
+      if (!ReadTrack(d, k, t, tb, kMaxPatternChunks)) {
         error = "the reference " + path + " has a track that cannot be read";
         return false;
       }
@@ -310,12 +324,10 @@ std::vector<TableSample> ReferenceSamples(const Reference& ref, size_t track) {
   };
   walk(walk, trak);
   size_t s = 0;
+  const std::vector<uint32_t> perChunk = SamplesPerChunk(tables.stsc, tables.chunkOffsets.size());
   for (size_t c = 0; c < tables.chunkOffsets.size(); ++c) {
-    uint32_t perChunk = 0;
-    for (const auto& [first, count] : tables.stsc)
-      if (first <= c + 1) perChunk = count;
     uint64_t at = tables.chunkOffsets[c];
-    for (uint32_t i = 0; i < perChunk && s < sizes.size(); ++i, ++s) {
+    for (uint32_t i = 0; i < perChunk[c] && s < sizes.size(); ++i, ++s) {
       out.push_back({at, sizes[s], !haveKeys});
       at += sizes[s];
     }

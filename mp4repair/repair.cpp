@@ -33,8 +33,14 @@ bool IsRecordingName(const fs::path& p) {
 // Whether the reference's tracks explain the start of the damaged data: its video is recognised,
 // nearly all of it belongs to recognised samples (a missing or different track leaves
 // a gap in every chunk), and bytes no track recognises are left only where the file was cut.
-bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt) {
-  const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes);
+bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt,
+          const WalkProgress& progress = {}, bool* cancelled = nullptr) {
+  // The probe reports no progress of its own: the callback only gets the chance to stop it.
+  const WalkProgress ask = progress ? WalkProgress([&](uint64_t, uint64_t total) { return progress(0, total); })
+                                    : WalkProgress();
+  const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes, ask);
+  if (probe.cancelled && cancelled) *cancelled = true;
+  if (probe.cancelled) return false;
   if (!probe.problem.empty() || check.media.empty()) return false;
   badAt = probe.skipped.empty() ? probe.stoppedAt : probe.skipped.front().first;
   if (probe.coveredBytes == 0) {
@@ -75,7 +81,9 @@ std::string RepairedName(const std::string& damagedPath) {
   return fs::path(damagedPath).stem().string() + "_repaired.MP4";
 }
 
-std::string FindReference(const std::string& damagedPath, std::string& error) {
+std::string FindReference(const std::string& damagedPath, std::string& error, const WalkProgress& progress,
+                          bool* cancelled) {
+  if (cancelled) *cancelled = false;
   const DamageCheck check = CheckRecording(damagedPath);
   InputFile in;
   if (check.state != FileState::Damaged || !in.Open(damagedPath)) {
@@ -98,13 +106,24 @@ std::string FindReference(const std::string& damagedPath, std::string& error) {
   }
   std::string lastProblem;
   for (const fs::path& candidate : order) {
+    if (progress && !progress(0, check.fileSize)) {
+      if (cancelled) *cancelled = true;
+      error = "cancelled";
+      return {};
+    }
     if (candidate == self || SameFile(candidate.string(), damagedPath)) continue;
     Reference ref;
     std::string why;
     if (CheckRecording(candidate.string()).state != FileState::Healthy) continue;
     if (!LoadReference(candidate.string(), ref, why)) continue;
     uint64_t badAt = 0;
-    if (Fits(in, check, ref, badAt)) return candidate.string();
+    bool stop = false;
+    if (Fits(in, check, ref, badAt, progress, &stop)) return candidate.string();
+    if (stop) {
+      if (cancelled) *cancelled = true;
+      error = "cancelled";
+      return {};
+    }
     lastProblem = LayoutMessage(ref, badAt);
   }
   error = "no complete recording with the same tracks in the folder of " + damagedPath;
@@ -147,7 +166,13 @@ RepairResult RepairRecording(const RepairRequest& request) {
   std::string error;
   result.reference = request.reference;
   if (result.reference.empty()) {
-    result.reference = FindReference(request.damaged, error);
+    bool cancelled = false;
+    result.reference = FindReference(request.damaged, error, request.progress, &cancelled);
+    if (cancelled) {
+      result.status = RepairStatus::Cancelled;
+      result.message = "the repair of " + request.damaged + " was cancelled";
+      return result;
+    }
     if (result.reference.empty()) {
       result.status = RepairStatus::NoReference;
       result.message = error;
@@ -167,7 +192,13 @@ RepairResult RepairRecording(const RepairRequest& request) {
     return result;
   }
   uint64_t badAt = 0;
-  if (!Fits(in, check, ref, badAt)) {
+  bool cancelled = false;
+  if (!Fits(in, check, ref, badAt, request.progress, &cancelled)) {
+    if (cancelled) {
+      result.status = RepairStatus::Cancelled;
+      result.message = "the repair of " + request.damaged + " was cancelled";
+      return result;
+    }
     result.status = RepairStatus::LayoutMismatch;
     result.message = LayoutMessage(ref, badAt);
     return result;
