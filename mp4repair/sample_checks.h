@@ -23,7 +23,7 @@ struct VideoRules {
   // chain of small units that never ends a picture would otherwise be walked again from every
   // position a resync tries.
   int maxNalUnits = 1024;
-  int maxUnitsBeforePicture = 64;  // parameter sets, delimiters and SEI ahead of the first slice
+  int maxUnitsBeforePicture = 16;  // parameter sets, delimiters and SEI ahead of the first slice
 };
 
 struct VideoSample {

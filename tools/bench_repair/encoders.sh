@@ -38,7 +38,7 @@ encode() {  # kind source tone output
 # Samples of streams 0 (video), 1 (audio), 2 (text) lying wholly in the first $2 bytes of $1.
 kept() {
   ffprobe -v error -show_entries packet=stream_index,pos,size -of csv=p=0 "$1" |
-    awk -F, -v k="$2" '$2 + $3 <= k { n[$1]++ } END { printf "%d %d %d", n[0], n[1], n[2] }'
+    awk -F, -v k="$2" '$2 + $3 <= k { n[$1]++ } END { printf "%d %d %d\n", n[0], n[1], n[2] }'
 }
 
 printf "%-16s %-4s %-22s %-22s %-12s %-14s %s\n" kind cut "kept v/a/t" "recovered v/a/t" "pts/dts" "display order" ffmpeg_errors
@@ -46,7 +46,7 @@ for kind in x264_adaptive_b x264_no_b x265_b; do
   encode $kind testsrc2 440 "$work/$kind.MP4"
   encode $kind testsrc 660 "$work/${kind}_ref.MP4"
   ffprobe -v error -select_streams v -show_entries packet=pts,dts -of csv=p=0 "$work/$kind.MP4" > "$work/orig.pkt"
-  ffmpeg -nostdin -v error -i "$work/$kind.MP4" -map 0:v -f framemd5 - | grep -v '^#' | awk -F, '{print $3 $6}' > "$work/orig.md5"
+  ffmpeg -nostdin -v error -i "$work/$kind.MP4" -map 0:v -f framemd5 - | grep -v '^#' | awk -F, '{ gsub(/ /, ""); print $3 ":" $6 }' > "$work/orig.md5"
   for cut in 0.41 0.83 0.95; do
     keep=$("$make" --cut "$work/$kind.MP4" "$work/cut.MP4" $cut | cut -d= -f2)
     read -r kv ka kt < <(kept "$work/$kind.MP4" "$keep")
@@ -58,7 +58,7 @@ for kind in x264_adaptive_b x264_no_b x265_b; do
     if [ -f "$work/out.MP4" ]; then
       ffprobe -v error -select_streams v -show_entries packet=pts,dts -of csv=p=0 "$work/out.MP4" > "$work/out.pkt"
       pts=$(paste -d' ' "$work/out.pkt" <(head -n "$(wc -l < "$work/out.pkt")" "$work/orig.pkt") | awk '$1 == $2 { n++ } END { print n + 0 }')
-      ffmpeg -nostdin -v error -i "$work/out.MP4" -map 0:v -f framemd5 - | grep -v '^#' | awk -F, '{print $3 $6}' > "$work/out.md5"
+      ffmpeg -nostdin -v error -i "$work/out.MP4" -map 0:v -f framemd5 - | grep -v '^#' | awk -F, '{ gsub(/ /, ""); print $3 ":" $6 }' > "$work/out.md5"
       frames=$(wc -l < "$work/out.md5")
       shown=$(paste -d' ' "$work/out.md5" <(head -n "$frames" "$work/orig.md5") | awk '$1 == $2 { n++ } END { print n + 0 }')
       errors=$(ffmpeg -nostdin -v error -i "$work/out.MP4" -f null - 2>&1 | wc -l)
