@@ -23,7 +23,8 @@ class InputFile {
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
-  // False when the path is not a regular file that can be opened for reading.
+  // False when the path is not a regular file that can be opened for reading (a FIFO, device or
+  // symbolic link is refused without waiting on it).
   bool Open(const std::string& path);
   bool IsOpen() const { return fd_ >= 0; }
   uint64_t Size() const { return size_; }

@@ -15,6 +15,7 @@ constexpr uint64_t kWindowBytes = 4u << 20;
 constexpr uint64_t kAudioWindow = 64u << 10;
 constexpr uint64_t kReportEvery = 16u << 20;
 constexpr uint64_t kResyncBytes = 64u << 20;  // how far a skip looks for the next key frame
+constexpr uint64_t kResyncReportEvery = 1u << 20;  // a skip asks whether to go on this often
 
 // A window of the file, refilled when a request falls outside it.
 class Window {
@@ -142,9 +143,16 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   };
 
   // The next key frame after `pos` whose access unit is followed by another sample; 0 when none.
+  uint64_t walkedBefore = 0;  // media bytes of the ranges before the current one
+  uint64_t rangeBegin = 0;
   const auto resync = [&](uint64_t pos, uint64_t end) -> uint64_t {
     const uint64_t stop = std::min(end, pos + kResyncBytes);
     for (uint64_t p = pos + 1; p < stop; ++p) {
+      if (progress && (p - pos) % kResyncReportEvery == 0 &&
+          !progress(walkedBefore + (p - rangeBegin), result.totalBytes)) {
+        result.cancelled = true;
+        return 0;
+      }
       for (size_t t = 0; t < trackCount; ++t) {
         if (ref.tracks[t].kind != TrackKind::Video) continue;
         const VideoSample v = CheckVideoSample(src, p, rules[t]);
@@ -169,6 +177,8 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
     src.end = range.dataEnd;
     if (limit && walked >= limit) break;
     uint64_t pos = range.dataBegin;
+    walkedBefore = walked;
+    rangeBegin = range.dataBegin;
     bool stuck = false;
     while (pos < range.dataEnd) {
       if (limit && walked + (pos - range.dataBegin) >= limit) break;
@@ -209,6 +219,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
       }
       if (!taken) {
         const uint64_t next = resync(pos, range.dataEnd);
+        if (result.cancelled) return result;
         if (next == 0) {
           stuck = true;
           break;

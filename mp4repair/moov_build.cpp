@@ -25,7 +25,7 @@ void SetDuration(Bytes& box, uint64_t at32, uint64_t at64, uint64_t value) {
 }
 
 Bytes SampleTables(const Bytes& moov, const BoxHeader& stbl, const TrackModel& model,
-                   const std::vector<FoundSample>& samples, int64_t shift) {
+                   const std::vector<FoundSample>& samples, int64_t shift, const Composition& composition) {
   Bytes out;
   for (const BoxHeader& k : Children(moov, stbl.PayloadOffset(), stbl.offset + stbl.size))
     if (k.type == "stsd") out = Slice(moov, k);
@@ -36,13 +36,10 @@ Bytes SampleTables(const Bytes& moov, const BoxHeader& stbl, const TrackModel& m
   Put32(p, model.sampleDelta ? model.sampleDelta : 1);
   const Bytes stts = MakeFullBox("stts", 0, 0, p);
   out.insert(out.end(), stts.begin(), stts.end());
-  if (!model.gopOffsets.empty()) {
-    // Pictures reordered as in the reference: each group of pictures takes the reference's offsets.
-    std::vector<std::pair<uint32_t, int32_t>> runs;
-    size_t inGroup = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-      inGroup = samples[i].key ? 0 : inGroup + 1;
-      const int32_t v = model.gopOffsets[inGroup % model.gopOffsets.size()];
+  if (!composition.offsets.empty() && composition.offsets.size() == samples.size()) {
+    // Each picture shown at the time its own picture order count gives it.
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    for (uint32_t v : composition.offsets) {
       if (!runs.empty() && runs.back().second == v) ++runs.back().first;
       else runs.push_back({1, v});
     }
@@ -50,9 +47,9 @@ Bytes SampleTables(const Bytes& moov, const BoxHeader& stbl, const TrackModel& m
     Put32(c, uint32_t(runs.size()));
     for (const auto& [count, v] : runs) {
       Put32(c, count);
-      Put32(c, uint32_t(v));
+      Put32(c, v);
     }
-    const Bytes ctts = MakeFullBox("ctts", model.signedOffsets ? 1 : 0, 0, c);
+    const Bytes ctts = MakeFullBox("ctts", 0, 0, c);
     out.insert(out.end(), ctts.begin(), ctts.end());
   }
   if (model.hasSyncTable) {
@@ -123,8 +120,10 @@ Bytes Rebuild(const Bytes& moov, const BoxHeader& box, F rebuild) {
   return out;
 }
 
+// The edit list with its lengths set to the new duration and, when `mediaTime` is given (not
+// negative), the media time of every edit that shows media set to it.
 Bytes EditList(const Bytes& moov, const BoxHeader& edts, const TrackModel& model, const Durations& d,
-               uint32_t movieTimescale) {
+               uint32_t movieTimescale, int64_t newMediaTime) {
   const auto kids = Children(moov, edts.PayloadOffset(), edts.offset + edts.size);
   const BoxHeader* elst = Find(kids, "elst");
   if (!elst || kids.size() != 1) return {};
@@ -136,8 +135,16 @@ Bytes EditList(const Bytes& moov, const BoxHeader& edts, const TrackModel& model
   if (16 + entry * count > box.size()) return {};
   for (uint32_t i = 0; i < count; ++i) {
     const uint64_t at = 16 + entry * i;
-    const int64_t mediaTime = v1 ? int64_t(Be64(box.data() + at + 8)) : int32_t(Be32(box.data() + at + 4));
+    int64_t mediaTime = v1 ? int64_t(Be64(box.data() + at + 8)) : int32_t(Be32(box.data() + at + 4));
     if (mediaTime < 0) continue;  // an empty edit stays as it is
+    if (newMediaTime >= 0) {
+      mediaTime = newMediaTime;
+      if (v1) {
+        for (int k = 0; k < 8; ++k) box[at + 8 + k] = uint8_t(uint64_t(mediaTime) >> (56 - 8 * k));
+      } else {
+        Set32(box, at + 4, uint32_t(mediaTime));
+      }
+    }
     const uint64_t skip = model.timescale ? uint64_t(mediaTime) * movieTimescale / model.timescale : 0;
     const uint64_t length = d.movie > skip ? d.movie - skip : 0;
     if (v1) {
@@ -149,9 +156,22 @@ Bytes EditList(const Bytes& moov, const BoxHeader& edts, const TrackModel& model
   return MakeBox("edts", box);
 }
 
+// An edit list of one edit showing the media from `mediaTime` on, for a track that had none.
+Bytes NewEditList(const TrackModel& model, const Durations& d, uint32_t movieTimescale, uint32_t mediaTime) {
+  const uint64_t skip = model.timescale ? uint64_t(mediaTime) * movieTimescale / model.timescale : 0;
+  Bytes p;
+  Put32(p, 1);
+  Put32(p, uint32_t(std::min<uint64_t>(d.movie > skip ? d.movie - skip : 0, 0xFFFFFFFFu)));
+  Put32(p, mediaTime);
+  Put32(p, 0x00010000);  // rate 1.0
+  return MakeBox("edts", MakeFullBox("elst", 0, 0, p));
+}
+
 }  // namespace
 
-Bytes BuildMoov(const Reference& ref, const std::vector<std::vector<FoundSample>>& samples, int64_t shift) {
+Bytes BuildMoov(const Reference& ref, const std::vector<std::vector<FoundSample>>& samples, int64_t shift,
+                const std::vector<Composition>& composition) {
+  static const Composition kNone;
   const Bytes& moov = ref.moov;
   std::vector<Durations> durations(ref.tracks.size());
   uint64_t movieDuration = 0;
@@ -174,13 +194,21 @@ Bytes BuildMoov(const Reference& ref, const std::vector<std::vector<FoundSample>
     if (t >= ref.tracks.size() || samples[t].empty()) return {};
     const TrackModel& m = ref.tracks[t];
     const Durations& d = durations[t];
+    const bool ownTimes = t < composition.size();
+    const Composition& times = ownTimes ? composition[t] : kNone;
+    bool hasEdits = false;
+    for (const BoxHeader& tk : Children(moov, k.PayloadOffset(), k.offset + k.size)) hasEdits = hasEdits || tk.type == "edts";
     return Rebuild(moov, k, [&](const BoxHeader& tk) -> Bytes {
       if (tk.type == "tkhd") {
         Bytes b = Slice(moov, tk);
         SetDuration(b, 28, 36, d.movie);
+        if (!hasEdits && times.shift > 0) {
+          const Bytes e = NewEditList(m, d, ref.movieTimescale, times.shift);
+          b.insert(b.end(), e.begin(), e.end());
+        }
         return b;
       }
-      if (tk.type == "edts") return EditList(moov, tk, m, d, ref.movieTimescale);
+      if (tk.type == "edts") return EditList(moov, tk, m, d, ref.movieTimescale, ownTimes ? int64_t(times.shift) : -1);
       if (tk.type != "mdia") return Slice(moov, tk);
       return Rebuild(moov, tk, [&](const BoxHeader& md) -> Bytes {
         if (md.type == "mdhd") {
@@ -191,7 +219,7 @@ Bytes BuildMoov(const Reference& ref, const std::vector<std::vector<FoundSample>
         if (md.type != "minf") return Slice(moov, md);
         return Rebuild(moov, md, [&](const BoxHeader& mi) -> Bytes {
           if (mi.type != "stbl") return Slice(moov, mi);
-          return SampleTables(moov, mi, m, samples[t], shift);
+          return SampleTables(moov, mi, m, samples[t], shift, times);
         });
       });
     });

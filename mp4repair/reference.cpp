@@ -108,39 +108,39 @@ void ReadAudioEntry(const Bytes& d, const BoxHeader& entry, TrackModel& t) {
     if (c.type == "esds") t.audioConfig = AudioSpecificConfig(d.data() + c.PayloadOffset(), c.size - c.headerSize);
 }
 
-// The composition offsets of the reference's second group of pictures (the first may be short),
-// else of its first.
-void GroupOffsets(const Bytes& d, const std::vector<BoxHeader>& kids, TrackModel& t) {
-  constexpr uint32_t kMaxSamples = 4096;
-  const BoxHeader* ctts = Find(kids, "ctts");
+// The media time of the first edit that shows media (0 without an edit list).
+uint64_t EditMediaTime(const Bytes& d, const std::vector<BoxHeader>& trakKids) {
+  const BoxHeader* edts = Find(trakKids, "edts");
+  if (!edts) return 0;
+  const auto kids = Children(d, edts->PayloadOffset(), edts->offset + edts->size);
+  const BoxHeader* elst = Find(kids, "elst");
   uint64_t at = 0;
-  if (!FullPayload(d, *ctts, 4, at)) return;
-  t.signedOffsets = d[ctts->PayloadOffset()] == 1;
-  std::vector<int32_t> offsets;
+  if (!elst || !FullPayload(d, *elst, 4, at)) return 0;
+  const bool v1 = d[elst->PayloadOffset()] == 1;
+  const uint64_t entry = v1 ? 20 : 12;
   const uint32_t n = Be32(d.data() + at);
-  for (uint32_t i = 0; i < n && offsets.size() < kMaxSamples && at + 12 + 8ull * i <= ctts->offset + ctts->size; ++i) {
-    const uint32_t count = Be32(d.data() + at + 4 + 8ull * i);
-    const auto value = int32_t(Be32(d.data() + at + 8 + 8ull * i));
-    for (uint32_t k = 0; k < count && offsets.size() < kMaxSamples; ++k) offsets.push_back(value);
+  for (uint32_t i = 0; i < n && i < 16 && at + 4 + entry * (i + 1) <= elst->offset + elst->size; ++i) {
+    const uint64_t e = at + 4 + entry * i;
+    const int64_t t = v1 ? int64_t(Be64(d.data() + e + 8)) : int64_t(int32_t(Be32(d.data() + e + 4)));
+    if (t >= 0) return uint64_t(t);
   }
-  std::vector<uint32_t> keys;  // 0-based
-  if (const BoxHeader* stss = Find(kids, "stss"); stss && FullPayload(d, *stss, 4, at)) {
-    const uint32_t k = Be32(d.data() + at);
-    for (uint32_t i = 0; i < k && keys.size() < 3 && at + 8 + 4ull * i <= stss->offset + stss->size; ++i)
-      keys.push_back(Be32(d.data() + at + 4 + 4ull * i) - 1);
-  }
-  size_t begin = 0, end = offsets.size();
-  if (keys.size() >= 3) {
-    begin = keys[1];
-    end = keys[2];
-  } else if (keys.size() == 2) {
-    begin = keys[0];
-    end = keys[1];
-  }
-  if (begin < end && end <= offsets.size()) t.gopOffsets.assign(offsets.begin() + std::ptrdiff_t(begin), offsets.begin() + std::ptrdiff_t(end));
+  return 0;
 }
 
-bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tables) {
+// Samples per chunk of every chunk [0, count): one pass over stsc, whose first chunks ascend.
+std::vector<uint32_t> SamplesPerChunk(const std::vector<std::pair<uint32_t, uint32_t>>& stsc, size_t count) {
+  std::vector<uint32_t> out(count, 0);
+  size_t e = 0;
+  uint32_t perChunk = 0;
+  for (size_t c = 0; c < count; ++c) {
+    while (e < stsc.size() && stsc[e].first <= c + 1) perChunk = stsc[e++].second;
+    out[c] = perChunk;
+  }
+  return out;
+}
+
+// `chunkLimit` (when not 0): only the chunk offsets and stsc entries of the first chunks are read.
+bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tables, size_t chunkLimit = 0) {
   t.trak = trak;
   const auto trakKids = Children(d, trak.PayloadOffset(), trak.offset + trak.size);
   const BoxHeader* mdia = Find(trakKids, "mdia");
@@ -176,7 +176,7 @@ bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tab
   }
   t.hasSyncTable = Find(kids, "stss") != nullptr;
   t.hasCompositionOffsets = Find(kids, "ctts") != nullptr;
-  if (t.hasCompositionOffsets) GroupOffsets(d, kids, t);
+  t.editMediaTime = EditMediaTime(d, trakKids);
   if (const BoxHeader* stts = Find(kids, "stts"); stts && FullPayload(d, *stts, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
     std::map<uint32_t, uint64_t> votes;
@@ -201,17 +201,20 @@ bool ReadTrack(const Bytes& d, const BoxHeader& trak, TrackModel& t, Tables& tab
   const BoxHeader* co64 = Find(kids, "co64");
   if (stco && FullPayload(d, *stco, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
-    for (uint32_t i = 0; i < n && at + 8 + 4ull * i <= stco->offset + stco->size; ++i)
+    for (uint32_t i = 0; i < n && at + 8 + 4ull * i <= stco->offset + stco->size && (!chunkLimit || i < chunkLimit); ++i)
       tables.chunkOffsets.push_back(Be32(d.data() + at + 4 + 4ull * i));
   } else if (co64 && FullPayload(d, *co64, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
-    for (uint32_t i = 0; i < n && at + 12 + 8ull * i <= co64->offset + co64->size; ++i)
+    for (uint32_t i = 0; i < n && at + 12 + 8ull * i <= co64->offset + co64->size && (!chunkLimit || i < chunkLimit); ++i)
       tables.chunkOffsets.push_back(Be64(d.data() + at + 4 + 8ull * i));
   }
   if (const BoxHeader* stsc = Find(kids, "stsc"); stsc && FullPayload(d, *stsc, 4, at)) {
     const uint32_t n = Be32(d.data() + at);
-    for (uint32_t i = 0; i < n && at + 16 + 12ull * i <= stsc->offset + stsc->size; ++i)
-      tables.stsc.emplace_back(Be32(d.data() + at + 4 + 12ull * i), Be32(d.data() + at + 8 + 12ull * i));
+    for (uint32_t i = 0; i < n && at + 16 + 12ull * i <= stsc->offset + stsc->size; ++i) {
+      const uint32_t first = Be32(d.data() + at + 4 + 12ull * i);
+      if (chunkLimit && first > chunkLimit) break;  // sorted: the rest describe later chunks
+      tables.stsc.emplace_back(first, Be32(d.data() + at + 8 + 12ull * i));
+    }
   }
   return t.timescale != 0;
 }
@@ -221,12 +224,10 @@ std::vector<ChunkStep> Pattern(const std::vector<Tables>& tables) {
   std::vector<std::pair<uint64_t, ChunkStep>> all;
   for (size_t t = 0; t < tables.size(); ++t) {
     const Tables& tb = tables[t];
-    for (size_t c = 0; c < tb.chunkOffsets.size() && c < kMaxPatternChunks; ++c) {
-      uint32_t perChunk = 0;
-      for (const auto& [first, count] : tb.stsc)
-        if (first <= c + 1) perChunk = count;
-      if (perChunk) all.push_back({tb.chunkOffsets[c], ChunkStep{int(t), perChunk}});
-    }
+    const std::vector<uint32_t> perChunk =
+        SamplesPerChunk(tb.stsc, std::min<size_t>(tb.chunkOffsets.size(), kMaxPatternChunks));
+    for (size_t c = 0; c < perChunk.size(); ++c)
+      if (perChunk[c]) all.push_back({tb.chunkOffsets[c], ChunkStep{int(t), perChunk[c]}});
   }
   std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<ChunkStep> out;
@@ -273,7 +274,7 @@ bool LoadReference(const std::string& path, Reference& out, std::string& error) 
     } else if (k.type == "trak") {
       TrackModel t;
       Tables tb;
-      if (!ReadTrack(d, k, t, tb)) {
+      if (!ReadTrack(d, k, t, tb, kMaxPatternChunks)) {
         error = "the reference " + path + " has a track that cannot be read";
         return false;
       }
@@ -323,12 +324,10 @@ std::vector<TableSample> ReferenceSamples(const Reference& ref, size_t track) {
   };
   walk(walk, trak);
   size_t s = 0;
+  const std::vector<uint32_t> perChunk = SamplesPerChunk(tables.stsc, tables.chunkOffsets.size());
   for (size_t c = 0; c < tables.chunkOffsets.size(); ++c) {
-    uint32_t perChunk = 0;
-    for (const auto& [first, count] : tables.stsc)
-      if (first <= c + 1) perChunk = count;
     uint64_t at = tables.chunkOffsets[c];
-    for (uint32_t i = 0; i < perChunk && s < sizes.size(); ++i, ++s) {
+    for (uint32_t i = 0; i < perChunk[c] && s < sizes.size(); ++i, ++s) {
       out.push_back({at, sizes[s], !haveKeys});
       at += sizes[s];
     }

@@ -30,10 +30,7 @@ struct TrackModel {
   uint32_t maxSampleSize = 0;
   bool hasSyncTable = false;  // stss present (not every sample a key frame)
   bool hasCompositionOffsets = false;  // ctts present
-  // Composition offsets of one whole group of pictures of the reference (key frame to key frame),
-  // for encoders that reorder pictures; empty without ctts.
-  std::vector<int32_t> gopOffsets;
-  bool signedOffsets = false;  // ctts version 1
+  uint64_t editMediaTime = 0;  // where the edit list starts the media (the encoder's delay)
   BoxHeader trak;             // position of the trak inside Reference::moov
 };
 

@@ -10,6 +10,7 @@
 #include "mp4repair/damage.h"
 #include "mp4repair/media_walk.h"
 #include "mp4repair/moov_build.h"
+#include "mp4repair/presentation_times.h"
 #include "mp4repair/reference.h"
 #include "mp4repair/repaired_file.h"
 
@@ -32,8 +33,14 @@ bool IsRecordingName(const fs::path& p) {
 // Whether the reference's tracks explain the start of the damaged data: its video is recognised,
 // nearly all of it belongs to recognised samples (a missing or different track leaves
 // a gap in every chunk), and bytes no track recognises are left only where the file was cut.
-bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt) {
-  const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes);
+bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, uint64_t& badAt,
+          const WalkProgress& progress = {}, bool* cancelled = nullptr) {
+  // The probe reports no progress of its own: the callback only gets the chance to stop it.
+  const WalkProgress ask = progress ? WalkProgress([&](uint64_t, uint64_t total) { return progress(0, total); })
+                                    : WalkProgress();
+  const WalkResult probe = WalkMedia(in, check.media, ref, kProbeBytes, ask);
+  if (probe.cancelled && cancelled) *cancelled = true;
+  if (probe.cancelled) return false;
   if (!probe.problem.empty() || check.media.empty()) return false;
   badAt = probe.skipped.empty() ? probe.stoppedAt : probe.skipped.front().first;
   if (probe.coveredBytes == 0) {
@@ -46,8 +53,9 @@ bool Fits(const InputFile& in, const DamageCheck& check, const Reference& ref, u
   uint64_t skipped = 0;
   for (const auto& s : probe.skipped) skipped += s.second;
   if (probe.skipped.size() > kMostSkips || skipped * 4 > probe.coveredBytes) return false;
-  const uint64_t dataEnd = check.media.back().dataEnd;
-  return !probe.stuck || (probe.stoppedAt <= dataEnd && dataEnd - probe.stoppedAt <= CutSlack(ref));
+  // A walk that gets stuck further on, with no key frame after, still fits: what lies before the
+  // stuck point is the camera's.
+  return true;
 }
 
 std::string LayoutMessage(const Reference& ref, uint64_t badAt) {
@@ -73,7 +81,9 @@ std::string RepairedName(const std::string& damagedPath) {
   return fs::path(damagedPath).stem().string() + "_repaired.MP4";
 }
 
-std::string FindReference(const std::string& damagedPath, std::string& error) {
+std::string FindReference(const std::string& damagedPath, std::string& error, const WalkProgress& progress,
+                          bool* cancelled) {
+  if (cancelled) *cancelled = false;
   const DamageCheck check = CheckRecording(damagedPath);
   InputFile in;
   if (check.state != FileState::Damaged || !in.Open(damagedPath)) {
@@ -96,13 +106,24 @@ std::string FindReference(const std::string& damagedPath, std::string& error) {
   }
   std::string lastProblem;
   for (const fs::path& candidate : order) {
+    if (progress && !progress(0, check.fileSize)) {
+      if (cancelled) *cancelled = true;
+      error = "cancelled";
+      return {};
+    }
     if (candidate == self || SameFile(candidate.string(), damagedPath)) continue;
     Reference ref;
     std::string why;
     if (CheckRecording(candidate.string()).state != FileState::Healthy) continue;
     if (!LoadReference(candidate.string(), ref, why)) continue;
     uint64_t badAt = 0;
-    if (Fits(in, check, ref, badAt)) return candidate.string();
+    bool stop = false;
+    if (Fits(in, check, ref, badAt, progress, &stop)) return candidate.string();
+    if (stop) {
+      if (cancelled) *cancelled = true;
+      error = "cancelled";
+      return {};
+    }
     lastProblem = LayoutMessage(ref, badAt);
   }
   error = "no complete recording with the same tracks in the folder of " + damagedPath;
@@ -145,7 +166,13 @@ RepairResult RepairRecording(const RepairRequest& request) {
   std::string error;
   result.reference = request.reference;
   if (result.reference.empty()) {
-    result.reference = FindReference(request.damaged, error);
+    bool cancelled = false;
+    result.reference = FindReference(request.damaged, error, request.progress, &cancelled);
+    if (cancelled) {
+      result.status = RepairStatus::Cancelled;
+      result.message = "the repair of " + request.damaged + " was cancelled";
+      return result;
+    }
     if (result.reference.empty()) {
       result.status = RepairStatus::NoReference;
       result.message = error;
@@ -165,13 +192,26 @@ RepairResult RepairRecording(const RepairRequest& request) {
     return result;
   }
   uint64_t badAt = 0;
-  if (!Fits(in, check, ref, badAt)) {
+  bool cancelled = false;
+  if (!Fits(in, check, ref, badAt, request.progress, &cancelled)) {
+    if (cancelled) {
+      result.status = RepairStatus::Cancelled;
+      result.message = "the repair of " + request.damaged + " was cancelled";
+      return result;
+    }
     result.status = RepairStatus::LayoutMismatch;
     result.message = LayoutMessage(ref, badAt);
     return result;
   }
 
   result.output = request.output.empty() ? RepairedName(request.damaged) : request.output;
+  std::error_code ec;
+  const fs::file_status outStatus = fs::symlink_status(result.output, ec);
+  if (fs::exists(outStatus) && !fs::is_regular_file(outStatus)) {
+    result.status = RepairStatus::WriteFailed;
+    result.message = "the output " + result.output + " is not a regular file";
+    return result;
+  }
   if (SameFile(result.output, request.damaged) || SameFile(result.output, result.reference)) {
     result.status = RepairStatus::WriteFailed;
     result.message = "the output " + result.output + " would replace an input file";
@@ -211,9 +251,12 @@ RepairResult RepairRecording(const RepairRequest& request) {
     result.message += (result.message.empty() ? "" : "; ") + std::to_string(bytes) +
                       " unrecognised bytes skipped at byte " + std::to_string(at);
   if (walk.stuck && check.media.back().dataEnd - walk.stoppedAt > CutSlack(ref))
-    result.message += (result.message.empty() ? "" : "; ") + std::string("unrecognised media data from byte ") +
-                      std::to_string(walk.stoppedAt) + " on was left out";
-  if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift()))) {
+    result.message += (result.message.empty() ? "" : "; ") + std::string("the media data from byte ") +
+                      std::to_string(walk.stoppedAt) + " to byte " + std::to_string(check.media.back().dataEnd) +
+                      " could not be read and was left out";
+  std::vector<Composition> times(ref.tracks.size());
+  for (size_t t = 0; t < ref.tracks.size(); ++t) times[t] = PresentationTimes(in, ref.tracks[t], walk.tracks[t], walk.skipped);
+  if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift(), times))) {
     result.status = RepairStatus::WriteFailed;
     result.message = "cannot write " + result.output;
     return result;

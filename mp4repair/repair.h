@@ -51,7 +51,11 @@ std::string RepairedName(const std::string& damagedPath);
 
 // The nearest recording (by name order) in the damaged file's folder that is complete and whose
 // tracks fit the damaged data; empty with a message in `error` when there is none.
-std::string FindReference(const std::string& damagedPath, std::string& error);
+// `progress` (when given) is asked before each candidate and while one is tried; when it returns
+// false the search ends at once with `*cancelled` set.
+std::string FindReference(const std::string& damagedPath, std::string& error,
+                          const std::function<bool(uint64_t done, uint64_t total)>& progress = {},
+                          bool* cancelled = nullptr);
 
 // The whole repair. Never changes the damaged file; refuses an output path that names it.
 RepairResult RepairRecording(const RepairRequest& request);

@@ -2,6 +2,7 @@
 #include "mp4repair/repaired_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,8 +66,15 @@ bool RepairedFile::Start(const std::string& output, const Bytes& ftyp, const Inp
                          uint64_t last) {
   output_ = output;
   part_ = output + ".part";
-  fd_ = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  fd_ = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
   if (fd_ < 0) return false;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd_, 0) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    part_.clear();  // not ours to remove
+    return false;
+  }
   headerSize_ = last - first + 8 <= 0xFFFFFFFFu ? 8 : 16;
   dataAt_ = ftyp.size() + headerSize_;
   shift_ = int64_t(dataAt_) - int64_t(first);

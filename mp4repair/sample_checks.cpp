@@ -81,7 +81,8 @@ VideoSample CheckVideoSample(const ByteSource& src, uint64_t pos, const VideoRul
   bool picture = false;
   bool key = false;
   int vclType = -1;
-  while (true) {
+  for (int units = 1;; ++units) {
+    if (units > rules.maxNalUnits || (!picture && units > rules.maxUnitsBeforePicture)) return out;
     if (nal.vcl) {
       if (picture && nal.firstSlice) break;  // the next picture
       if (picture && !rules.hevc && nal.type != vclType) break;

@@ -19,6 +19,11 @@ struct VideoRules {
   bool hevc = false;
   int lengthSize = 4;
   uint64_t maxNalBytes = 8u << 20;
+  // NAL units one access unit may hold: a camera writes a few slices and SEI messages, while a
+  // chain of small units that never ends a picture would otherwise be walked again from every
+  // position a resync tries.
+  int maxNalUnits = 1024;
+  int maxUnitsBeforePicture = 16;  // parameter sets, delimiters and SEI ahead of the first slice
 };
 
 struct VideoSample {

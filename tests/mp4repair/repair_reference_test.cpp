@@ -3,6 +3,10 @@
 // another layout, random bytes, missing files, a healthy file, an output naming the input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -167,6 +171,81 @@ TEST_F(RepairReference, UnrecognisedStretchIsSkippedToTheNextKeyFrame) {
   EXPECT_GE(double(line.text), 0.9 * double(kept[2]));
   ExpectPlays(output);
   EXPECT_EQ(TelemetryLines(output).size(), line.text);
+}
+
+TEST_F(RepairReference, StuckWalkWithoutALaterKeyFrameWritesWhatItHas) {
+  camera::CameraRecording rec;
+  std::string error;
+  const std::string whole = dir_.Path("whole.MP4");
+  ASSERT_TRUE(camera::WriteCameraRecording(samples_ + "/20250614080000.MP4", whole, 1, 1.0, rec, error)) << error;
+  const SampleSpan audio = SampleAt(whole, 1, SampleCount(whole, 1) / 3);
+  const uint64_t keep = rec.mdatBegin + (rec.fileSize - rec.mdatBegin) * 4 / 5;
+  const std::vector<size_t> before = SamplesKept(whole, audio.offset);
+  ASSERT_TRUE(camera::CutAsPowerLoss(whole, dir_.Path("cut.MP4"), keep, error)) << error;
+  // Noise from an audio chunk on to the cut: no key frame follows the stuck point.
+  std::string bytes = FileBytes(dir_.Path("cut.MP4"));
+  for (uint64_t i = audio.offset; i < bytes.size(); ++i) bytes[i] = char(((i * 37 + 11) ^ (i >> 7)) & 0xFF);
+  const std::string damaged = dir_.Path("stuck.MP4");
+  w::WriteFile(damaged, w::Bytes(bytes.begin(), bytes.end()));
+
+  const std::string output = dir_.Path("out.MP4");
+  const ProcessResult r = RunCli({"repair", "--reference", samples_ + "/20250614080100.MP4", "-o", output, damaged});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  ASSERT_TRUE(line.parsed) << r.out;
+  EXPECT_EQ(line.video, before[0]);
+  EXPECT_EQ(line.audio, before[1]);
+  EXPECT_EQ(line.text, before[2]);
+  EXPECT_NE(r.err.find("the media data from byte " + std::to_string(audio.offset) + " to byte " +
+                       std::to_string(bytes.size()) + " could not be read"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("another track layout"), std::string::npos) << r.err;
+  ExpectPlays(output);
+}
+
+TEST_F(RepairReference, OnlyRegularFilesAreReadOrReplaced) {
+  const std::string damaged = Damaged("cut.MP4");
+  const std::string reference = samples_ + "/20250614080100.MP4";
+  const std::string fifo = dir_.Path("fifo.MP4");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A FIFO as the damaged file or the reference is refused at once, not waited on for a writer.
+  const ProcessResult asDamaged = RunCli({"repair", "--reference", reference, "-o", dir_.Path("a.MP4"), fifo});
+  EXPECT_EQ(asDamaged.status, 2) << asDamaged.err;
+  const ProcessResult asReference = RunCli({"repair", "--reference", fifo, "-o", dir_.Path("b.MP4"), damaged});
+  EXPECT_EQ(asReference.status, 2) << asReference.err;
+  EXPECT_FALSE(fs::exists(dir_.Path("a.MP4")) || fs::exists(dir_.Path("b.MP4")));
+
+  // An output naming a device node or a FIFO leaves the node as it is.
+  std::vector<std::pair<std::string, fs::file_type>> nodes = {{fifo, fs::file_type::fifo}};
+  const std::string device = dir_.Path("null");
+  if (::geteuid() == 0 && ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    nodes.push_back({device, fs::file_type::character});
+  for (const auto& [node, type] : nodes) {
+    const ProcessResult r = RunCli({"repair", "--reference", reference, "-o", node, damaged});
+    EXPECT_EQ(r.status, 2) << node;
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+    EXPECT_EQ(fs::symlink_status(node).type(), type) << node;
+    EXPECT_FALSE(fs::exists(node + ".part")) << node;
+  }
+
+  // A name with a line break: the path is printed escaped, as scan prints names, on one line.
+  const std::string odd = dir_.Path("out\nnew\tline.MP4");
+  const ProcessResult r = RunCli({"repair", "--reference", reference, "-o", odd, damaged});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RepairLine line = ParseRepairOutput(r.out);
+  EXPECT_EQ(line.output, dir_.Path("out\\nnew\\tline.MP4"));
+  EXPECT_TRUE(fs::is_regular_file(odd));
+}
+
+TEST_F(RepairReference, WorkingFolderIsTheUsersAlone) {
+  const std::string damaged = Damaged("cut.MP4");
+  const std::string cache = dir_.Path("cache");
+  setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  const ProcessResult r = RunCli({"repair", "--reference", samples_ + "/20250614080100.MP4", damaged});
+  unsetenv("XDG_CACHE_HOME");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::status(cache + "/KorvaneData").permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(RepairReference, CorruptedBytesNeverBreakTheRepair) {

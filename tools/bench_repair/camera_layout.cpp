@@ -7,6 +7,7 @@
 
 #include "mp4repair/box_io.h"
 #include "mp4repair/moov_build.h"
+#include "mp4repair/presentation_times.h"
 #include "mp4repair/reference.h"
 
 namespace korvane::camera {
@@ -67,7 +68,7 @@ bool WriteCameraRecording(const std::string& source, const std::string& output, 
   file.write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
   out.mdatBegin = ref.ftyp.size();
   uint64_t at = ref.ftyp.size() + header.size();
-  std::vector<std::vector<repair::FoundSample>> placed(tables.size());
+  std::vector<std::vector<repair::FoundSample>> placed(tables.size()), fromSource(tables.size());
   Bytes buffer;
   for (const Timed& s : order) {
     buffer.resize(s.sample.size);
@@ -77,10 +78,13 @@ bool WriteCameraRecording(const std::string& source, const std::string& output, 
     }
     file.write(reinterpret_cast<const char*>(buffer.data()), std::streamsize(buffer.size()));
     placed[s.track].push_back({at, s.sample.size, s.sample.key});
+    fromSource[s.track].push_back({s.sample.offset, s.sample.size, s.sample.key});
     out.samples.push_back({s.track, at, s.sample.size});
     at += s.sample.size;
   }
-  const Bytes moov = repair::BuildMoov(ref, placed, 0);
+  std::vector<repair::Composition> times(tables.size());
+  for (size_t t = 0; t < tables.size(); ++t) times[t] = repair::PresentationTimes(in, ref.tracks[t], fromSource[t]);
+  const Bytes moov = repair::BuildMoov(ref, placed, 0, times);
   file.write(reinterpret_cast<const char*>(moov.data()), std::streamsize(moov.size()));
   file.close();
   if (!file) {

@@ -1,3 +1,5 @@
+// make_camera_recording --cut SOURCE OUTPUT FRACTION: writes OUTPUT as SOURCE cut by power loss
+// at FRACTION of its (first) mdat's data and prints "cut=BYTES".
 // make_camera_recording SOURCE OUTPUT REPEAT [CUT...]: writes SOURCE's samples REPEAT times in the
 // camera's layout to OUTPUT and prints the file size; for each CUT (a fraction of the mdat like
 // 0.5, a byte count, or vF / tF: half-way into the video / text sample at fraction F) also writes OUTPUT.cutN with the first bytes kept and the mdat size zeroed,
@@ -7,9 +9,27 @@
 #include <cstdlib>
 #include <string>
 
+#include "mp4repair/box_io.h"
 #include "tools/bench_repair/camera_layout.h"
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--cut") {
+    korvane::repair::InputFile in;
+    korvane::repair::BoxHeader h;
+    uint64_t at = 0, keep = 0;
+    std::string error;
+    if (!in.Open(argv[2])) return 1;
+    while (keep == 0 && korvane::repair::ReadHeader(in, at, in.Size(), h) == korvane::repair::HeaderResult::Ok) {
+      if (h.type == "mdat") keep = h.PayloadOffset() + uint64_t(double(h.size - h.headerSize) * std::atof(argv[4]));
+      at += h.size;
+    }
+    if (keep == 0 || !korvane::camera::CutAsPowerLoss(argv[2], argv[3], keep, error)) {
+      std::fprintf(stderr, "make_camera_recording: cannot cut %s %s\n", argv[2], error.c_str());
+      return 1;
+    }
+    std::printf("cut=%llu\n", (unsigned long long)keep);
+    return 0;
+  }
   if (argc < 4) {
     std::fprintf(stderr, "usage: make_camera_recording SOURCE OUTPUT REPEAT [CUT...]\n");
     return 64;

@@ -11,6 +11,7 @@
 
 #include "mp4repair/repair.h"
 #include "tools/cli/cli_commands.h"
+#include "tools/cli/cli_text.h"
 
 namespace korvane::cli {
 
@@ -25,10 +26,15 @@ std::string WorkingFolder() {
     cache = std::string(h) + "/.cache";
   }
   if (cache.empty()) return {};
+  namespace fs = std::filesystem;
   const std::string folder = cache + "/KorvaneData";
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return std::filesystem::is_directory(folder, ec) ? folder : std::string();
+  fs::create_directories(cache, ec);
+  fs::create_directory(folder, ec);
+  // The folder is the user's alone, wherever it is made: a real directory with no rights for others.
+  if (!fs::is_directory(fs::symlink_status(folder, ec))) return {};
+  fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
+  return ec ? std::string() : folder;
 }
 
 int Usage() {
@@ -69,7 +75,7 @@ int RunRepair(const std::vector<std::string>& args) {
   std::printf("video=%llu audio=%llu text=%llu bytes=%llu of=%llu\n", (unsigned long long)r.video,
               (unsigned long long)r.audio, (unsigned long long)r.text, (unsigned long long)r.coveredBytes,
               (unsigned long long)r.totalBytes);
-  std::printf("%s\n", r.output.c_str());
+  std::printf("%s\n", EscapeName(r.output).c_str());  // as scan prints names: one line whatever it holds
   if (!r.message.empty()) std::fprintf(stderr, "korvane-cli: %s\n", r.message.c_str());
   return ExitOk;
 }
