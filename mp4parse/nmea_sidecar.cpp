@@ -47,6 +47,8 @@ bool Coordinate(std::string_view field, std::string_view hemisphere, bool longit
   const double minutes = fields::ReadNumber(field.substr(degreeDigits));
   if (minutes >= 60) return false;
   out = degrees + minutes / 60.0;
+  // Three degree digits read up to 999: a longitude past 180 (or a latitude past 90) is no place.
+  if (out > (longitude ? MaxLongitude : MaxLatitude)) return false;
   if (h == 'S' || h == 'W') out = -out;
   return true;
 }

@@ -355,6 +355,33 @@ TEST(OtherCameraSidecars, HostileOnesStayBounded) {
   EXPECT_EQ(ParseGRecords(std::string(MaxSidecarBytes, '\x7f')).size(), MaxFixes);
 }
 
+// A coordinate is taken only inside its range: three degree digits read up to 999, and a
+// longitude past 180 (or a latitude past 90) must not come out as a valid fix.
+TEST(OtherCameraSidecars, CoordinatesPastTheirRangesAreNoFix) {
+  struct Case {
+    const char* latitude;
+    const char* longitude;
+    bool valid;
+  };
+  for (const Case& c : {Case{"9000.0000,N", "18000.0000,E", true}, Case{"9000.0000,S", "18000.0000,W", true},
+                        Case{"9000.0001,N", "13900.0000,E", false}, Case{"3500.0000,N", "18000.0001,W", false},
+                        Case{"3500.0000,N", "47129.35844,W", false}, Case{"9959.9999,S", "13900.0000,E", false}}) {
+    SCOPED_TRACE(std::string(c.latitude) + " " + c.longitude);
+    for (const char* form : {"RMC", "GGA"}) {
+      const std::string line =
+          std::string(form) == "RMC"
+              ? std::string("[1672574400000]$GPRMC,120000.00,A,") + c.latitude + "," + c.longitude + ",10.0,,010123,,,A\n"
+              : std::string("[1672574400000]$GPGGA,120000.00,") + c.latitude + "," + c.longitude + ",1,08,1.0,10.0,M,,M,,\n";
+      const std::vector<GpsFix> fixes = ParseNmeaText(line);
+      ASSERT_EQ(fixes.size(), 1u) << form;
+      EXPECT_EQ(fixes[0].valid, c.valid) << form;
+      if (fixes[0].valid) {
+        EXPECT_TRUE(PositionInRange(fixes[0].latitude, fixes[0].longitude)) << form;
+      }
+    }
+  }
+}
+
 // A "gps " box that lists more blocks than the file holds, blocks outside the file and blocks
 // too small: nothing outside the file is read, no more than MaxFixes taken.
 TEST_F(OtherCards, HostileFreeGpsListsStayInsideTheFile) {
