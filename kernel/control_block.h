@@ -1,5 +1,5 @@
 #pragma once
-// The shared control block: 4096 bytes of per-user shared memory holding one KernelSlot per
+// The shared control block: 12288 bytes of per-user shared memory holding one KernelSlot per
 // kernel ID. Whichever process comes first creates it; the others open it.
 #include "kernel/kernel_slot.h"
 
@@ -15,7 +15,7 @@ QString ControlBlockName();
 // `create`: the viewer makes the block; a kernel only opens the one its viewer made.
 bool OpenControlBlock(const QString& name, bool create = true);
 // Maps a new view of the whole block and returns slot `id` in it; nullptr when there is no
-// handle, the view cannot be mapped or the ID lies outside the block (only 0 to 2 fit).
+// handle, the view cannot be mapped or the ID lies outside the block (0 to kMaxKernelId fit).
 KernelSlot* MapSlot(int id);
 // Closes the handle; views stay mapped until the process ends.
 void CloseControlBlock();

@@ -3,7 +3,9 @@
 #include "platform/child_process.h"
 #include "platform/shared_wait.h"
 
+#include "kernel/control_block.h"
 #include "kernel/kernel_log.h"
+#include "kernel/moment_slots.h"
 
 #include <QFile>
 #include <QWidget>
@@ -73,6 +75,16 @@ void SetUpKernelClient(KernelClient& channel, int32_t id, QWidget* panel, Kernel
     channel.duration = 0;
     channel.durationSeconds = 0.0f;
     channel.mediaPath.clear();
+}
+
+bool SetUpMomentClient(KernelClient& client, int set, int channel, QWidget* panel)
+{
+    const int id = MomentSlotId(set, channel);
+    KernelSlot* slot = id >= 0 ? MapSlot(id) : nullptr;
+    SetUpKernelClient(client, id < 0 ? 0 : id, panel, slot);
+    if (!slot)
+        qCWarning(lcKernel) << "no slot for channel" << channel << "of set" << set;
+    return slot != nullptr;
 }
 
 bool LaunchKernel(KernelClient& channel, const QString& path)

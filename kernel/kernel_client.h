@@ -44,6 +44,10 @@ QString KernelExecutable();
 // Stores the values, takes the panel's native window (made one when needed) as renderWindow
 // and clears duration and mediaPath.
 void SetUpKernelClient(KernelClient& client, int32_t id, QWidget* panel, KernelSlot* slot);
+// The same for channel `channel` of moment set `set` (kernel/moment_slots.h): the client's kernel
+// ID is that channel's slot, mapped from the open control block. False (and the client left
+// without a slot) when the set or channel lies outside the block or the slot cannot be mapped.
+bool SetUpMomentClient(KernelClient& client, int set, int channel, QWidget* panel);
 // Zeroes the slot, writes the path (cut to 259 characters) and the panel into it and starts a
 // kernel "/CALLER:<callerName>/ID:<id>" in launchFolder. False for a path under 5 characters.
 // A process that cannot be started at all sets startFailed, frees the slot again and counts

@@ -34,8 +34,10 @@ struct KernelSlot {
 };
 
 constexpr std::size_t kSlotSize = 1112;
-constexpr std::size_t kControlBlockSize = 4096;
-constexpr int kMaxKernelId = static_cast<int>(kControlBlockSize / kSlotSize) - 1;  // IDs 0..2
+// Three pages: room for eleven slots, of which the channels of two moments take eight
+// (kernel/moment_slots.h). A block left by an older viewer with one page grows when opened.
+constexpr std::size_t kControlBlockSize = 12288;
+constexpr int kMaxKernelId = static_cast<int>(kControlBlockSize / kSlotSize) - 1;  // IDs 0..10
 constexpr int kMediaPathUnits = 520;
 
 static_assert(std::is_standard_layout_v<KernelSlot>);

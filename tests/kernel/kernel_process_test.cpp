@@ -346,7 +346,7 @@ TEST_F(KernelProcessTest, AKernelWithoutBlockOrSlotReportsItAndEnds)
     const QByteArray ownBlock = block->name().toLocal8Bit();
     const Case cases[] = {
         {"no/such/block", "/CALLER:Korvane/ID:0", "VCRError3"},
-        {ownBlock.constData(), "/CALLER:Korvane/ID:3", "VCRError2"},  // slot 3 lies outside the block
+        {ownBlock.constData(), "/CALLER:Korvane/ID:11", "VCRError2"},  // slot 11 lies outside the block
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);

@@ -11,7 +11,8 @@ TEST(KernelCommandLine, ParsesCallerAndId)
         {QStringLiteral("/CALLER:Korvane/ID:1"), true, QStringLiteral("Korvane"), 1},
         {QStringLiteral("/CALLER:Korvane/ID:0"), true, QStringLiteral("Korvane"), 0},
         {QStringLiteral("/CALLER:Korvane/ID:2"), true, QStringLiteral("Korvane"), 2},
-        {QStringLiteral("/CALLER:Korvane/ID:3"), true, QStringLiteral("Korvane"), 3},  // refused by the mapping
+        {QStringLiteral("/CALLER:Korvane/ID:3"), true, QStringLiteral("Korvane"), 3},  // a moment's other channel
+        {QStringLiteral("/CALLER:Korvane/ID:11"), true, QStringLiteral("Korvane"), 11},  // refused by the mapping
         {QStringLiteral("/CALLER:Korvane/ID:12abc"), false, QStringLiteral("Korvane"), 0},
         {QStringLiteral("/CALLER:Korvane/ID:"), false, QStringLiteral("Korvane"), 0},
         {QStringLiteral("/CALLER:Korvane/ID:-1"), false, QStringLiteral("Korvane"), 0},

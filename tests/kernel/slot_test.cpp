@@ -1,5 +1,6 @@
 #include "kernel/control_block.h"
 #include "kernel/kernel_slot.h"
+#include "kernel/moment_slots.h"
 #include "platform/message_box.h"
 #include "platform/shared_memory.h"
 #include "test_support.h"
@@ -47,7 +48,7 @@ TEST(KernelSlot, FieldsSitWhereBothProcessesExpectThem)
         EXPECT_EQ(f.size, f.expectedSize);
     }
     EXPECT_EQ(sizeof(KernelSlot), 1112u);
-    EXPECT_EQ(kMaxKernelId, 2);
+    EXPECT_EQ(kMaxKernelId, 10);
 }
 
 TEST(KernelSlot, ZeroingClearsEveryByteAndPathsAreCutTo519Units)
@@ -73,7 +74,7 @@ TEST(ControlBlock, IsNamedPerUserAndCreatedPrivateAndZeroFilled)
     const std::string file = "/dev/shm" + platform::SharedMemoryObjectName(block.name().toStdString());
     struct stat st {};
     ASSERT_EQ(stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, 4096);
+    EXPECT_EQ(st.st_size, 12288);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(st.st_uid, getuid());
     KernelSlot* slot = MapSlot(2);
@@ -90,9 +91,52 @@ TEST(ControlBlock, SlotsOutsideTheBlockAndMissingHandlesFail)
     EXPECT_EQ(MapSlot(0), nullptr);  // no handle yet
     ASSERT_TRUE(OpenControlBlock(block.name()));
     EXPECT_EQ(MapSlot(-1), nullptr);
-    EXPECT_EQ(MapSlot(3), nullptr);
+    EXPECT_EQ(MapSlot(kMaxKernelId + 1), nullptr);
+    EXPECT_NE(MapSlot(kMaxKernelId), nullptr);
     EXPECT_NE(MapSlot(0), nullptr);
     EXPECT_FALSE(OpenControlBlock(QStringLiteral("a/b")));
+}
+
+TEST(MomentSlots, EveryChannelOfBothSetsHasASlotOfItsOwnAndTheMainOnesKeepTheirs)
+{
+    struct Case { int set, channel, id; };
+    const Case cases[] = {
+        {0, 0, 0}, {1, 0, 1},                 // the main channels: the slots of single recordings
+        {0, 1, 2}, {0, 2, 3}, {0, 3, 4},      // the current moment's other channels
+        {1, 1, 5}, {1, 2, 6}, {1, 3, 7},      // the prepared moment's
+        {-1, 0, -1}, {2, 0, -1}, {0, -1, -1}, {0, 4, -1}, {1, 4, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MomentSlotId(c.set, c.channel), c.id) << c.set << "/" << c.channel;
+    for (int set = 0; set < kMomentSets; ++set)
+        for (int channel = 0; channel < kMaxMomentChannels; ++channel)
+            EXPECT_LE(MomentSlotId(set, channel), kMaxKernelId);
+}
+
+TEST(ControlBlock, ABlockLeftWithTheOldSizeGrowsAndKeepsItsSlots)
+{
+    test::PrivateControlBlock block;
+    {
+        // What an older viewer made: one page, slot 1 in use.
+        const int fd = platform::OpenSharedMemory(block.name().toStdString(), 4096, true);
+        ASSERT_GE(fd, 0);
+        void* view = platform::MapSharedMemory(fd, 4096);
+        ASSERT_NE(view, nullptr);
+        reinterpret_cast<KernelSlot*>(static_cast<char*>(view) + kSlotSize)->position.store(4242);
+        platform::CloseSharedMemory(fd);
+    }
+    ASSERT_TRUE(OpenControlBlock(block.name()));
+    const std::string file = "/dev/shm" + platform::SharedMemoryObjectName(block.name().toStdString());
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, static_cast<off_t>(kControlBlockSize));
+    ASSERT_NE(MapSlot(1), nullptr);
+    EXPECT_EQ(MapSlot(1)->position.load(), 4242);
+    KernelSlot* last = MapSlot(MomentSlotId(1, 3));
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->position.load(), 0);
+    last->position.store(7);
+    EXPECT_EQ(MapSlot(7)->position.load(), 7);
 }
 
 TEST(ControlBlock, EachMapSlotIsAnotherViewOfTheSameMemory)
