@@ -1,0 +1,73 @@
+#pragma once
+// Keeping the channels of a moment (front, rear, interior) in step with the main one: where each
+// other channel should stand for the main channel's position, what to do when it has drifted,
+// and where its inset sits over the video panel. Plain arithmetic on kernel positions (100 ns
+// units), no widgets and no kernels, so the player's tick only reads positions and acts.
+#include <QList>
+#include <QRect>
+#include <cstdint>
+
+namespace korvane {
+
+// What is known of a channel's recording before it plays: its start time by the camera's clock
+// (from its name, whole seconds) and its track's duration.
+struct ChannelClock {
+    std::int64_t startSeconds = 0;
+    std::int64_t duration100ns = 0;
+};
+
+constexpr std::int64_t kUnitsPerSecond100ns = 10000000;
+
+// How far a channel's recording starts after the main one's (100 ns units; negative when it
+// started before). The names give whole seconds. A camera ends the files of all channels of a
+// moment at the same instant, so the difference of the durations gives the same offset to the
+// frame; it is taken when it agrees with the names within a second, else the names' offset is.
+std::int64_t ChannelLead(const ChannelClock& main, const ChannelClock& other);
+
+// The position of the other channel showing the main channel's instant, held between its first
+// and its last frame: a channel that starts later waits on its first frame, one that ends
+// earlier holds its last.
+struct ChannelTarget {
+    std::int64_t position = 0;
+    bool beforeStart = false;   // the main channel's instant lies before this recording began
+    bool pastEnd = false;       // ... after it ended
+};
+ChannelTarget TargetFor(std::int64_t mainPosition, std::int64_t lead, std::int64_t otherDuration,
+                        double frame100ns);
+
+// What the tick does about one other channel.
+enum class SyncAction {
+    None,        // within one frame of its target (or holding at an end): nothing
+    Seek,        // seek to `position` (paused, or too far off to catch up smoothly)
+    Rate,        // playing slightly off: play at `rate` until it is back within a frame
+};
+struct SyncStep {
+    SyncAction action = SyncAction::None;
+    std::int64_t position = 0;
+    double rate = 1.0;
+};
+
+// Drift beyond this is corrected by a seek even while playing.
+constexpr std::int64_t kSeekDrift100ns = 5000000;   // half a second
+// A playing channel off by `drift` plays at 1 - drift / kCatchUp100ns, kept within ±10 %.
+constexpr std::int64_t kCatchUp100ns = 10000000;    // a second to catch up
+constexpr double kMaxRateChange = 0.10;
+
+// The step for a channel at `otherPosition` whose target is `target`; `frame100ns` is the main
+// channel's frame interval. A channel held at an end is left alone.
+SyncStep NextSyncStep(const ChannelTarget& target, std::int64_t otherPosition, double frame100ns,
+                      bool playing);
+
+// Whether the other channel's kernel runs: only while the main one plays and the main
+// channel's instant lies inside its recording; otherwise it holds the frame of its end.
+inline bool ShouldRun(const ChannelTarget& target, bool mainPlaying)
+{
+    return mainPlaying && !target.beforeStart && !target.pastEnd;
+}
+
+// The insets of `count` other channels over a video panel of `panel` size: in its lower right
+// corner, side by side in the order given, each a quarter of the panel's width with the panel's
+// proportions. Three fit (a moment has at most three other channels); more are left out.
+QList<QRect> InsetRects(const QSize& panel, int count);
+
+} // namespace korvane
