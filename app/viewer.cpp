@@ -19,6 +19,7 @@
 #include "library/skin_scroll_bar_widget.h"
 #include "platform/message_box.h"
 #include "player/playback_channel.h"
+#include "player/moment_channels.h"
 #include "player/playback_controller.h"
 #include "player/recording_opener.h"
 #include "player/seek_bar.h"
@@ -50,6 +51,7 @@ Viewer::Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scale
     seekWidget_->SetFillColor(QColor(0, 160, 212));
     seekBar_ = new SeekBar(*seekWidget_, *player_, busy_, this);
     player_->SetSeekBar(seekBar_);
+    others_ = new MomentChannels(*player_, *library_, this);
 
     plTime_ = new QLabel(window_.plVCRBackGround);
     plTime_->setObjectName(QStringLiteral("plTime"));
@@ -77,6 +79,10 @@ Viewer::Viewer(TfrmMain& window, BusyState& busy, double logicalScale, int scale
 
     connect(window_.miContinue, &QAction::triggered, player_, &PlaybackController::SetContinuousPlay);
     connect(window_.miTime, &QAction::triggered, player_, &PlaybackController::miTimeClick);
+    connect(window_.miOtherChannels, &QAction::toggled, others_, &MomentChannels::SetShown);
+    connect(others_, &MomentChannels::channelLost, this, [this](QChar, const QString& path) {
+        window_.stSystem->showMessage(CatalogueText(keys::kChannelLost) + QLatin1Char(' ') + path);
+    });
     connect(window_.miOpen, &QAction::triggered, &player_->Opener(), &RecordingOpener::OpenFolderCommand);
     maps_ = CreateMapArea(window_, this);
     new RecordingRepair(*library_, player_->Opener(), *this, this);  // double clicks on cut recordings
@@ -133,6 +139,7 @@ void Viewer::Layout(const LayoutResult& layout, double devicePixelRatio)
     bar.thumb.setHeight(thumb.height());
     seekWidget_->Relayout();
     buttons_->setGeometry(window_.tbVCR->rect());
+    others_->Relayout();
     plTime_->raise();
     maps_->SetGeometry(window_.plMapBackground->geometry());
     for (PlaybackChannel* c : {&player_->Channel(0), &player_->Channel(1)})

@@ -16,6 +16,7 @@ namespace korvane {
 
 class GroupSelectors;
 class MapView;
+class MomentChannels;
 class PlaybackController;
 struct LayoutResult;
 class RecordingLibrary;
@@ -56,6 +57,8 @@ public:
     PlaybackController& Player() { return *player_; }
     RecordingLibrary& Library() { return *library_; }
     SeekBar& Seek() { return *seekBar_; }
+    // The other channels of a moment that plays (rear, interior, ...).
+    MomentChannels& OtherChannels() { return *others_; }
     TransportBar& Buttons() { return *buttons_; }
     QLabel* plTime() const { return plTime_; }
     TelemetryHookup& Telemetry() { return *telemetry_; }
@@ -97,6 +100,7 @@ private:
     PlaybackController* player_ = nullptr;
     EventThresholds thresholds_;
     SeekBar* seekBar_ = nullptr;
+    MomentChannels* others_ = nullptr;
     RecordingLibrary* library_ = nullptr;
     QLabel* plTime_ = nullptr;
     GroupSelectors* selectors_ = nullptr;

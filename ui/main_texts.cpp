@@ -36,6 +36,7 @@ void LoadMainTexts(TfrmMain& window)
     window.miBackup->setText(CatalogueText("Menu.Backup.Caption"));
     window.miSnapshot->setText(CatalogueText(keys::kSnapshotMenu));
     window.miSpeedMph->setText(CatalogueText(keys::kSpeedMphMenu));
+    window.miOtherChannels->setText(CatalogueText(keys::kOtherChannelsMenu));
     window.miHelp->setTitle(CatalogueText("Menu.Help.Caption"));
     window.miAbout->setText(CatalogueText("Menu.About.Caption"));
     SetNamedText(window, "plProcessTitle", CatalogueText("Main.ProcessTitle.Caption"));

@@ -122,6 +122,10 @@ void TfrmMain::BuildMenus()
     miSpeedMph = miSetup->addAction(QString());
     miSpeedMph->setObjectName(QStringLiteral("miSpeedMph"));
     miSpeedMph->setCheckable(true);
+    miOtherChannels = miSetup->addAction(QString());
+    miOtherChannels->setObjectName(QStringLiteral("miOtherChannels"));
+    miOtherChannels->setCheckable(true);
+    miOtherChannels->setChecked(true);
     miClean = miSetup->addAction(QString());
     miBackup = miSetup->addAction(QString());
     miBackup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));

@@ -64,6 +64,7 @@ public:
     QAction* miTime = nullptr;
     QAction* miRouteContinue = nullptr;
     QAction* miSpeedMph = nullptr;
+    QAction* miOtherChannels = nullptr;   // the insets of a moment's other channels
     QMenu* miHelp = nullptr;
     QAction* miAbout = nullptr;
 

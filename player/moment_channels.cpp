@@ -1,0 +1,304 @@
+#include "player/moment_channels.h"
+
+#include "kernel/kernel_link.h"
+#include "kernel/moment_slots.h"
+#include "library/camera_forms.h"
+#include "library/catalogue.h"
+#include "library/recording_library.h"
+#include "player/frame_timing.h"
+#include "player/playback_controller.h"
+#include "player/player_log.h"
+#include "ui/main_window.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWidget>
+#include <cstdlib>
+
+namespace korvane {
+namespace {
+constexpr int kTickMs = 50;
+// A channel just asked to seek is left alone this long, so that its next reports show the seek.
+constexpr int kSettleTicks = 4;
+// While playing, a drift the kernel cannot take out by a rate change is taken out by a seek once
+// it exceeds this many frames (a seek on a playing kernel shows; one frame of drift does not).
+constexpr double kPlayingSeekFrames = 3.0;
+} // namespace
+
+struct MomentChannels::Other {
+    QChar letter;
+    QString path;
+    ChannelClock clock;
+    std::unique_ptr<KernelClient> client = std::make_unique<KernelClient>();
+    std::unique_ptr<KernelLink> link;
+    QPointer<QWidget> inset;
+    std::int64_t lead = 0;
+    bool ready = false;
+    bool running = false;
+    bool lost = false;
+    int settle = 0;
+};
+
+MomentChannels::MomentChannels(PlaybackController& player, RecordingLibrary& library, QObject* parent)
+    : QObject(parent), player_(player), library_(library)
+{
+    tick_.setInterval(kTickMs);
+    connect(&tick_, &QTimer::timeout, this, &MomentChannels::Tick);
+    connect(&player_, &PlaybackController::playbackStarted, this, [this] { Start(); });
+    connect(&player_, &PlaybackController::playerReset, this, [this] { ReleaseAll(); });
+    // Play, pause and stop reach the others at once rather than on the next tick.
+    connect(&player_, &PlaybackController::playStateChanged, this, [this] {
+        if (!others_.isEmpty())
+            Tick();
+    });
+}
+
+QChar MomentChannels::Letter(int i) const { return others_[i]->letter; }
+const KernelClient& MomentChannels::Client(int i) const { return *others_[i]->client; }
+QWidget* MomentChannels::Inset(int i) const { return others_[i]->inset; }
+bool MomentChannels::Lost(int i) const { return others_[i]->lost; }
+std::int64_t MomentChannels::Lead(int i) const { return others_[i]->lead; }
+
+MomentChannels::~MomentChannels()
+{
+    // The window, its panels and the player may have gone before: only the kernels are let go.
+    for (const auto& other : others_)
+        ReleaseKernel(*other->client);
+}
+
+QWidget* MomentChannels::MainPanel() const
+{
+    const PlaybackChannel* main = player_.Current();
+    return main ? main->panel : nullptr;
+}
+
+QRect MomentChannels::FullRect() const
+{
+    // The partner's panel is never swapped: the layout gives it the whole video area.
+    const PlaybackChannel* main = player_.Current();
+    if (main && main->partner && main->partner->panel)
+        return main->partner->panel->geometry();
+    QWidget* panel = MainPanel();
+    return panel ? panel->geometry() : QRect();
+}
+
+void MomentChannels::Start()
+{
+    ReleaseAll();
+    const PlaybackChannel* main = player_.Current();
+    if (!shown_ || !main || !main->panel || !main->ref.IsValid())
+        return;
+    const RecordingCatalogue& catalogue = library_.Catalogue();
+    const auto found = catalogue.moments.constFind(main->ref.name);
+    if (found == catalogue.moments.cend() || found->channels.size() < 2)
+        return;   // a recording of one channel: nothing more to play
+    const CameraMoment& moment = *found;
+    const QChar mainLetter = moment.CellChannel();
+    const auto mainName = ParseFormName(moment.channels.value(mainLetter));
+    ChannelClock mainClock{mainName ? mainName->start : moment.start, main->duration};
+    frame100ns_ = ReadFrameDuration(main->mediaPath).value_or(10000000.0 / 30);
+    moment_ = main->ref;
+    main->panel->installEventFilter(this);
+    QWidget* parent = main->panel->parentWidget();
+    const int set = main->id == 1 ? 1 : 0;
+    for (auto it = moment.channels.cbegin(); it != moment.channels.cend(); ++it) {
+        if (it.key() == mainLetter)
+            continue;
+        const int index = int(others_.size());
+        if (index + 1 >= kMaxMomentChannels)
+            break;
+        if (insets_.size() <= index)
+            insets_.resize(index + 1);
+        if (!insets_[index]) {
+            auto* inset = new VideoPanel(parent);
+            inset->setObjectName(QStringLiteral("plChannel%1").arg(index + 1));
+            inset->installEventFilter(this);
+            inset->hide();
+            insets_[index] = inset;
+        }
+        auto other = std::make_shared<Other>();
+        other->letter = it.key();
+        other->path = RecordingPath(catalogue.recordingFolder, it.value());
+        const auto name = ParseFormName(it.value());
+        other->clock.startSeconds = name ? name->start : mainClock.startSeconds;
+        other->inset = insets_[index];
+        other->link = std::make_unique<KernelLink>(*other->client);
+        connect(other->link.get(), &KernelLink::gone, this, [this] { Tick(); });
+        other->client->launchFolder = main->launchFolder;
+        other->client->callerName = main->callerName;
+        if (!SetUpMomentClient(*other->client, set, index + 1, other->inset) ||
+            !LaunchKernel(*other->client, other->path)) {
+            qCWarning(lcPlayer) << "channel" << other->letter << "of" << main->ref.name << "cannot be played";
+            other->lost = true;
+        }
+        others_ << other;
+    }
+    mainClock_ = mainClock;
+    Place();
+    tick_.start();
+}
+
+void MomentChannels::ReleaseAll()
+{
+    tick_.stop();
+    if (swapped_ >= 0)
+        Swap(swapped_);
+    for (const auto& other : others_) {
+        ReleaseKernel(*other->client);
+        if (other->inset)
+            other->inset->hide();
+    }
+    others_.clear();
+    moment_ = RecordingRef{};
+}
+
+void MomentChannels::SetShown(bool shown)
+{
+    if (shown_ == shown)
+        return;
+    shown_ = shown;
+    if (!shown)
+        ReleaseAll();
+    else if (player_.Current() && player_.Current()->ref.IsValid() && player_.Current()->slot &&
+             player_.Current()->slot->ready.load())
+        Start();
+}
+
+void MomentChannels::Tick()
+{
+    const PlaybackChannel* main = player_.Current();
+    // Another recording (continuous play switched, a new one opened): these channels are done.
+    if (!main || !(main->ref == moment_)) {
+        ReleaseAll();
+        return;
+    }
+    if (!main->slot || main->slot->ready.load() == 0)
+        return;
+    const std::int64_t position = ReadPosition(*main);
+    const bool playing = player_.State() == PlayState::Playing;
+    for (const auto& other : others_)
+        Follow(*other, position, playing);
+}
+
+void MomentChannels::Follow(Other& other, std::int64_t mainPosition, bool playing)
+{
+    KernelClient& client = *other.client;
+    if (other.lost)
+        return;
+    if (KernelGone(client)) {
+        other.lost = true;
+        other.inset->hide();
+        qCWarning(lcPlayer) << "the kernel of channel" << other.letter << "(" << other.path << ") has gone";
+        emit channelLost(other.letter, other.path);
+        return;
+    }
+    if (!other.ready) {
+        if (!ReadDuration(client))
+            return;
+        other.ready = true;
+        other.clock.duration100ns = client.duration;
+        mainClock_.duration100ns = player_.Current()->duration;
+        other.lead = ChannelLead(mainClock_, other.clock);
+        Place();
+        other.inset->show();
+        other.inset->raise();
+        RequestFitVideo(client);
+    }
+    if (other.settle > 0) {
+        --other.settle;
+        return;
+    }
+    const ChannelTarget target = TargetFor(mainPosition, other.lead, client.duration, frame100ns_);
+    const bool run = ShouldRun(target, playing);
+    if (run != other.running) {
+        other.running = run;
+        if (run)
+            RequestPlay(client);
+        else
+            RequestPause(client);
+    }
+    const SyncStep step = NextSyncStep(target, ReadPosition(client), frame100ns_, other.running);
+    const std::int64_t drift = std::llabs(ReadPosition(client) - target.position);
+    const bool seek = step.action == SyncAction::Seek ||
+                      (step.action == SyncAction::Rate && double(drift) > kPlayingSeekFrames * frame100ns_);
+    if (seek && client.slot && client.slot->seekRequest.load() < 0) {
+        RequestSeek(client, step.action == SyncAction::Seek ? step.position : target.position);
+        other.settle = kSettleTicks;
+    }
+}
+
+void MomentChannels::Place()
+{
+    const QRect full = FullRect();
+    const QList<QRect> rects = InsetRects(full.size(), int(others_.size()));
+    QWidget* main = MainPanel();
+    for (int i = 0; i < others_.size() && i < rects.size(); ++i) {
+        const QRect small = rects[i].translated(full.topLeft());
+        if (i == swapped_) {
+            others_[i]->inset->setGeometry(full);
+            if (main)
+                main->setGeometry(small);
+        } else {
+            others_[i]->inset->setGeometry(small);
+        }
+    }
+    // The whole area below, the small pictures above it.
+    if (swapped_ >= 0) {
+        others_[swapped_]->inset->lower();
+        if (main)
+            main->raise();
+    }
+    for (int i = 0; i < others_.size(); ++i)
+        if (i != swapped_)
+            others_[i]->inset->raise();
+}
+
+void MomentChannels::Relayout()
+{
+    if (others_.isEmpty())
+        return;
+    Place();
+    for (const auto& other : others_)
+        if (other->ready && !other->lost)
+            RequestFitVideo(*other->client);
+}
+
+void MomentChannels::Swap(int i)
+{
+    if (i < 0 || i >= others_.size())
+        return;
+    QWidget* main = MainPanel();
+    const bool back = swapped_ == i;
+    if (swapped_ >= 0 && main)
+        main->setGeometry(FullRect());
+    swapped_ = back ? -1 : i;
+    Place();
+    if (!back && main)
+        main->show();
+    if (PlaybackChannel* current = player_.Current(); current && current->slot && current->slot->ready.load())
+        RequestFitVideo(*current);
+    for (const auto& other : others_)
+        if (other->ready && !other->lost)
+            RequestFitVideo(*other->client);
+}
+
+bool MomentChannels::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < others_.size(); ++i)
+            if (others_[i]->inset == watched) {
+                // A click on the big picture (the swapped channel) swaps it back.
+                Swap(i);
+                return true;
+            }
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == MainPanel() && swapped_ >= 0) {
+        Swap(swapped_);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace korvane

@@ -1,0 +1,159 @@
+// The real viewer playing another camera's moment of two channels: the front in the video panel,
+// the rear in an inset over it, each in a real kernel, kept in step through pause, seek, a swap
+// by click, the rear's early end and the rear kernel's death.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QStatusBar>
+#include <QTest>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app_shell.h"
+#include "app/viewer.h"
+#include "library/thumbnail_cell.h"
+#include "platform/child_process.h"
+#include "player/moment_channels.h"
+#include "player/playback_channel.h"
+#include "player/playback_controller.h"
+#include "ui/main_window.h"
+#include "ui/text_catalogue.h"
+#include "ui/text_tables.h"
+#include "viewer_harness.h"
+
+using namespace korvane;
+
+namespace {
+const QString kMoment = QStringLiteral(KORVANE_PLAYER_FIXTURES "/moment");
+constexpr double kFrame = 10000000.0 / 30;
+constexpr std::int64_t kSecond = 10000000;
+
+class ViewerMoment : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs the X display of the test script";
+    }
+    // Opens the moment and waits until both channels play.
+    void PlayMoment(ViewerHarness& v)
+    {
+        ASSERT_TRUE(v.WaitForThumbnails());
+        v.DoubleClick(v.NormalCell(0));
+        PlaybackController& p = v.player();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
+        MomentChannels& others = v.viewer().OtherChannels();
+        ASSERT_EQ(others.Count(), 1);
+        ASSERT_EQ(others.Letter(0), QLatin1Char('R'));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return others.Inset(0)->isVisible(); }, 10000));
+    }
+    // The rear's drift from the front's instant, read from both kernels' reported positions.
+    static std::int64_t Drift(ViewerHarness& v)
+    {
+        MomentChannels& others = v.viewer().OtherChannels();
+        const std::int64_t main = ReadPosition(*v.player().Current());
+        return ReadPosition(others.Client(0)) - (main - others.Lead(0));
+    }
+};
+} // namespace
+
+TEST_F(ViewerMoment, TheRearPlaysInAnInsetInStepWithTheFront)
+{
+    ViewerHarness v(kMoment);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    MomentChannels& others = v.viewer().OtherChannels();
+    // Named a second later: it starts a second after the front.
+    EXPECT_EQ(others.Lead(0), kSecond);
+    // A quarter of the panel's width, in its lower right corner.
+    const QRect full = v.window().plVCR2->geometry();
+    const QRect inset = others.Inset(0)->geometry();
+    EXPECT_EQ(inset.width(), full.width() / 4);
+    EXPECT_EQ(inset.right(), full.right());
+    EXPECT_EQ(inset.bottom(), full.bottom());
+    // Once the front passes the rear's start, the rear runs and follows it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReadPosition(*v.player().Current()) > 2 * kSecond; }, 8000));
+    std::int64_t worst = 0;
+    for (int i = 0; i < 20; ++i) {
+        QTest::qWait(50);
+        worst = std::max<std::int64_t>(worst, std::llabs(Drift(v)));
+    }
+    RecordProperty("largest_drift_frames", QString::number(double(worst) / kFrame, 'f', 2).toStdString());
+    std::fprintf(stderr, "largest drift over 1 s of play: %.2f frames\n", double(worst) / kFrame);
+    EXPECT_LE(double(worst), 4 * kFrame);   // positions read 50 ms apart on a busy machine
+
+    // Paused, a seek of the front takes the rear to the same instant, to the frame.
+    v.player().Pause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return others.Client(0).slot->graphState.load() == 1; }, 5000));
+    RequestSeek(*v.player().Current(), 25000000);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return std::llabs(ReadPosition(*v.player().Current()) - 25000000) <= kFrame &&
+               std::llabs(ReadPosition(others.Client(0)) - 15000000) <= kFrame;
+    }, 5000)) << ReadPosition(others.Client(0));
+
+    // Past the rear's end (it ends a second before the front): it holds its last frame.
+    RequestSeek(*v.player().Current(), 55000000);
+    const std::int64_t rearEnd = others.Client(0).duration;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return std::llabs(ReadPosition(others.Client(0)) - (rearEnd - std::int64_t(kFrame))) <= 2 * kFrame;
+    }, 5000)) << ReadPosition(others.Client(0)) << " of " << rearEnd;
+    EXPECT_TRUE(others.Inset(0)->isVisible());
+}
+
+TEST_F(ViewerMoment, AClickSwapsTheInsetWithTheMainPanelAndTheSetupItemHidesIt)
+{
+    ViewerHarness v(kMoment);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    MomentChannels& others = v.viewer().OtherChannels();
+    QWidget* mainPanel = v.player().Current()->panel;
+    const QRect full = mainPanel->geometry();
+    const QRect small = others.Inset(0)->geometry();
+    QTest::mouseClick(others.Inset(0), Qt::LeftButton);
+    EXPECT_EQ(others.Swapped(), 0);
+    EXPECT_EQ(others.Inset(0)->geometry(), full);
+    EXPECT_EQ(mainPanel->geometry(), small);
+    QTest::mouseClick(mainPanel, Qt::LeftButton);   // the main channel, small now: back again
+    EXPECT_EQ(others.Swapped(), -1);
+    EXPECT_EQ(mainPanel->geometry(), full);
+    EXPECT_EQ(others.Inset(0)->geometry(), small);
+
+    // Setup > "Show other channels" (checked at first) lets the rear go and brings it back.
+    ASSERT_TRUE(v.window().miOtherChannels->isChecked());
+    EXPECT_EQ(v.window().miOtherChannels->text(), CatalogueText(keys::kOtherChannelsMenu));
+    QWidget* inset = others.Inset(0);
+    const pid_t rear = others.Client(0).kernelPid;
+    v.window().miOtherChannels->trigger();
+    EXPECT_EQ(others.Count(), 0);
+    EXPECT_FALSE(inset->isVisible());
+    EXPECT_TRUE(platform::WaitChildEnded(rear, 5000));
+    EXPECT_EQ(v.player().State(), PlayState::Playing);
+    v.window().miOtherChannels->trigger();
+    ASSERT_EQ(others.Count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return inset->isVisible(); }, 10000));
+}
+
+TEST_F(ViewerMoment, ADyingRearKernelIsReportedAndTheFrontPlaysOn)
+{
+    ViewerHarness v(kMoment);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    MomentChannels& others = v.viewer().OtherChannels();
+    int lost = 0;
+    QObject::connect(&others, &MomentChannels::channelLost, [&](QChar letter, const QString&) {
+        lost += letter == QLatin1Char('R');
+    });
+    ASSERT_TRUE(platform::EndChild(others.Client(0).kernelPid, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost == 1; }, 5000));
+    EXPECT_TRUE(others.Lost(0));
+    EXPECT_FALSE(others.Inset(0)->isVisible());
+    EXPECT_TRUE(v.window().stSystem->currentMessage().startsWith(CatalogueText(keys::kChannelLost)));
+    EXPECT_TRUE(v.messages.isEmpty());   // no box: the front plays on
+    EXPECT_EQ(v.player().State(), PlayState::Playing);
+    const std::int64_t before = ReadPosition(*v.player().Current());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadPosition(*v.player().Current()) > before + 3000000; }, 5000));
+}
