@@ -106,11 +106,11 @@ const TextRow kViewer[] = {
     {keys::kPlaybackLost, "Playback stopped unexpectedly:", "再生が予期せず停止しました:"},
     {keys::kNoRecordingsHint, "No recordings in this folder. Open the folder of a card with File > Open (Ctrl+O).", "このフォルダに録画がありません。ファイル > 開く (Ctrl+O) でカードのフォルダを開いてください。"},
     {keys::kSpeedMphMenu, "Speed in mph", "速度をマイル毎時で表示"},
-    {keys::kOtherChannelsMenu, "Show other channels", "他のチャンネルを表示"},
-    {keys::kChannelLost, "A channel stopped unexpectedly; the others play on:", "チャンネルの再生が予期せず停止しました（他のチャンネルは再生を続けます）:"},
     {keys::kEventG, "G-force", "衝撃"},
     {keys::kEventBraking, "Hard braking", "急ブレーキ"},
     {keys::kEventTrigger, "Event trigger", "イベント検知"},
+    {keys::kOtherChannelsMenu, "Show other channels", "他のチャンネルを表示"},
+    {keys::kChannelLost, "A channel stopped unexpectedly; the others play on:", "チャンネルの再生が予期せず停止しました（他のチャンネルは再生を続けます）:"},
 };
 
 } // namespace

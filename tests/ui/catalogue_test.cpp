@@ -175,7 +175,9 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
                                          QStringLiteral("Menu.SpeedMph.Caption"),
                                          QStringLiteral("Chart.Event.G.Caption"),
                                          QStringLiteral("Chart.Event.Braking.Caption"),
-                                         QStringLiteral("Chart.Event.Trigger.Caption")}));
+                                         QStringLiteral("Chart.Event.Trigger.Caption"),
+                                         QStringLiteral("Menu.OtherChannels.Caption"),
+                                         QStringLiteral("Viewer.ChannelLost.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }
