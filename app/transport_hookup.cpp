@@ -17,6 +17,8 @@
 #include "library/catalogue.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_tool.h"
+#include "player/frame_timing.h"
+#include "player/moment_channels.h"
 #include "player/play_time.h"
 #include "player/playback_controller.h"
 #include "player/player_log.h"
@@ -115,7 +117,27 @@ bool TransportHookup::TakeSnapshot()
     if (!request.outputFolder.isEmpty())
         request.outputFolder += QStringLiteral("/Korvane");
     request.cardFolders = {library.Catalogue().recordingFolder, QFileInfo(channel.mediaPath).absolutePath()};
+    // A moment of several channels: every channel shown is saved, each named by its letter.
+    const MomentChannels& others = viewer_.OtherChannels();
+    if (others.Count() == 0) {
+        snapshots_->Take(request);
+        return true;
+    }
+    const QString stem = request.stem;
+    request.stem = stem + QLatin1Char('_') + others.MainLetter();
     snapshots_->Take(request);
+    for (int i = 0; i < others.Count(); ++i) {
+        if (others.Lost(i) || !others.Inset(i) || !others.Inset(i)->isVisible())
+            continue;
+        SnapshotRequest other = request;
+        other.mp4Path = others.Path(i);
+        other.recordingName = QFileInfo(others.Path(i)).fileName();
+        other.stem = stem + QLatin1Char('_') + others.Letter(i);
+        other.position100ns = ReadPosition(others.Client(i));
+        other.frame100ns = ReadFrameDuration(other.mp4Path);
+        other.cardFolders << QFileInfo(other.mp4Path).absolutePath();
+        snapshots_->Take(other);
+    }
     return true;
 }
 

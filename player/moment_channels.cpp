@@ -57,6 +57,7 @@ MomentChannels::MomentChannels(PlaybackController& player, RecordingLibrary& lib
 QChar MomentChannels::Letter(int i) const { return others_[i]->letter; }
 const KernelClient& MomentChannels::Client(int i) const { return *others_[i]->client; }
 QWidget* MomentChannels::Inset(int i) const { return others_[i]->inset; }
+QString MomentChannels::Path(int i) const { return others_[i]->path; }
 bool MomentChannels::Lost(int i) const { return others_[i]->lost; }
 std::int64_t MomentChannels::Lead(int i) const { return others_[i]->lead; }
 
@@ -95,6 +96,7 @@ void MomentChannels::Start()
         return;   // a recording of one channel: nothing more to play
     const CameraMoment& moment = *found;
     const QChar mainLetter = moment.CellChannel();
+    mainLetter_ = mainLetter;
     const auto mainName = ParseFormName(moment.channels.value(mainLetter));
     ChannelClock mainClock{mainName ? mainName->start : moment.start, main->duration};
     frame100ns_ = ReadFrameDuration(main->mediaPath).value_or(10000000.0 / 30);
@@ -151,6 +153,7 @@ void MomentChannels::ReleaseAll()
     }
     others_.clear();
     moment_ = RecordingRef{};
+    mainLetter_ = QChar();
 }
 
 void MomentChannels::SetShown(bool shown)

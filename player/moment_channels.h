@@ -40,6 +40,9 @@ public:
     // The other channels of the moment playing now, in the insets' order.
     int Count() const { return int(others_.size()); }
     QChar Letter(int i) const;
+    // The main channel's letter (empty when no other channel plays) and channel i's recording.
+    QChar MainLetter() const { return mainLetter_; }
+    QString Path(int i) const;
     const KernelClient& Client(int i) const;
     QWidget* Inset(int i) const;
     bool Lost(int i) const;
@@ -73,6 +76,7 @@ private:
     QList<QPointer<QWidget>> insets_;      // made on first use, kept for the next moments
     RecordingRef moment_;         // the main channel's recording the others belong to
     ChannelClock mainClock_;
+    QChar mainLetter_;
     double frame100ns_ = 10000000.0 / 30;
     int swapped_ = -1;
     bool shown_ = true;

@@ -5,7 +5,10 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QImage>
+#include <QDir>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -158,4 +161,28 @@ TEST_F(ViewerMoment, ADyingRearKernelIsReportedAndTheFrontPlaysOn)
     EXPECT_EQ(v.player().State(), PlayState::Playing);
     const std::int64_t before = ReadPosition(*v.player().Current());
     EXPECT_TRUE(QTest::qWaitFor([&] { return ReadPosition(*v.player().Current()) > before + 3000000; }, 5000));
+}
+
+TEST_F(ViewerMoment, ASnapshotSavesTheFrameOfEveryChannelShown)
+{
+    QTemporaryDir pictures;
+    qputenv("XDG_PICTURES_DIR", pictures.path().toUtf8());
+    ViewerHarness v(kMoment);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReadPosition(*v.player().Current()) > 2 * kSecond; }, 8000));
+    v.player().Pause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::llabs(Drift(v)) <= kFrame; }, 5000));
+    v.window().miSnapshot->trigger();
+    const QDir folder(pictures.path() + QStringLiteral("/Korvane"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return folder.entryList({QStringLiteral("*.png")}).size() == 2; }, 20000))
+        << folder.entryList().join(QLatin1Char(' ')).toStdString();
+    const QStringList front = folder.entryList({QStringLiteral("20250301_130000_NF_F_*.png")});
+    const QStringList rear = folder.entryList({QStringLiteral("20250301_130000_NF_R_*.png")});
+    ASSERT_EQ(front.size(), 1);
+    ASSERT_EQ(rear.size(), 1);
+    // Each at its own recording's size.
+    EXPECT_EQ(QImage(folder.filePath(front[0])).size(), QSize(640, 360));
+    EXPECT_EQ(QImage(folder.filePath(rear[0])).size(), QSize(320, 180));
+    qunsetenv("XDG_PICTURES_DIR");
 }
