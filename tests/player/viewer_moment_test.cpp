@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -185,4 +186,27 @@ TEST_F(ViewerMoment, ASnapshotSavesTheFrameOfEveryChannelShown)
     EXPECT_EQ(QImage(folder.filePath(front[0])).size(), QSize(640, 360));
     EXPECT_EQ(QImage(folder.filePath(rear[0])).size(), QSize(320, 180));
     qunsetenv("XDG_PICTURES_DIR");
+}
+
+TEST_F(ViewerMoment, FrameStepsOfTheFrontTakeTheRearAlongFrameByFrame)
+{
+    ViewerHarness v(kMoment);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReadPosition(*v.player().Current()) > 2 * kSecond; }, 8000));
+    v.player().Pause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::llabs(Drift(v)) <= kFrame; }, 5000)) << Drift(v);
+    MomentChannels& others = v.viewer().OtherChannels();
+    for (Qt::Key key : {Qt::Key_Period, Qt::Key_Period, Qt::Key_Period, Qt::Key_Comma}) {
+        const std::int64_t front = ReadPosition(*v.player().Current());
+        QTest::keyClick(static_cast<QWidget*>(v.window().mmDummy), key);
+        const std::int64_t step = key == Qt::Key_Period ? 1 : -1;
+        // The front lands on the next (or previous) frame, and the rear on the same instant.
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return std::llabs(ReadPosition(*v.player().Current()) - (front + step * std::int64_t(kFrame))) <= kFrame / 2 &&
+                   std::llabs(Drift(v)) <= kFrame;
+        }, 5000)) << "front " << ReadPosition(*v.player().Current()) << " rear " << ReadPosition(others.Client(0));
+    }
+    EXPECT_EQ(v.player().State(), PlayState::Paused);
+    EXPECT_EQ(others.Client(0).slot->graphState.load(), 1);   // paused with the front
 }
