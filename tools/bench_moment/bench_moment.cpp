@@ -1,7 +1,11 @@
 // The channel benchmark: plays a moment of several channels in the real viewer and samples,
 // every 50 ms, each other channel's reported position against the main channel's instant.
 // Prints the largest and the median difference in frames and the viewer's CPU. Asserts nothing.
+// KORVANE_BENCH_SHOT=<file.png> saves a picture of the screen at the end of the sampling.
 #include <QApplication>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QTest>
 
 #include <algorithm>
@@ -78,6 +82,9 @@ int main(int argc, char** argv)
         }
     }
     const double wall = clock.elapsed() / 1000.0;
+    // A picture of the window for a look at the insets, when asked for.
+    if (const QByteArray shot = qgetenv("KORVANE_BENCH_SHOT"); !shot.isEmpty())
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
     const double cpu = CpuSeconds() - cpuStart;
     std::printf("%s: %d other channel(s), %.0f s of play\n", qPrintable(folder), int(others.Count()), wall);
     for (int i = 0; i < others.Count(); ++i) {
