@@ -99,6 +99,7 @@ bool LaunchKernel(KernelClient& channel, const QString& path)
     channel.mediaPath = path.left(kMediaPathLaunchMax);
     SetSlotMediaPath(*channel.slot, channel.mediaPath);
     channel.slot->renderWindow.store(channel.renderWindow);
+    channel.slot->muteAudio.store(channel.muted ? 1 : 0);
     channel.slot->duration.store(0);
     const QString parameters =
         QStringLiteral("/CALLER:%1/ID:%2").arg(channel.callerName).arg(channel.id).left(kCommandLineMax);
@@ -119,6 +120,13 @@ bool LaunchKernel(KernelClient& channel, const QString& path)
     if (channel.link)
         channel.link->Launched();
     return true;
+}
+
+void SetKernelMuted(KernelClient& channel, bool muted)
+{
+    channel.muted = muted;
+    if (channel.slot)
+        channel.slot->muteAudio.store(muted ? 1 : 0);
 }
 
 void ReleaseKernel(KernelClient& channel)

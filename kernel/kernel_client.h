@@ -29,6 +29,7 @@ struct KernelClient {
     uint32_t renderWindow = 0;      // X11 window the kernel draws into
     pid_t kernelPid = -1;           // the process last launched for this client
     bool startFailed = false;       // the last launch could not start the process at all
+    bool muted = false;             // the kernel's sound stays silent (another channel is heard)
     KernelLink* link = nullptr;     // the link that carries out requests and reports answers
 };
 
@@ -48,11 +49,15 @@ void SetUpKernelClient(KernelClient& client, int32_t id, QWidget* panel, KernelS
 // ID is that channel's slot, mapped from the open control block. False (and the client left
 // without a slot) when the set or channel lies outside the block or the slot cannot be mapped.
 bool SetUpMomentClient(KernelClient& client, int set, int channel, QWidget* panel);
-// Zeroes the slot, writes the path (cut to 259 characters) and the panel into it and starts a
-// kernel "/CALLER:<callerName>/ID:<id>" in launchFolder. False for a path under 5 characters.
+// Zeroes the slot, writes the path (cut to 259 characters), the panel and whether the sound stays
+// silent (`muted`) into it and starts a kernel "/CALLER:<callerName>/ID:<id>" in launchFolder.
+// False for a path under 5 characters.
 // A process that cannot be started at all sets startFailed, frees the slot again and counts
 // as gone (KernelGone) at once.
 bool LaunchKernel(KernelClient& client, const QString& path);
+// Silences the client's kernel or lets it be heard; a kernel launched later starts that way.
+// The kernel takes it on its next pass and reports what its graph does in audioOutput.
+void SetKernelMuted(KernelClient& client, bool muted);
 // Lets the kernel go: the slot is zeroed and the kernel ends on its next pass.
 void ReleaseKernel(KernelClient& client);
 // True once the kernel is ready; copies its duration.

@@ -155,11 +155,14 @@ void KernelRuntime::StartKernel(const QString& commandLineText)
             static_cast<Qt::ConnectionType>(Qt::DirectConnection | Qt::UniqueConnection));
     // 7. Build with the first frame shown and the graph stopped.
     slot->duration.store(0);
+    // A channel that is not to be heard builds its sound branch silent from the start.
+    player.SetMuted(slot->muteAudio.load() != 0);
     const bool opened = player.Open(SlotMediaPath(*slot), 0);
     if (!opened || player.lastBuildError() != 0)
         return;  // ready stays 0; the guard ends the kernel once it is let go
     player.ShowFirstFrameStopped();
     slot->duration.store(player.duration);
+    slot->audioOutput.store(static_cast<uint8_t>(player.SoundOutput()));
     // 8. The command thread waits until it is resumed.
     commandThread_ = std::thread([this] { CommandThread(); });
     // 9. Publish; ready last. A slot released or taken over meanwhile is left alone (the guard
@@ -294,7 +297,15 @@ void KernelRuntime::KernelTick()
         StartCloseTimer();
         slot->command.compare_exchange_strong(command, ToSlot(KernelCommand::None));
     }
-    // 6. Request.
+    // 6. Sound: silenced or heard as the viewer asks (only one channel of a moment is heard),
+    //    and what the graph does reported back.
+    const bool mute = slot->muteAudio.load() != 0;
+    if (mute != player.Muted())
+        player.SetMuted(mute);
+    const auto sound = static_cast<uint8_t>(player.SoundOutput());
+    if (slot->audioOutput.exchange(sound) != sound)
+        Answer();
+    // 7. Request.
     int32_t request = slot->requestedState.load();
     switch (static_cast<RequestedState>(request)) {
     case RequestedState::Stop:
@@ -316,7 +327,7 @@ void KernelRuntime::KernelTick()
     default:
         break;
     }
-    // 7. Enforce the state last commanded until the graph reports it.
+    // 8. Enforce the state last commanded until the graph reports it.
     if (targetState != reportedState) {
         ApplyState(static_cast<RequestedState>(targetState));
         if (targetState == ToSlot(RequestedState::Run)) {

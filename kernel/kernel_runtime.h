@@ -30,7 +30,8 @@ public:
     void StartKernel(const QString& commandLineText);
     // "/CALLER:<name>/ID:<n>" into callerName and kernelId.
     bool ParseKernelCommandLine(const QString& commandLineText);
-    // One pass of the command loop (release, position, seek, state, command, request, enforce).
+    // One pass of the command loop (release, position, seek, state, command, sound, request,
+    // enforce).
     void KernelTick();
     // Shows "ERROR 0x%04X" on the main thread; from another thread the box is queued there, and
     // while one is waiting or shown no second one is queued.

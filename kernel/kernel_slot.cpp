@@ -22,7 +22,8 @@ void ZeroSlot(KernelSlot& slot)
     slot.answers.store(0);
     for (auto& b : slot.unused1108)
         b = 0;
-    slot.unused16[0] = slot.unused16[1] = 0;
+    slot.muteAudio.store(0);
+    slot.audioOutput.store(0);
     for (auto& b : slot.unused19)
         b = 0;
     // Last: a kernel that claims the slot after this sees it without a path and lets it be.

@@ -18,7 +18,8 @@ struct KernelSlot {
     std::atomic<uint32_t> processId;      // kernel: its process id
     std::atomic<int32_t> buildError;      // kernel: error number of a failed build, set before its box; 0 none
     std::atomic<int32_t> command;         // viewer sets, kernel resets: 1 close, 2 fit video, -1 none
-    uint8_t unused16[2];
+    std::atomic<uint8_t> muteAudio;       // viewer: 1 keeps the kernel's sound silent, 0 lets it be heard
+    std::atomic<uint8_t> audioOutput;     // kernel: 0 no sound stream, 1 heard, 2 silenced
     std::atomic<uint8_t> ready;           // kernel: 1 when the graph is built and the loop runs
     uint8_t unused19[5];
     std::atomic<int64_t> seekRequest;     // viewer sets, kernel resets: 100 ns units, negative = none
@@ -46,6 +47,8 @@ static_assert(offsetof(KernelSlot, alive) == 0);
 static_assert(offsetof(KernelSlot, processId) == 4);
 static_assert(offsetof(KernelSlot, buildError) == 8);
 static_assert(offsetof(KernelSlot, command) == 12);
+static_assert(offsetof(KernelSlot, muteAudio) == 16);
+static_assert(offsetof(KernelSlot, audioOutput) == 17);
 static_assert(offsetof(KernelSlot, ready) == 18);
 static_assert(offsetof(KernelSlot, seekRequest) == 24);
 static_assert(offsetof(KernelSlot, position) == 32);
@@ -62,6 +65,9 @@ static_assert(std::atomic<uint8_t>::is_always_lock_free);
 static_assert(std::atomic<int64_t>::is_always_lock_free);
 static_assert(sizeof(std::atomic<int64_t>) == 8 && sizeof(std::atomic<int32_t>) == 4 &&
               sizeof(std::atomic<uint8_t>) == 1);
+
+// What a kernel reports in audioOutput.
+enum class AudioOutput : uint8_t { None = 0, Heard = 1, Silenced = 2 };
 
 // Writes zero into every field: the slot then belongs to no kernel.
 void ZeroSlot(KernelSlot& slot);

@@ -242,7 +242,10 @@ void MediaGraphPlayer::DecodedPad(GstElement* decoder, GstPad* pad)
         else if (!branchError_)
             branchError_ = 0x5008;
     } else if (decoder == audioDecoder_ && !audioLinked_ && CapsStartWith(pad, "audio/")) {
-        audioChain_ = {gst_element_factory_make("audioconvert", nullptr),
+        volume_ = gst_element_factory_make("volume", "audio-volume");
+        if (volume_)
+            g_object_set(volume_, "mute", muted_.load() ? TRUE : FALSE, nullptr);
+        audioChain_ = {gst_element_factory_make("audioconvert", nullptr), volume_,
                        gst_element_factory_make("audioresample", nullptr),
                        gst_element_factory_make("autoaudiosink", "audio-renderer")};
         if (AddChain(pipeline_, audioChain_) && LinkPadTo(pad, audioChain_.front()))
@@ -317,7 +320,7 @@ void MediaGraphPlayer::Release()
     if (videoSink_)
         gst_object_unref(videoSink_);
     std::lock_guard lock(padMutex_);
-    pipeline_ = source_ = demux_ = videoSink_ = videoDecoder_ = audioDecoder_ = nullptr;
+    pipeline_ = source_ = demux_ = videoSink_ = videoDecoder_ = audioDecoder_ = volume_ = nullptr;
     bus_ = nullptr;
     videoChain_.clear();
     audioChain_.clear();
@@ -391,6 +394,24 @@ void MediaGraphPlayer::FitVideo()
         gst_pad_push_event(pad, gst_event_new_reconfigure());
         gst_object_unref(pad);
     }
+}
+
+void MediaGraphPlayer::SetMuted(bool muted)
+{
+    std::lock_guard lock(padMutex_);
+    muted_ = muted;
+    if (volume_)
+        g_object_set(volume_, "mute", muted ? TRUE : FALSE, nullptr);
+}
+
+AudioOutput MediaGraphPlayer::SoundOutput()
+{
+    std::lock_guard lock(padMutex_);
+    if (!audioLinked_ || !volume_)
+        return AudioOutput::None;
+    gboolean mute = FALSE;
+    g_object_get(volume_, "mute", &mute, nullptr);
+    return mute ? AudioOutput::Silenced : AudioOutput::Heard;
 }
 
 bool MediaGraphPlayer::CurrentPosition(int64_t& position100ns)

@@ -2,8 +2,10 @@
 // The kernel's media graph: one MP4 recording played by GStreamer, element by element.
 // filesrc ! qtdemux, then per stream pad: the first video pad through a decoder into
 // videoconvert ! videoscale ! ximagesink drawing into the viewer's panel, the first audio pad
-// through a decoder into audioconvert ! audioresample ! autoaudiosink, anything else into a
+// through a decoder into audioconvert ! volume ! audioresample ! autoaudiosink, anything else into a
 // fakesink. Positions and durations are in 100-nanosecond units.
+#include "kernel/kernel_slot.h"
+
 #include <QObject>
 #include <QString>
 
@@ -45,6 +47,12 @@ public:
     bool StopAndRewind();
     // Lets the video fill the render window's current area.
     void FitVideo();
+    // Silences the sound or lets it be heard again; kept for graphs built later. Any thread.
+    void SetMuted(bool muted);
+    bool Muted() const { return muted_; }
+    // What the graph's sound does now: None without a sound branch, else Heard or Silenced as
+    // the branch's volume element reports it.
+    AudioOutput SoundOutput();
 
     // The calls the command loop makes on the graph directly.
     bool CurrentPosition(int64_t& position100ns);
@@ -91,6 +99,8 @@ private:
     GstElement* audioDecoder_ = nullptr;
     std::vector<GstElement*> videoChain_;
     std::vector<GstElement*> audioChain_;
+    GstElement* volume_ = nullptr;       // in audioChain_ once the sound branch is wired
+    std::atomic<bool> muted_{false};
     std::mutex padMutex_;
     int branchError_ = 0;                // first error number found while wiring pads
     bool sawVideoPad_ = false;

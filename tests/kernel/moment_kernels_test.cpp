@@ -149,6 +149,38 @@ TEST_F(MomentKernelsTest, AnotherChannelsKernelDyingIsReportedWhileTheMainPlaysO
     EXPECT_TRUE(PauseAndWait(clients[0]));
 }
 
+TEST_F(MomentKernelsTest, OnlyTheHeardChannelsSoundIsOnAndTheSoundMovesWithAMuteRequest)
+{
+    // Front and rear both record a tone; only the front is to be heard.
+    clients[1].muted = true;
+    ASSERT_TRUE(LaunchKernel(clients[0], Fixture("h264_aac")));
+    ASSERT_TRUE(LaunchKernel(clients[1], Fixture("h264_aac")));
+    ASSERT_TRUE(LaunchKernel(clients[2], Fixture("noaudio")));
+    for (KernelClient& c : clients)
+        ASSERT_TRUE(WaitFor([&] { return ReadDuration(c); }, kReadyTimeoutMs)) << c.id;
+    // Silent from the build on, before anything plays.
+    EXPECT_EQ(clients[0].slot->audioOutput.load(), uint8_t(AudioOutput::Heard));
+    EXPECT_EQ(clients[1].slot->audioOutput.load(), uint8_t(AudioOutput::Silenced));
+    EXPECT_EQ(clients[2].slot->audioOutput.load(), uint8_t(AudioOutput::None));
+    for (KernelClient& c : clients)
+        ASSERT_TRUE(PlayAndWait(c)) << c.id;
+    EXPECT_TRUE(Advancing(clients[1]));
+    EXPECT_EQ(clients[1].slot->audioOutput.load(), uint8_t(AudioOutput::Silenced));
+
+    // The rear becomes the heard channel while both play: the sound moves to it.
+    SetKernelMuted(clients[0], true);
+    SetKernelMuted(clients[1], false);
+    EXPECT_TRUE(WaitFor([&] {
+        return clients[0].slot->audioOutput.load() == uint8_t(AudioOutput::Silenced) &&
+               clients[1].slot->audioOutput.load() == uint8_t(AudioOutput::Heard);
+    }, 3000));
+    EXPECT_EQ(clients[0].slot->graphState.load(), ToSlot(GraphState::Running));
+    EXPECT_TRUE(Advancing(clients[0]));
+    // A recording without sound has nothing to silence.
+    SetKernelMuted(clients[2], true);
+    EXPECT_FALSE(WaitFor([&] { return clients[2].slot->audioOutput.load() != uint8_t(AudioOutput::None); }, 300));
+}
+
 TEST_F(MomentKernelsTest, AChannelOutsideTheBlockGetsNoSlot)
 {
     KernelClient outside;
