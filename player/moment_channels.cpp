@@ -129,6 +129,7 @@ void MomentChannels::Start()
         connect(other->link.get(), &KernelLink::gone, this, [this] { Tick(); });
         other->client->launchFolder = main->launchFolder;
         other->client->callerName = main->callerName;
+        other->client->muted = true;   // only the main channel is heard
         if (!SetUpMomentClient(*other->client, set, index + 1, other->inset) ||
             !LaunchKernel(*other->client, other->path)) {
             qCWarning(lcPlayer) << "channel" << other->letter << "of" << main->ref.name << "cannot be played";
@@ -277,6 +278,7 @@ void MomentChannels::Swap(int i)
         main->setGeometry(FullRect());
     swapped_ = back ? -1 : i;
     Place();
+    RouteSound();
     if (!back && main)
         main->show();
     if (PlaybackChannel* current = player_.Current(); current && current->slot && current->slot->ready.load())
@@ -284,6 +286,23 @@ void MomentChannels::Swap(int i)
     for (const auto& other : others_)
         if (other->ready && !other->lost)
             RequestFitVideo(*other->client);
+}
+
+void MomentChannels::RouteSound()
+{
+    PlaybackChannel* main = player_.Current();
+    // A main channel silenced for a moment that has gone (continuous play switched meanwhile) is
+    // heard again when it next plays; its kernel of that moment is done.
+    if (silencedMain_ && silencedMain_ != main)
+        silencedMain_->muted = false;
+    silencedMain_ = nullptr;
+    if (main) {
+        SetKernelMuted(*main, swapped_ >= 0);
+        if (swapped_ >= 0)
+            silencedMain_ = main;
+    }
+    for (int i = 0; i < others_.size(); ++i)
+        SetKernelMuted(*others_[i]->client, i != swapped_);
 }
 
 bool MomentChannels::eventFilter(QObject* watched, QEvent* event)

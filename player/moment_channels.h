@@ -50,7 +50,8 @@ public:
     std::int64_t Lead(int i) const;
     // The channel whose inset shows the main channel instead (a click swapped them), -1 none.
     int Swapped() const { return swapped_; }
-    // Swaps inset `i` with the main panel; the same inset again swaps them back.
+    // Swaps inset `i` with the main panel; the same inset again swaps them back. The sound goes
+    // with the big picture: only the channel filling the panel is heard.
     void Swap(int i);
 
 signals:
@@ -67,6 +68,8 @@ private:
     void Tick();
     void Follow(Other& other, std::int64_t mainPosition, bool playing);
     void Place();
+    // Lets only the channel in the whole panel be heard; the others' kernels stay silent.
+    void RouteSound();
     QWidget* MainPanel() const;
     QRect FullRect() const;
 
@@ -79,6 +82,7 @@ private:
     QChar mainLetter_;
     double frame100ns_ = 10000000.0 / 30;
     int swapped_ = -1;
+    KernelClient* silencedMain_ = nullptr;   // the main channel kept silent while swapped
     bool shown_ = true;
     QTimer tick_;
 };

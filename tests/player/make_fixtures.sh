@@ -46,8 +46,8 @@ if [ ! -s "$f" ]; then
   ff -f lavfi -i "color=c=orange:size=320x240" -frames:v 1 "$out/notvideo/picture.png"
   mv "$out/notvideo/picture.png" "$f"
 fi
-# Another camera's moment of two channels: a 6 s front with sound and a 4 s rear without, named a
-# second later (it starts a second after the front and ends a second before it).
+# Another camera's moment of two channels: a 6 s front and a 4 s rear, each with a tone of its own,
+# the rear named a second later (it starts a second after the front and ends a second before it).
 mkdir -p "$out/moment"
 f="$out/moment/20250301_130000_NF.mp4"
 [ -s "$f" ] || ff -f lavfi -i "testsrc2=size=640x360:rate=30:duration=6" \
@@ -55,5 +55,6 @@ f="$out/moment/20250301_130000_NF.mp4"
     -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
 f="$out/moment/20250301_130001_NR.mp4"
 [ -s "$f" ] || ff -f lavfi -i "testsrc=size=320x180:rate=30:duration=4" \
-    -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p "$f"
+    -f lavfi -i "sine=frequency=880:sample_rate=48000:duration=4" \
+    -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
 touch "$out/stamp"

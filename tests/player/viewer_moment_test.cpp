@@ -1,6 +1,6 @@
 // The real viewer playing another camera's moment of two channels: the front in the video panel,
 // the rear in an inset over it, each in a real kernel, kept in step through pause, seek, a swap
-// by click, the rear's early end and the rear kernel's death.
+// by click (the sound goes with it), the rear's early end and the rear kernel's death.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -119,14 +119,26 @@ TEST_F(ViewerMoment, AClickSwapsTheInsetWithTheMainPanelAndTheSetupItemHidesIt)
     QWidget* mainPanel = v.player().Current()->panel;
     const QRect full = mainPanel->geometry();
     const QRect small = others.Inset(0)->geometry();
+    // Both channels record a tone; only the one in the whole panel is heard, as its kernel reports.
+    const KernelSlot& front = *v.player().Current()->slot;
+    const KernelSlot& rearSlot = *others.Client(0).slot;
+    const auto heard = [&](const KernelSlot& loud, const KernelSlot& silent) {
+        return QTest::qWaitFor([&] {
+            return loud.audioOutput.load() == uint8_t(AudioOutput::Heard) &&
+                   silent.audioOutput.load() == uint8_t(AudioOutput::Silenced);
+        }, 3000);
+    };
+    EXPECT_TRUE(heard(front, rearSlot)) << int(front.audioOutput.load()) << int(rearSlot.audioOutput.load());
     QTest::mouseClick(others.Inset(0), Qt::LeftButton);
     EXPECT_EQ(others.Swapped(), 0);
     EXPECT_EQ(others.Inset(0)->geometry(), full);
     EXPECT_EQ(mainPanel->geometry(), small);
+    EXPECT_TRUE(heard(rearSlot, front)) << int(front.audioOutput.load()) << int(rearSlot.audioOutput.load());
     QTest::mouseClick(mainPanel, Qt::LeftButton);   // the main channel, small now: back again
     EXPECT_EQ(others.Swapped(), -1);
     EXPECT_EQ(mainPanel->geometry(), full);
     EXPECT_EQ(others.Inset(0)->geometry(), small);
+    EXPECT_TRUE(heard(front, rearSlot)) << int(front.audioOutput.load()) << int(rearSlot.audioOutput.load());
 
     // Setup > "Show other channels" (checked at first) lets the rear go and brings it back.
     ASSERT_TRUE(v.window().miOtherChannels->isChecked());
