@@ -6,6 +6,7 @@
 #include "library/catalogue.h"
 #include "library/recording_library.h"
 #include "player/frame_timing.h"
+#include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 #include "player/player_log.h"
 #include "ui/main_window.h"
@@ -46,7 +47,13 @@ MomentChannels::MomentChannels(PlaybackController& player, RecordingLibrary& lib
     tick_.setInterval(kTickMs);
     connect(&tick_, &QTimer::timeout, this, &MomentChannels::Tick);
     connect(&player_, &PlaybackController::playbackStarted, this, [this] { Start(); });
-    connect(&player_, &PlaybackController::playerReset, this, [this] { ReleaseAll(); });
+    connect(&player_, &PlaybackController::playerReset, this, [this] {
+        ReleaseAll();
+        ReleaseNext();
+    });
+    // Continuous play's next recording made ready before the end: its other channels too.
+    connect(&player_.Partner(), &PartnerPreparation::prepared, this, [this] { PrepareNext(); });
+    connect(&player_.Partner(), &PartnerPreparation::released, this, [this] { ReleaseNext(); });
     // Play, pause and stop reach the others at once rather than on the next tick.
     connect(&player_, &PlaybackController::playStateChanged, this, [this] {
         if (!others_.isEmpty())
@@ -56,6 +63,7 @@ MomentChannels::MomentChannels(PlaybackController& player, RecordingLibrary& lib
 
 QChar MomentChannels::Letter(int i) const { return others_[i]->letter; }
 const KernelClient& MomentChannels::Client(int i) const { return *others_[i]->client; }
+const KernelClient& MomentChannels::PreparedClient(int i) const { return *next_[i]->client; }
 QWidget* MomentChannels::Inset(int i) const { return others_[i]->inset; }
 QString MomentChannels::Path(int i) const { return others_[i]->path; }
 bool MomentChannels::Lost(int i) const { return others_[i]->lost; }
@@ -65,6 +73,8 @@ MomentChannels::~MomentChannels()
 {
     // The window, its panels and the player may have gone before: only the kernels are let go.
     for (const auto& other : others_)
+        ReleaseKernel(*other->client);
+    for (const auto& other : next_)
         ReleaseKernel(*other->client);
 }
 
@@ -84,62 +94,118 @@ QRect MomentChannels::FullRect() const
     return panel ? panel->geometry() : QRect();
 }
 
-void MomentChannels::Start()
+const CameraMoment* MomentChannels::MomentOf(const PlaybackChannel& main) const
 {
-    ReleaseAll();
-    const PlaybackChannel* main = player_.Current();
-    if (!shown_ || !main || !main->panel || !main->ref.IsValid())
-        return;
+    if (!main.panel || !main.ref.IsValid())
+        return nullptr;
     const RecordingCatalogue& catalogue = library_.Catalogue();
-    const auto found = catalogue.moments.constFind(main->ref.name);
+    const auto found = catalogue.moments.constFind(main.ref.name);
     if (found == catalogue.moments.cend() || found->channels.size() < 2)
-        return;   // a recording of one channel: nothing more to play
-    const CameraMoment& moment = *found;
+        return nullptr;   // a recording of one channel: nothing more to play
+    return &*found;
+}
+
+void MomentChannels::Launch(const PlaybackChannel& main, const CameraMoment& moment,
+                            QList<std::shared_ptr<Other>>& into, QList<QPointer<QWidget>>& insets,
+                            const QString& prefix)
+{
+    const RecordingCatalogue& catalogue = library_.Catalogue();
     const QChar mainLetter = moment.CellChannel();
-    mainLetter_ = mainLetter;
     const auto mainName = ParseFormName(moment.channels.value(mainLetter));
-    ChannelClock mainClock{mainName ? mainName->start : moment.start, main->duration};
-    frame100ns_ = ReadFrameDuration(main->mediaPath).value_or(10000000.0 / 30);
-    moment_ = main->ref;
-    main->panel->installEventFilter(this);
-    QWidget* parent = main->panel->parentWidget();
-    const int set = main->id == 1 ? 1 : 0;
+    const double mainStart = mainName ? mainName->start : moment.start;
+    QWidget* parent = main.panel->parentWidget();
+    const int set = main.id == 1 ? 1 : 0;
     for (auto it = moment.channels.cbegin(); it != moment.channels.cend(); ++it) {
         if (it.key() == mainLetter)
             continue;
-        const int index = int(others_.size());
+        const int index = int(into.size());
         if (index + 1 >= kMaxMomentChannels)
             break;
-        if (insets_.size() <= index)
-            insets_.resize(index + 1);
-        if (!insets_[index]) {
+        if (insets.size() <= index)
+            insets.resize(index + 1);
+        if (!insets[index]) {
             auto* inset = new VideoPanel(parent);
-            inset->setObjectName(QStringLiteral("plChannel%1").arg(index + 1));
+            inset->setObjectName(prefix + QString::number(index + 1));
             inset->installEventFilter(this);
             inset->hide();
-            insets_[index] = inset;
+            insets[index] = inset;
         }
         auto other = std::make_shared<Other>();
         other->letter = it.key();
         other->path = RecordingPath(catalogue.recordingFolder, it.value());
         const auto name = ParseFormName(it.value());
-        other->clock.startSeconds = name ? name->start : mainClock.startSeconds;
-        other->inset = insets_[index];
+        other->clock.startSeconds = name ? name->start : mainStart;
+        other->inset = insets[index];
         other->link = std::make_unique<KernelLink>(*other->client);
         connect(other->link.get(), &KernelLink::gone, this, [this] { Tick(); });
-        other->client->launchFolder = main->launchFolder;
-        other->client->callerName = main->callerName;
+        other->client->launchFolder = main.launchFolder;
+        other->client->callerName = main.callerName;
         other->client->muted = true;   // only the main channel is heard
         if (!SetUpMomentClient(*other->client, set, index + 1, other->inset) ||
             !LaunchKernel(*other->client, other->path)) {
-            qCWarning(lcPlayer) << "channel" << other->letter << "of" << main->ref.name << "cannot be played";
+            qCWarning(lcPlayer) << "channel" << other->letter << "of" << main.ref.name << "cannot be played";
             other->lost = true;
         }
-        others_ << other;
+        into << other;
+    }
+}
+
+void MomentChannels::Start()
+{
+    ReleaseAll();
+    const PlaybackChannel* main = player_.Current();
+    const CameraMoment* moment = (shown_ && main) ? MomentOf(*main) : nullptr;
+    // The channels prepared for this recording before the switch are taken as they are: their
+    // kernels hold their first frames already and follow the main one from this pass on.
+    const bool adopt = moment && !next_.isEmpty() && nextMoment_ == main->ref;
+    if (!adopt)
+        ReleaseNext();
+    if (!moment)
+        return;
+    const QChar mainLetter = moment->CellChannel();
+    mainLetter_ = mainLetter;
+    const auto mainName = ParseFormName(moment->channels.value(mainLetter));
+    ChannelClock mainClock{mainName ? mainName->start : moment->start, main->duration};
+    frame100ns_ = ReadFrameDuration(main->mediaPath).value_or(10000000.0 / 30);
+    moment_ = main->ref;
+    main->panel->installEventFilter(this);
+    if (adopt) {
+        others_ = next_;
+        next_.clear();
+        nextMoment_ = RecordingRef{};
+        std::swap(insets_, nextInsets_);
+        qCDebug(lcPlayer) << "the prepared channels of" << main->ref.name << "taken";
+    } else {
+        Launch(*main, *moment, others_, insets_, QStringLiteral("plChannel"));
     }
     mainClock_ = mainClock;
     Place();
     tick_.start();
+    if (adopt)
+        Tick();
+}
+
+void MomentChannels::PrepareNext()
+{
+    ReleaseNext();
+    const PlaybackChannel* main = player_.Current();
+    const PlaybackChannel* partner = main ? main->partner : nullptr;
+    const CameraMoment* moment = (shown_ && partner) ? MomentOf(*partner) : nullptr;
+    if (!moment)
+        return;
+    Launch(*partner, *moment, next_, nextInsets_, QStringLiteral("plNextChannel"));
+    nextMoment_ = partner->ref;
+}
+
+void MomentChannels::ReleaseNext()
+{
+    for (const auto& other : next_) {
+        ReleaseKernel(*other->client);
+        if (other->inset)
+            other->inset->hide();
+    }
+    next_.clear();
+    nextMoment_ = RecordingRef{};
 }
 
 void MomentChannels::ReleaseAll()

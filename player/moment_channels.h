@@ -23,6 +23,8 @@ namespace korvane {
 
 class PlaybackController;
 class RecordingLibrary;
+struct CameraMoment;
+struct PlaybackChannel;
 enum class PlayState;
 
 class MomentChannels : public QObject {
@@ -39,6 +41,9 @@ public:
 
     // The other channels of the moment playing now, in the insets' order.
     int Count() const { return int(others_.size()); }
+    // The other channels launched with continuous play's prepared next recording, until the switch.
+    int PreparedCount() const { return int(next_.size()); }
+    const KernelClient& PreparedClient(int i) const;
     QChar Letter(int i) const;
     // The main channel's letter (empty when no other channel plays) and channel i's recording.
     QChar MainLetter() const { return mainLetter_; }
@@ -63,7 +68,17 @@ protected:
 
 private:
     struct Other;
+    // The moment of the main channel's recording; null for a recording of one channel.
+    const CameraMoment* MomentOf(const PlaybackChannel& main) const;
+    // Launches a kernel for every other channel of `moment` in `main`'s set of slots, drawing
+    // into `insets` (made as needed, named prefix + number, hidden until the channel is ready).
+    void Launch(const PlaybackChannel& main, const CameraMoment& moment,
+                QList<std::shared_ptr<Other>>& into, QList<QPointer<QWidget>>& insets,
+                const QString& prefix);
     void Start();
+    // The other channels of continuous play's prepared next recording, launched beside it.
+    void PrepareNext();
+    void ReleaseNext();
     void ReleaseAll();
     void Tick();
     void Follow(Other& other, std::int64_t mainPosition, bool playing);
@@ -77,6 +92,10 @@ private:
     RecordingLibrary& library_;
     QList<std::shared_ptr<Other>> others_;
     QList<QPointer<QWidget>> insets_;      // made on first use, kept for the next moments
+    // The next moment's channels, prepared with continuous play's partner; taken at the switch.
+    QList<std::shared_ptr<Other>> next_;
+    QList<QPointer<QWidget>> nextInsets_;
+    RecordingRef nextMoment_;
     RecordingRef moment_;         // the main channel's recording the others belong to
     ChannelClock mainClock_;
     QChar mainLetter_;

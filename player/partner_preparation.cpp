@@ -40,6 +40,7 @@ void PartnerPreparation::Tick(std::int64_t positionTenths)
     if (Prepare(next)) {
         prepared_ = next;
         preparedAfter_ = current.ref;
+        emit prepared(next);
     }
 }
 
@@ -99,6 +100,7 @@ void PartnerPreparation::Release()
                 platform::EndChild(pid);
             }
         });
+        emit released();
     }
     prepared_ = tried_ = triedAfter_ = preparedAfter_ = RecordingRef{};
 }

@@ -42,6 +42,12 @@ public:
     // The recording prepared in the partner channel; invalid when none.
     const RecordingRef& Prepared() const { return prepared_; }
 
+signals:
+    // The partner channel holds `next` with its kernel launched.
+    void prepared(const RecordingRef& next);
+    // A prepared partner was let go before the switch took it.
+    void released();
+
 private:
     bool Prepare(const RecordingRef& next);
 

@@ -57,4 +57,16 @@ f="$out/moment/20250301_130001_NR.mp4"
 [ -s "$f" ] || ff -f lavfi -i "testsrc=size=320x180:rate=30:duration=4" \
     -f lavfi -i "sine=frequency=880:sample_rate=48000:duration=4" \
     -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
+# Two moments of front and rear a minute apart, 3 s each with tones: continuous play goes from
+# the first to the second with the second's rear prepared before the end.
+mkdir -p "$out/moments"
+for stamp in 20250301_140000 20250301_140100; do
+  for ch in F R; do
+    f="$out/moments/${stamp}_N$ch.mp4"
+    size=640x360; [ "$ch" = R ] && size=320x180
+    [ -s "$f" ] || ff -f lavfi -i "testsrc2=size=$size:rate=30:duration=3" \
+        -f lavfi -i "sine=frequency=660:sample_rate=48000:duration=3" \
+        -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
+  done
+done
 touch "$out/stamp"

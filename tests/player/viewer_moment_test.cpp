@@ -20,7 +20,9 @@
 #include "app/app_shell.h"
 #include "app/viewer.h"
 #include "library/thumbnail_cell.h"
+#include "kernel/moment_slots.h"
 #include "platform/child_process.h"
+#include "player/partner_preparation.h"
 #include "player/moment_channels.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
@@ -33,6 +35,7 @@ using namespace korvane;
 
 namespace {
 const QString kMoment = QStringLiteral(KORVANE_PLAYER_FIXTURES "/moment");
+const QString kMoments = QStringLiteral(KORVANE_PLAYER_FIXTURES "/moments");
 constexpr double kFrame = 10000000.0 / 30;
 constexpr std::int64_t kSecond = 10000000;
 
@@ -221,4 +224,36 @@ TEST_F(ViewerMoment, FrameStepsOfTheFrontTakeTheRearAlongFrameByFrame)
     }
     EXPECT_EQ(v.player().State(), PlayState::Paused);
     EXPECT_EQ(others.Client(0).slot->graphState.load(), 1);   // paused with the front
+}
+
+TEST_F(ViewerMoment, ContinuousPlayPreparesTheNextMomentsChannelsAndTakesThemAtTheSwitch)
+{
+    ViewerHarness v(kMoments);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    MomentChannels& others = v.viewer().OtherChannels();
+    PlaybackController& p = v.player();
+    const RecordingRef first = p.Current()->ref;
+    const int nextSet = p.Current()->partner->id;
+    // With the next recording prepared, its rear is launched too: in the prepared set, silent,
+    // ready before the end.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.Partner().Prepared().IsValid() && others.PreparedCount() == 1; }, 5000));
+    const KernelClient& next = others.PreparedClient(0);
+    EXPECT_EQ(next.id, MomentSlotId(nextSet, 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return next.slot->ready.load() == 1; }, 10000));
+    EXPECT_EQ(next.slot->audioOutput.load(), uint8_t(AudioOutput::Silenced));
+    const pid_t pid = next.kernelPid;
+    EXPECT_EQ(others.Client(0).id, MomentSlotId(nextSet == 1 ? 0 : 1, 1));
+
+    // The switch takes that kernel as it is and plays it with the new front.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(p.Current()->ref == first) && p.State() == PlayState::Playing; }, 10000));
+    ASSERT_EQ(others.Count(), 1);
+    EXPECT_EQ(others.PreparedCount(), 0);
+    EXPECT_EQ(others.Client(0).kernelPid, pid);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return others.Inset(0)->isVisible() && others.Client(0).slot->graphState.load() == ToSlot(GraphState::Running);
+    }, 3000));
+    EXPECT_EQ(others.Client(0).slot->audioOutput.load(), uint8_t(AudioOutput::Silenced));
+    // And in step with it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::llabs(Drift(v)) <= 2 * kFrame; }, 3000)) << Drift(v);
 }
