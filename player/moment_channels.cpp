@@ -228,8 +228,10 @@ void MomentChannels::SetShown(bool shown)
     if (shown_ == shown)
         return;
     shown_ = shown;
-    if (!shown)
+    if (!shown) {
         ReleaseAll();
+        ReleaseNext();
+    }
     else if (player_.Current() && player_.Current()->ref.IsValid() && player_.Current()->slot &&
              player_.Current()->slot->ready.load())
         Start();
