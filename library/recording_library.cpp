@@ -10,10 +10,8 @@
 #include "library/working_folder.h"
 #include "platform/file_name_bytes.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -342,29 +340,7 @@ void RecordingLibrary::ShowRepairedPicture(const RecordingRef& ref)
         show();
         return;
     }
-    const QString tool = FindThumbnailTool(QCoreApplication::applicationDirPath());
-    if (tool.isEmpty()) {
-        qCWarning(lcLibrary) << "no thumbnail tool for the picture of" << repaired;
-        return;
-    }
-    QFile::remove(picture);
-    auto* process = new QProcess(this);
-    process->setProgram(tool);
-    process->setArguments(ThumbnailToolArguments(repaired, picture));
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
-    connect(process, &QProcess::finished, this, [process, show] {
-        process->deleteLater();
-        show();
-    });
-    connect(process, &QProcess::errorOccurred, this, [process](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            qCWarning(lcLibrary) << "the thumbnail tool could not be started:" << process->program();
-            process->deleteLater();
-        }
-    });
-    process->start();
+    pass_.MakeSinglePicture(repaired, picture, show);
 }
 
 void RecordingLibrary::UpdateFileBar(int group, int shownCount)
