@@ -23,6 +23,20 @@ void RemoveToolInputLink(const QStringList& arguments)
         QFile::remove(input);
 }
 
+// Kills a tool process of the pass that may still run (or still wait to start) and removes what
+// it leaves: a picture half written would count as made, and its input link.
+void EndToolProcess(QProcess* p, QObject* pass)
+{
+    p->disconnect(pass);
+    if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(1000);
+        QFile::remove(ThumbnailToolOutput(p->arguments()));
+    }
+    RemoveToolInputLink(p->arguments());
+    p->deleteLater();
+}
+
 // Only box headers are read, so this stays cheap on a large recording.
 bool IsCutRecording(const QString& path)
 {
@@ -95,16 +109,8 @@ void ThumbnailPass::KillSinglePictures()
 {
     const auto running = singles_;
     singles_.clear();
-    for (QProcess* p : running) {
-        p->disconnect(this);
-        if (p->state() != QProcess::NotRunning) {
-            p->kill();
-            p->waitForFinished(1000);
-            QFile::remove(ThumbnailToolOutput(p->arguments()));
-        }
-        RemoveToolInputLink(p->arguments());
-        p->deleteLater();
-    }
+    for (QProcess* p : running)
+        EndToolProcess(p, this);
 }
 
 int ThumbnailPass::CountThumbnailProcesses() const
@@ -117,17 +123,8 @@ void ThumbnailPass::KillThumbnailProcesses()
     const auto running = processes_;
     processes_.clear();
     pending_.clear();
-    for (QProcess* p : running) {
-        p->disconnect(this);
-        if (p->state() != QProcess::NotRunning) {
-            p->kill();
-            p->waitForFinished(1000);
-            // A picture the killed tool may have left half written would count as made.
-            QFile::remove(ThumbnailToolOutput(p->arguments()));
-            RemoveToolInputLink(p->arguments());
-        }
-        p->deleteLater();
-    }
+    for (QProcess* p : running)
+        EndToolProcess(p, this);
 }
 
 void ThumbnailPass::Start()

@@ -26,6 +26,18 @@ using namespace korvane;
 using namespace korvane::test;
 
 namespace {
+// A stand-in for a tool that hangs after starting to write its picture: the real ffmpeg
+// cannot be made to hang on demand.
+bool WriteHangingTool(const QString& path)
+{
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly))
+        return false;
+    script.write("#!/bin/sh\nfor last; do :; done\necho partial > \"${last#file:}\"\nexec sleep 1000\n");
+    script.close();
+    return script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 class ThumbnailPassTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -222,14 +234,8 @@ TEST_F(ThumbnailPassTest, ExistingThumbnailsAreNotMadeAgain)
 
 TEST_F(ThumbnailPassTest, ToolThatNeverFinishesIsKilledAndThePassGoesOn)
 {
-    // A stand-in for a tool that hangs after starting to write its picture: the real ffmpeg
-    // cannot be made to hang on demand.
     const QString tool = program.path() + "/hanging-tool";
-    QFile script(tool);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nfor last; do :; done\necho partial > \"${last#file:}\"\nexec sleep 1000\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(WriteHangingTool(tool));
     library->Pass().SetToolOverride(tool);
     library->Pass().SetProcessWaitLimit(3);
     ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0), StampName(1, "G")}));
@@ -416,11 +422,7 @@ TEST_F(ThumbnailPassTest, ASinglePictureUsesThePassToolAndEndsWithThePass)
     EXPECT_EQ(library->Pass().CountSinglePictureProcesses(), 0);
 
     const QString tool = program.path() + "/hanging-tool";
-    QFile script(tool);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nfor last; do :; done\necho partial > \"${last#file:}\"\nexec sleep 1000\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(WriteHangingTool(tool));
     library->Pass().SetToolOverride(tool);
     const QString hung = cache.path() + "/hung.bmp";
     done = false;
