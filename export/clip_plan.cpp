@@ -8,6 +8,7 @@ extern "C" {
 
 #include <QString>
 #include <algorithm>
+#include <fstream>
 #include <memory>
 
 namespace korvane {
@@ -32,8 +33,12 @@ ExportError Fail(ExportFailure kind, const std::string& path, const QString& why
 Expected<RecordingFrames, ExportError> ReadVideoFrames(const std::string& path)
 {
     AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) {
+        // A file that reads but does not open as a movie is damaged (or no recording at all).
+        if (std::ifstream(path, std::ios::binary).good())
+            return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("not a complete MP4 recording")));
         return Unexpected(Fail(ExportFailure::Unreadable, path, QStringLiteral("cannot be opened")));
+    }
     std::unique_ptr<AVFormatContext, InputCloser> in(raw);
     if (avformat_find_stream_info(in.get(), nullptr) < 0)
         return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("not a readable MP4 recording")));

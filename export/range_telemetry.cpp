@@ -76,9 +76,13 @@ RangeTelemetry CutTelemetry(std::vector<ClipPiece>& pieces)
 
 std::string RangeCsv(const RangeTelemetry& t)
 {
-    size_t rows = 0, valid = 0, speeds = 0;
+    size_t rows = 0, valid = 0, speeds = 0, lineCount = 0;
     double maxSpeed = 0, maxG = 0;
+    bool oneForm = true;
+    std::vector<std::string> allLines;
     for (const RangeTelemetryPart& p : t.parts) {
+        oneForm = oneForm && p.type == t.type;
+        allLines.insert(allLines.end(), p.lines.begin(), p.lines.end());
         for (const TelemetrySample& s : p.samples) {
             ++rows;
             valid += s.fixValid ? 1 : 0;
@@ -89,8 +93,25 @@ std::string RangeCsv(const RangeTelemetry& t)
             maxG = std::max(maxG, s.gForce);
         }
     }
-    std::string out = "# data_type=" + std::to_string(int(t.type)) + " lines=" + std::to_string(rows) +
-                      " samples=" + std::to_string(rows) + " valid=" + std::to_string(valid) +
+    lineCount = rows;
+    // The summary as `korvane-cli telemetry` gives it for the clip: the range's lines decoded as
+    // one recording (the counts of the "$" form are per line, not per sample).
+    if (oneForm && (t.type == DataTypeSubtitle || t.type == DataTypeDollar || t.type == DataTypeGps) &&
+        !allLines.empty() && allLines.size() <= TrackCapacity) {
+        auto track = std::make_unique<TelemetryTrack>();
+        bool gpsSeen = false;
+        try {
+            DecodeByType(t.type, allLines, *track, gpsSeen);
+            valid = size_t(track->validCount);
+            speeds = size_t(track->speedCount);
+            maxSpeed = track->maxSpeed;
+            maxG = track->maxG;
+            lineCount = allLines.size();
+        } catch (const TelemetryConversionError&) {
+        }
+    }
+    std::string out = "# data_type=" + std::to_string(int(t.type)) + " lines=" + std::to_string(lineCount) +
+                      " samples=" + std::to_string(lineCount) + " valid=" + std::to_string(valid) +
                       " speeds=" + std::to_string(speeds) + " max_speed=" + fields::FormatFixed(maxSpeed, 4) +
                       " max_g=" + fields::FormatFixed(maxG, 4) + "\n";
     out += TelemetryCsvColumns(false);
