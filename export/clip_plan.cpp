@@ -45,29 +45,53 @@ Expected<RecordingFrames, ExportError> ReadVideoFrames(const std::string& path)
     const int video = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (video < 0)
         return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("has no video")));
-    for (unsigned i = 0; i < in->nb_streams; ++i)
-        in->streams[i]->discard = int(i) == video ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
-    const AVRational tb = in->streams[video]->time_base;
+    AVStream* st = in->streams[video];
+    const AVRational tb = st->time_base;
     RecordingFrames out;
-    AVPacket* pkt = av_packet_alloc();
-    int rc = 0;
-    while ((rc = av_read_frame(in.get(), pkt)) >= 0) {
-        if (pkt->stream_index == video && pkt->pts != AV_NOPTS_VALUE) {
+    // Without reordered pictures the demuxer's index (from the sample tables) holds every frame's
+    // time and key flag, so nothing of the media data needs reading.
+    const int entries = avformat_index_get_entries_count(st);
+    if (st->codecpar->video_delay == 0 && entries > 0) {
+        for (int i = 0; i < entries; ++i) {
+            const AVIndexEntry* e = avformat_index_get_entry(st, i);
+            if (e->flags & AVINDEX_DISCARD_FRAME)
+                continue;  // left out by the recording's own edit list
             VideoFrame f;
-            f.ptsUs = av_rescale_q(pkt->pts, tb, AV_TIME_BASE_Q);
-            f.durationUs = av_rescale_q(pkt->duration, tb, AV_TIME_BASE_Q);
-            f.key = pkt->flags & AV_PKT_FLAG_KEY;
-            // Frames the recording's own edit list leaves out are not part of what it shows.
-            if (!(pkt->flags & AV_PKT_FLAG_DISCARD)) {
+            f.ptsUs = av_rescale_q(e->timestamp, tb, AV_TIME_BASE_Q);
+            f.key = e->flags & AVINDEX_KEYFRAME;
+            out.frames.push_back(f);
+        }
+        const std::int64_t endUs = st->duration > 0 ? av_rescale_q(st->start_time == AV_NOPTS_VALUE ? st->duration
+                                                                  : st->start_time + st->duration, tb, AV_TIME_BASE_Q)
+                                                    : 0;
+        for (size_t i = 0; i < out.frames.size(); ++i) {
+            VideoFrame& f = out.frames[i];
+            if (i + 1 < out.frames.size())
+                f.durationUs = out.frames[i + 1].ptsUs - f.ptsUs;
+            else  // the last frame lasts to the stream's end, or as long as the one before it
+                f.durationUs = endUs > f.ptsUs ? endUs - f.ptsUs : (i > 0 ? out.frames[i - 1].durationUs : 0);
+            out.endUs = std::max(out.endUs, f.ptsUs + f.durationUs);
+        }
+    } else {
+        for (unsigned i = 0; i < in->nb_streams; ++i)
+            in->streams[i]->discard = int(i) == video ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        AVPacket* pkt = av_packet_alloc();
+        int rc = 0;
+        while ((rc = av_read_frame(in.get(), pkt)) >= 0) {
+            if (pkt->stream_index == video && pkt->pts != AV_NOPTS_VALUE && !(pkt->flags & AV_PKT_FLAG_DISCARD)) {
+                VideoFrame f;
+                f.ptsUs = av_rescale_q(pkt->pts, tb, AV_TIME_BASE_Q);
+                f.durationUs = av_rescale_q(pkt->duration, tb, AV_TIME_BASE_Q);
+                f.key = pkt->flags & AV_PKT_FLAG_KEY;
                 out.frames.push_back(f);
                 out.endUs = std::max(out.endUs, f.ptsUs + f.durationUs);
             }
+            av_packet_unref(pkt);
         }
-        av_packet_unref(pkt);
+        av_packet_free(&pkt);
+        if (rc != AVERROR_EOF)
+            return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("damaged media data")));
     }
-    av_packet_free(&pkt);
-    if (rc != AVERROR_EOF)
-        return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("damaged media data")));
     if (out.frames.empty() || !out.frames.front().key)
         return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("has no decodable video")));
     return out;
