@@ -181,9 +181,11 @@ Expected<ClipWritten, ExportError> WriteLosslessClip(const std::vector<ClipPiece
                 } else if (is->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
                     // Text sample n stands for tenth n of its recording; in the clip they follow
                     // each other a tenth apart from the first one on.
-                    ++textIndex;
-                    keep = int(si) < int(streams.size()) && streams[si].output == result.textTrack &&
-                           textIndex >= piece.firstSample && textIndex < piece.endSample;
+                    // Other text tracks than the first are not the telemetry: they are left out.
+                    if (streams[si].output == result.textTrack)
+                        ++textIndex;
+                    keep = streams[si].output == result.textTrack && textIndex >= piece.firstSample &&
+                           textIndex < piece.endSample;
                     if (keep) {
                         const std::int64_t t = textBase + std::int64_t(textWritten) * kTenthUs;
                         pkt->pts = pkt->dts = av_rescale_q(t, AV_TIME_BASE_Q, is->time_base);
