@@ -1,5 +1,5 @@
 // Track point positions for the GPX: validity, range and the hemisphere of the $GPRMC sentence.
-#include "tools/cli/gpx_point.h"
+#include "export/gpx_point.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "mp4parse/civil_date.h"
 #include "mp4parse/text_fields.h"
 
-namespace korvane::cli {
+namespace korvane {
 
 int HemisphereSign(std::string_view line, bool longitude) {
   // The same cuts as the subtitle decoder: the part looked at, then everything from the "G:"
@@ -150,4 +150,4 @@ std::string GpxClock::Next(std::string_view line, const TelemetrySample& sample)
   return rmc ? GpxTimeText(seconds, shown, true, 0) : GpxTimeText(seconds, shown, false, LocalOffsetAt(seconds));
 }
 
-}  // namespace korvane::cli
+}  // namespace korvane
