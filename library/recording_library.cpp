@@ -238,7 +238,11 @@ bool RecordingLibrary::HighlightRecording(const RecordingRef& ref, bool scroll)
     return cell && HighlightCell(cell, scroll);
 }
 
-RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
+RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const { return NeighbourRecording(ref, 1); }
+
+RecordingRef RecordingLibrary::PreviousRecording(const RecordingRef& ref) const { return NeighbourRecording(ref, -1); }
+
+RecordingRef RecordingLibrary::NeighbourRecording(const RecordingRef& ref, int step) const
 {
     ThumbnailCell* cell = CellOf(ref);
     if (!cell)
@@ -249,7 +253,7 @@ RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
     if (i < 0)
         return {};
     // A cut recording not repaired yet cannot be played: continuous play goes past it.
-    for (int k = i + 1; k < shown; ++k) {
+    for (int k = i + step; k >= 0 && k < shown; k += step) {
         const RecordingRef next = RefOf(grid->Cell(k));
         if (!next.IsValid() || !PlayablePathOf(next).isEmpty())
             return next;
