@@ -13,7 +13,10 @@ namespace {
 
 constexpr uint64_t kWindowBytes = 4u << 20;
 constexpr uint64_t kAudioWindow = 64u << 10;
-constexpr uint64_t kReportEvery = 16u << 20;
+// The walk asks whether to go on after this many bytes or samples, whichever comes first: often
+// enough that a stop is honoured within a fraction of a second even on the slowest input.
+constexpr uint64_t kReportEvery = 1u << 20;
+constexpr uint32_t kReportSteps = 4096;
 constexpr uint64_t kResyncBytes = 64u << 20;  // how far a skip looks for the next key frame
 constexpr uint64_t kResyncReportEvery = 1u << 20;  // a skip asks whether to go on this often
 
@@ -145,6 +148,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   // The next key frame after `pos` whose access unit is followed by another sample; 0 when none.
   uint64_t walkedBefore = 0;  // media bytes of the ranges before the current one
   uint64_t rangeBegin = 0;
+  // `end` is also where a quick test's limit ends the walk: a skip never looks past it.
   const auto resync = [&](uint64_t pos, uint64_t end) -> uint64_t {
     const uint64_t stop = std::min(end, pos + kResyncBytes);
     for (uint64_t p = pos + 1; p < stop; ++p) {
@@ -173,6 +177,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
 
   uint64_t walked = 0;
   uint64_t nextReport = 0;
+  uint32_t steps = 0;
   for (const MediaRange& range : media) {
     src.end = range.dataEnd;
     if (limit && walked >= limit) break;
@@ -182,8 +187,9 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
     bool stuck = false;
     while (pos < range.dataEnd) {
       if (limit && walked + (pos - range.dataBegin) >= limit) break;
-      if (progress && pos >= nextReport) {
+      if (progress && (pos >= nextReport || ++steps >= kReportSteps)) {
         nextReport = pos + kReportEvery;
+        steps = 0;
         if (!progress(walked + (pos - range.dataBegin), result.totalBytes)) {
           result.cancelled = true;
           return result;
@@ -218,7 +224,10 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
         }
       }
       if (!taken) {
-        const uint64_t next = resync(pos, range.dataEnd);
+        // A quick test looks for the next key frame only up to its limit: finding none there, it
+        // ends as stuck, as the whole walk would without a later key frame.
+        const uint64_t limitAt = limit ? range.dataBegin + (limit - walked) : range.dataEnd;
+        const uint64_t next = resync(pos, std::min(range.dataEnd, limitAt));
         if (result.cancelled) return result;
         if (next == 0) {
           stuck = true;

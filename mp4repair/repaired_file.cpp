@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 namespace korvane::repair {
@@ -24,17 +25,23 @@ bool WriteAt(int fd, uint64_t at, const Bytes& b) {
   return true;
 }
 
-// Copies in[from, from+count) to `out` from offset `to` on.
-bool CopyRange(const InputFile& in, uint64_t from, uint64_t count, int out, uint64_t to) {
+// How much the copy moves between two looks at its stop flag: a stop waits for one slice at most
+// (a fraction of a second even from a slow memory card).
+constexpr uint64_t kCopySlice = 4u << 20;
+
+// Copies in[from, from+count) to `out` from offset `to` on; false when it failed or was stopped.
+bool CopyRange(const InputFile& in, uint64_t from, uint64_t count, int out, uint64_t to,
+               const std::atomic<bool>& stop) {
   loff_t src = loff_t(from), dst = loff_t(to);
-  while (count > 0) {
-    const ssize_t n = ::copy_file_range(in.Descriptor(), &src, out, &dst, count, 0);
+  while (count > 0 && !stop.load()) {
+    const ssize_t n = ::copy_file_range(in.Descriptor(), &src, out, &dst, std::min(count, kCopySlice), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     count -= uint64_t(n);
   }
   Bytes buffer(1u << 20);
   while (count > 0) {  // where the kernel cannot copy between these files
+    if (stop.load()) return false;
     const uint64_t chunk = std::min<uint64_t>(count, buffer.size());
     buffer.resize(chunk);
     if (in.ReadAt(uint64_t(src), buffer.data(), chunk) != chunk || !WriteAt(out, uint64_t(dst), buffer)) return false;
@@ -84,8 +91,32 @@ bool RepairedFile::Start(const std::string& output, const Bytes& ftyp, const Inp
   }
   const int fd = fd_;
   const uint64_t to = dataAt_;
-  copier_ = std::thread([this, &in, first, last, fd, to] { copied_ = CopyRange(in, first, last - first, fd, to); });
+  stop_ = false;
+  copyEnded_ = false;
+  copier_ = std::thread([this, &in, first, last, fd, to] {
+    const bool copied = CopyRange(in, first, last - first, fd, to, stop_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    copied_ = copied;
+    copyEnded_ = true;
+    changed_.notify_all();
+  });
   return true;
+}
+
+bool RepairedFile::WaitForCopy(const std::function<bool()>& keepGoing) {
+  if (!copier_.joinable()) return copied_;
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!changed_.wait_for(lock, std::chrono::milliseconds(100), [this] { return copyEnded_; })) {
+    if (keepGoing && !keepGoing()) {
+      stop_ = true;
+      lock.unlock();
+      copier_.join();
+      return false;
+    }
+  }
+  lock.unlock();
+  copier_.join();
+  return copied_;
 }
 
 bool RepairedFile::Finish(uint64_t dataBytes, const Bytes& moov) {
@@ -107,6 +138,7 @@ bool RepairedFile::Finish(uint64_t dataBytes, const Bytes& moov) {
 }
 
 void RepairedFile::Abort() {
+  stop_ = true;
   if (copier_.joinable()) copier_.join();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
