@@ -116,7 +116,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   src.get = [&](uint64_t pos, uint64_t n) { return window.Get(pos, n, src.end); };
   PatternCursor cursor(ref.pattern);
   const auto add = [&](int t, uint64_t at, uint64_t size, bool key) {
-    result.tracks[size_t(t)].push_back({at, uint32_t(size), key});
+    result.tracks[size_t(t)].Add(at, uint32_t(size), key);
     result.coveredBytes += size;
     result.end = at + size;
     cursor.Took(t);
@@ -129,7 +129,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
         const TrackModel& m = ref.tracks[t];
         if (m.kind == TrackKind::Video && (m.codec.rfind("avc", 0) == 0 || m.hevc)) {
           const VideoSample v = CheckVideoSample(src, pos, rules[t]);
-          if (v.size) {
+          if (v.size && v.size <= SampleList::kMostBytes) {
             size = v.size;
             key = v.keyFrame;
             return int(t);

@@ -38,7 +38,7 @@ class HeadReader {
 
 }  // namespace
 
-Composition PresentationTimes(const InputFile& in, const TrackModel& model, const std::vector<FoundSample>& samples,
+Composition PresentationTimes(const InputFile& in, const TrackModel& model, const SampleList& samples,
                               const std::vector<std::pair<uint64_t, uint64_t>>& skipped,
                               const std::function<bool()>& keepGoing, bool* stopped) {
   if (stopped) *stopped = false;
@@ -51,19 +51,27 @@ Composition PresentationTimes(const InputFile& in, const TrackModel& model, cons
   counts.reserve(samples.size());
   HeadReader reader(in);
   size_t gap = 0;  // the next skipped stretch
-  for (size_t i = 0; i < samples.size(); ++i) {
+  size_t i = 0;
+  bool stop = false;
+  samples.ForEach([&](const FoundSample& sample) {
+    if (stop) return;
     if (keepGoing && i % kAskEvery == kAskEvery - 1 && !keepGoing()) {
-      if (stopped) *stopped = true;
-      return {};
+      stop = true;
+      return;
     }
     bool restart = i == 0;
-    while (gap < skipped.size() && skipped[gap].first < samples[i].offset) {
+    while (gap < skipped.size() && skipped[gap].first < sample.offset) {
       restart = restart || i > 0;
       ++gap;
     }
     uint64_t got = 0;
-    const uint8_t* head = reader.Get(samples[i].offset, std::min<uint64_t>(samples[i].size, kHeadBytes), got);
+    const uint8_t* head = reader.Get(sample.offset, std::min<uint64_t>(sample.size, kHeadBytes), got);
     counts.push_back(order.AccessUnit(head, size_t(got), model.nalLengthSize, restart));
+    ++i;
+  });
+  if (stop) {
+    if (stopped) *stopped = true;
+    return {};
   }
   const uint32_t delta = model.sampleDelta ? model.sampleDelta : 1;
   // The camera delays its pictures as in the reference (its edit), when that is a sane delay.

@@ -17,7 +17,7 @@ namespace korvane::repair {
 // read (offset, bytes): decoding starts anew after each. Empty offsets for a track that is not
 // H.264/H.265 video or whose pictures are shown in decode order. `keepGoing` (when given) is asked
 // every few thousand samples; when it says no, the result is empty and `*stopped` is set.
-Composition PresentationTimes(const InputFile& in, const TrackModel& model, const std::vector<FoundSample>& samples,
+Composition PresentationTimes(const InputFile& in, const TrackModel& model, const SampleList& samples,
                               const std::vector<std::pair<uint64_t, uint64_t>>& skipped = {},
                               const std::function<bool()>& keepGoing = {}, bool* stopped = nullptr);
 

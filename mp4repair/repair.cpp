@@ -268,7 +268,7 @@ RepairResult RepairRecording(const RepairRequest& request) {
     times[t] = PresentationTimes(in, ref.tracks[t], walk.tracks[t], walk.skipped, keepGoing, &stopped);
     if (stopped) return cancelledResult();
   }
-  const Bytes moov = BuildMoov(ref, walk.tracks, file.Shift(), times);
+  const MoovPieces moov = BuildMoovPieces(ref, walk.tracks, file.Shift(), times);
   if (!keepGoing()) return cancelledResult();
   if (!file.WaitForCopy(keepGoing)) {
     if (!keepGoing()) return cancelledResult();
@@ -276,7 +276,7 @@ RepairResult RepairRecording(const RepairRequest& request) {
     result.message = "cannot write " + result.output;
     return result;
   }
-  if (!file.Finish(walk.end - first, moov)) {
+  if (!file.Finish(walk.end - first, [&moov](const RepairedFile::MoovSink& sink) { return moov.Write(sink); })) {
     result.status = RepairStatus::WriteFailed;
     result.message = "cannot write " + result.output;
     return result;

@@ -14,16 +14,18 @@ namespace korvane::repair {
 
 namespace {
 
-bool WriteAt(int fd, uint64_t at, const Bytes& b) {
+bool WriteAt(int fd, uint64_t at, const uint8_t* data, size_t size) {
   uint64_t done = 0;
-  while (done < b.size()) {
-    const ssize_t n = ::pwrite(fd, b.data() + done, b.size() - done, off_t(at + done));
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, data + done, size - done, off_t(at + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += uint64_t(n);
   }
   return true;
 }
+
+bool WriteAt(int fd, uint64_t at, const Bytes& b) { return WriteAt(fd, at, b.data(), b.size()); }
 
 // How much the copy moves between two looks at its stop flag: a stop waits for one slice at most
 // (a fraction of a second even from a slow memory card).
@@ -120,11 +122,20 @@ bool RepairedFile::WaitForCopy(const std::function<bool()>& keepGoing) {
 }
 
 bool RepairedFile::Finish(uint64_t dataBytes, const Bytes& moov) {
+  return Finish(dataBytes, [&moov](const MoovSink& sink) { return sink(moov.data(), moov.size()); });
+}
+
+bool RepairedFile::Finish(uint64_t dataBytes, const std::function<bool(const MoovSink&)>& writeMoov) {
   if (fd_ < 0) return false;
   if (copier_.joinable()) copier_.join();
+  uint64_t at = dataAt_ + dataBytes;
+  const MoovSink sink = [this, &at](const uint8_t* data, size_t size) {
+    if (!WriteAt(fd_, at, data, size)) return false;
+    at += size;
+    return true;
+  };
   bool ok = copied_ && ::ftruncate(fd_, off_t(dataAt_ + dataBytes)) == 0 &&
-            WriteAt(fd_, dataAt_ - headerSize_, MdatHeader(headerSize_, dataBytes)) &&
-            WriteAt(fd_, dataAt_ + dataBytes, moov);
+            WriteAt(fd_, dataAt_ - headerSize_, MdatHeader(headerSize_, dataBytes)) && writeMoov(sink);
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;
   std::error_code ec;

@@ -30,6 +30,9 @@ class RepairedFile {
   // Keeps the first `dataBytes` of the copied media data, closes the mdat, appends `moov` and
   // renames the file into place.
   bool Finish(uint64_t dataBytes, const Bytes& moov);
+  // The same with the moov written by `writeMoov`, which passes its bytes in order to the sink.
+  using MoovSink = std::function<bool(const uint8_t* data, size_t size)>;
+  bool Finish(uint64_t dataBytes, const std::function<bool(const MoovSink&)>& writeMoov);
   // Waits for the copy of the media data, asking `keepGoing` every tenth of a second; false when
   // it said no (the copy is then stopped) or the copy failed.
   bool WaitForCopy(const std::function<bool()>& keepGoing);
