@@ -37,6 +37,13 @@ class Window {
     return buffer_.data();
   }
 
+  // What the window holds now.
+  void View(const uint8_t*& data, uint64_t& begin, uint64_t& end) const {
+    data = buffer_.empty() ? nullptr : buffer_.data();
+    begin = begin_;
+    end = begin_ + buffer_.size();
+  }
+
  private:
   const InputFile& in_;
   Bytes buffer_;
@@ -113,7 +120,11 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
 
   Window window(in);
   ByteSource src;
-  src.get = [&](uint64_t pos, uint64_t n) { return window.Get(pos, n, src.end); };
+  src.get = [&](uint64_t pos, uint64_t n) {
+    const uint8_t* p = window.Get(pos, n, src.end);
+    window.View(src.view, src.viewBegin, src.viewEnd);
+    return p;
+  };
   PatternCursor cursor(ref.pattern);
   const auto add = [&](int t, uint64_t at, uint64_t size, bool key) {
     result.tracks[size_t(t)].Add(at, uint32_t(size), key);

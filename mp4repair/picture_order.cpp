@@ -317,12 +317,12 @@ PictureCount PictureOrder::Hevc(const uint8_t* nal, size_t size, bool restart) {
 Composition ComposeOffsets(const std::vector<PictureCount>& pictures, uint32_t delta, uint32_t minShift) {
   Composition out;
   const size_t n = pictures.size();
-  if (n == 0 || delta == 0) return out;
+  if (n == 0 || delta == 0 || n > std::numeric_limits<uint32_t>::max()) return out;
   // How far each picture is shown before (+) or after (-) its place in decode order; bounded by
   // kMostReorder, so two bytes each. The counts are held for one period at a time.
   std::vector<int16_t> early(n);
-  std::vector<int64_t> counts;
-  std::vector<size_t> order;
+  std::vector<int32_t> counts;  // a period may hold every picture: 32 bits each, indices too
+  std::vector<uint32_t> order;
   int64_t base = 0;
   int64_t previous = 0;  // the count of the picture before
   for (size_t b = 0; b < n;) {
@@ -330,26 +330,26 @@ Composition ComposeOffsets(const std::vector<PictureCount>& pictures, uint32_t d
     while (e < n && !pictures[e].reset) ++e;
     counts.assign(e - b, 0);
     for (size_t i = b; i < e; ++i) {  // a picture whose header could not be read follows the one before
-      counts[i - b] = pictures[i].ok ? pictures[i].poc : (i > 0 && !pictures[i].reset ? previous + 1 : 0);
+      counts[i - b] = pictures[i].ok ? pictures[i].poc : (i > 0 && !pictures[i].reset ? ClampCount(previous + 1) : 0);
       previous = counts[i - b];
     }
     order.resize(e - b);
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return counts[x] < counts[y]; });
+    std::iota(order.begin(), order.end(), uint32_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) { return counts[x] < counts[y]; });
     // The last period may have lost, to the cut, pictures shown between those kept: there the
     // count's own step gives each picture its slot.
     int64_t step = 0;
     bool even = e == n;
     for (size_t k = 1; k < order.size() && even; ++k) {
-      const int64_t d = counts[order[k]] - counts[order[k - 1]];
+      const int64_t d = int64_t(counts[order[k]]) - counts[order[k - 1]];
       if (d > 0) step = step ? std::gcd(step, d) : d;
     }
     for (size_t k = 1; k < order.size() && even && step > 0; ++k)
       even = counts[order[k]] != counts[order[k - 1]] &&
-             (counts[order[k]] - counts[order[0]]) / step <= int64_t(order.size()) + kMostReorder;
+             (int64_t(counts[order[k]]) - counts[order[0]]) / step <= int64_t(order.size()) + kMostReorder;
     int64_t slots = int64_t(e - b);
     for (size_t k = 0; k < order.size(); ++k) {
-      const int64_t slot = even && step > 0 ? (counts[order[k]] - counts[order[0]]) / step : int64_t(k);
+      const int64_t slot = even && step > 0 ? (int64_t(counts[order[k]]) - counts[order[0]]) / step : int64_t(k);
       const int64_t d = int64_t(b + order[k]) - (base + slot);
       if (d < -kMostReorder || d > kMostReorder) return out;
       early[b + order[k]] = int16_t(d);
