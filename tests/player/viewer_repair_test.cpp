@@ -362,7 +362,7 @@ TEST_F(ViewerRepair, ARepairedCopyOfAnotherRecordingOfTheSameNameIsNotPlayed)
 // the worker ends, nothing is written and the viewer is idle again.
 TEST_F(ViewerRepair, StopEndsALongRepairAtOnce)
 {
-    ASSERT_TRUE(MakeHostileCard(card_.path(), 32));
+    ASSERT_TRUE(MakeHostileCard(card_.path(), 64));
     ViewerHarness v(card_.path());
     ASSERT_TRUE(v.WaitForThumbnails());
     ThumbnailCell* cut = v.NormalCell(0);
@@ -370,8 +370,8 @@ TEST_F(ViewerRepair, StopEndsALongRepairAtOnce)
     RecordingLibrary& library = v.viewer().Library();
     const QString repaired = library.RepairedPathOf(library.RefOf(cut));
 
-    // The progress dialog is shown for real; once the repair is well under way its stop button is
-    // pressed.
+    // The progress dialog is shown for real; once its bar shows the repair under way its stop
+    // button is pressed.
     QElapsedTimer sinceStop;
     bool stopped = false, shown = false;
     SetDialogRunner([&](QDialog& dialog) {
@@ -379,13 +379,20 @@ TEST_F(ViewerRepair, StopEndsALongRepairAtOnce)
         if (!progress)
             return mrOk;
         shown = true;
-        QTimer::singleShot(1500, progress, [&, progress] {
+        auto* look = new QTimer(progress);
+        QObject::connect(look, &QTimer::timeout, progress, [&, progress, look] {
+            if (progress->plFont->width() == 0)
+                return;
+            look->stop();
             EXPECT_TRUE(RepairOf(v).Running());
             sinceStop.start();
             stopped = true;
             progress->btnStop->click();
         });
-        return dialog.exec();
+        look->start(50);
+        const int result = dialog.exec();
+        delete look;
+        return result;
     });
     bool ended = false;
     QObject::connect(&RepairOf(v), &RecordingRepair::repairEnded, [&] { ended = true; });
@@ -410,7 +417,7 @@ TEST_F(ViewerRepair, StopEndsALongRepairAtOnce)
 // own (this test program, running only ViewerRepairChild.ClosesItsWindowDuringARepair).
 TEST_F(ViewerRepair, ClosingTheWindowDuringARepairEndsTheProcess)
 {
-    ASSERT_TRUE(MakeHostileCard(card_.path(), 32));
+    ASSERT_TRUE(MakeHostileCard(card_.path(), 64));
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -464,12 +471,21 @@ TEST(ViewerRepairChild, ClosesItsWindowDuringARepair)
     SetDialogRunner([&](QDialog& dialog) {
         if (!qobject_cast<TfrmProcess*>(&dialog))
             return mrOk;
-        QTimer::singleShot(1500, &v.window(), [&] {
+        // Once the bar shows the repair under way.
+        auto* progress = static_cast<TfrmProcess*>(&dialog);
+        auto* look = new QTimer(progress);
+        QObject::connect(look, &QTimer::timeout, progress, [&, progress, look] {
+            if (progress->plFont->width() == 0)
+                return;
+            look->stop();
             std::printf("closing the window %s\n", RepairOf(v).Running() ? "while repairing" : "after the repair");
             std::fflush(stdout);
             v.window().close();
         });
-        return dialog.exec();
+        look->start(50);
+        const int result = dialog.exec();
+        delete look;
+        return result;
     });
     // As the viewer's main runs it: the event loop of the application until the window closes.
     QTimer::singleShot(0, &v.window(), [&] { v.DoubleClick(v.NormalCell(0)); });
