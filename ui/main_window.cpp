@@ -141,6 +141,7 @@ void TfrmMain::BuildMenus()
     miMarkOut->setShortcutContext(Qt::WidgetShortcut);
     miExport = miSetup->addAction(QString());
     miExport->setObjectName(QStringLiteral("miExport"));
+    miExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
 
     miHelp = menuBar()->addMenu(QString());
     miAbout = miHelp->addAction(QString());
