@@ -104,6 +104,7 @@ void ExportCommand::Run(const ExportStart& start)
         dialog.SetDestination(destination);
         dialog.SetOverlay(overlay);
         dialog.SetNeighbours(neighbours);
+        dialog.adjustSize();   // centred at the size its layout gives it
         if (ShowCentered(dialog, mainWindow_) != QDialog::Accepted) {
             running_ = false;
             return;
