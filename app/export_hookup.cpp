@@ -12,6 +12,7 @@
 #include "library/skin_scroll_bar_widget.h"
 #include "map/route_builder.h"
 #include "platform/message_box.h"
+#include "kernel/control_block.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
 #include "player/seek_bar.h"
@@ -54,7 +55,15 @@ bool ExportHookup::Mark(bool in)
     PlaybackChannel* c = viewer_.Player().Current();
     if (!c || c->mediaPath.isEmpty() || marks_.Current() < 0 || !marks_.Run().contains(c->mediaPath))
         return false;
-    const std::int64_t us = ReadPosition(*c) / 10;
+    // The position shown: a seek on its way shows its target already, and right after a seek
+    // the kernel may report no position until its picture is ready; the seek bar holds it then.
+    std::int64_t position = ReadPosition(*c);
+    const std::int64_t seeking = c->slot ? c->slot->seekRequest.load() : -1;
+    if (seeking > 0)
+        position = seeking;
+    else if (position <= 0)
+        position = std::int64_t(viewer_.Seek().Position()) * 1'000'000;
+    const std::int64_t us = position / 10;
     if (in)
         marks_.SetIn(us);
     else
