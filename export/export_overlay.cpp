@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLoggingCategory>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -32,6 +33,8 @@ namespace {
 Q_LOGGING_CATEGORY(lcOverlay, "korvane.export.overlay")
 
 constexpr AVRational kMicro{1, 1000000};
+// Sound this far before In is kept until the first picture says where the clip starts.
+constexpr std::int64_t kFrameSlackUs = 200000;
 
 ExportError Fail(ExportFailure kind, const QString& detail)
 {
@@ -169,6 +172,8 @@ private:
     Expected<void, ExportError> CopyRecording(Source& source);
     Expected<void, ExportError> EncodeFrame(AVFrame* frame);
     Expected<void, ExportError> Write(AVPacket* packet, int outStream);
+    // The sound held back, once the clip's start is known: from the start on, moved to clip time.
+    Expected<void, ExportError> WriteAudio();
     void CloseOutput();
 
     const ExportRange& range_;
@@ -184,6 +189,9 @@ private:
     BandStrip band_;
     PacketPtr packet_{av_packet_alloc()};
     std::int64_t framesWritten_ = 0;
+    std::int64_t startUs_ = -1;   // the first picture's start on the range's time line
+    std::int64_t lastAudioUs_ = INT64_MIN;
+    std::vector<std::pair<PacketPtr, std::int64_t>> pendingAudio_;   // packet, its time on that line
 };
 
 Expected<void, ExportError> OverlayWriter::Run(const QString& outPath)
@@ -327,7 +335,10 @@ Expected<void, ExportError> OverlayWriter::CopyRecording(Source& s)
         if (ts == AV_NOPTS_VALUE)
             return {};
         const std::int64_t t = av_rescale_q(ts, vin->time_base, kMicro) - s.startUs;
-        if (t < localIn)
+        // The picture shown at In is the one that starts at or before it and lasts past it.
+        const std::int64_t frameTicks = f->pkt_duration > 0 ? f->pkt_duration : av_rescale_q(1, av_inv_q(vin->avg_frame_rate), vin->time_base);
+        const std::int64_t end = av_rescale_q(ts + std::max<std::int64_t>(frameTicks, 1), vin->time_base, kMicro) - s.startUs;
+        if (end <= localIn)
             return {};
         if (t >= localOut) {
             videoDone = true;
@@ -358,10 +369,17 @@ Expected<void, ExportError> OverlayWriter::CopyRecording(Source& s)
         if (index && *index >= 0 && *index < std::min<int>(s.track->sampleCount, int(TrackCapacity)))
             sample = s.track->samples[std::size_t(*index)];
         band_.Paint(*picture, BandValuesOf(sample, mph_));
-        picture->pts = s.offsetUs + t - inUs_;
+        // The clip starts with the picture shown at In, which may start a little before it; the
+        // sound follows from the same moment.
+        if (startUs_ < 0)
+            startUs_ = s.offsetUs + t;
+        picture->pts = s.offsetUs + t - startUs_;
         picture->pict_type = AV_PICTURE_TYPE_NONE;
-        progress_.permille = int(std::clamp<std::int64_t>((picture->pts * 1000) / (outUs_ - inUs_), 0, 1000));
-        return EncodeFrame(picture);
+        progress_.permille =
+            int(std::clamp<std::int64_t>(((s.offsetUs + t - inUs_) * 1000) / (outUs_ - inUs_), 0, 999));
+        if (auto encoded = EncodeFrame(picture); !encoded)
+            return encoded;
+        return WriteAudio();
     };
     auto drain = [&]() -> Expected<void, ExportError> {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
@@ -390,13 +408,10 @@ Expected<void, ExportError> OverlayWriter::CopyRecording(Source& s)
             const std::int64_t at = in->pts == AV_NOPTS_VALUE ? -1 : av_rescale_q(in->pts, ain->time_base, kMicro) - s.startUs;
             if (at >= localOut) {
                 audioDone = true;
-            } else if (at >= localIn) {
-                const std::int64_t clipUs = s.offsetUs + at - inUs_;
-                const std::int64_t pts = av_rescale_q(clipUs, kMicro, audioInBase_);
-                in->dts = in->pts = pts;
-                in->pos = -1;
-                av_packet_rescale_ts(in.get(), audioInBase_, out_->streams[outAudio_]->time_base);
-                if (auto written = Write(in.get(), outAudio_); !written)
+            } else if (at >= localIn - kFrameSlackUs) {
+                // Held until the first picture has fixed the clip's start.
+                pendingAudio_.emplace_back(av_packet_clone(in.get()), s.offsetUs + at);
+                if (auto written = WriteAudio(); !written)
                     return written;
             }
             av_packet_unref(in.get());
@@ -421,10 +436,33 @@ Expected<void, ExportError> OverlayWriter::EncodeFrame(AVFrame* frame)
     if (frame)
         ++framesWritten_;
     while (avcodec_receive_packet(encoder_.get(), packet_.get()) == 0) {
+        // Every picture lasts a frame, the last one too (the muxer's track length counts it).
+        if (packet_->duration <= 0)
+            packet_->duration = av_rescale_q(1, av_inv_q(encoder_->framerate), encoder_->time_base);
         av_packet_rescale_ts(packet_.get(), encoder_->time_base, out_->streams[outVideo_]->time_base);
         if (auto written = Write(packet_.get(), outVideo_); !written)
             return written;
     }
+    return {};
+}
+
+Expected<void, ExportError> OverlayWriter::WriteAudio()
+{
+    if (startUs_ < 0)
+        return {};
+    for (auto& [packet, at] : pendingAudio_) {
+        // A recording's sound may begin a little before its pictures (encoder priming): what
+        // overlaps the sound already written from the recording before is left out.
+        if (at < startUs_ || at <= lastAudioUs_)
+            continue;
+        lastAudioUs_ = at;
+        packet->dts = packet->pts = av_rescale_q(at - startUs_, kMicro, audioInBase_);
+        packet->pos = -1;
+        av_packet_rescale_ts(packet.get(), audioInBase_, out_->streams[outAudio_]->time_base);
+        if (auto written = Write(packet.get(), outAudio_); !written)
+            return written;
+    }
+    pendingAudio_.clear();
     return {};
 }
 

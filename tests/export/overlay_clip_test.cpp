@@ -99,6 +99,18 @@ TEST_F(OverlayClip, HoldsExactlyInToOutWithTheBandBurnedInAndTheAudio)
     }
 }
 
+TEST_F(OverlayClip, StartsWithThePictureShownAtAnInBetweenTwoFrames)
+{
+    ExportProgress progress;
+    // 1.51 s lies inside picture 45 (1.5 to 1.533 s): it comes first; Out at 2.01 s inside 60.
+    const auto done = WriteOverlayClip(ExportRange{{first_}, 1'510'000, 2'010'000}, false, out_, progress);
+    ASSERT_TRUE(done) << done.error().detail.toStdString();
+    EXPECT_EQ(CountFrames(out_, "v:0"), 16);
+    const int bandTop = kHeight - BandHeight(kHeight);
+    EXPECT_GT(Psnr(Luma(out_, 0), Luma(first_, 45), 0, bandTop), 32.0);
+    EXPECT_GT(Psnr(Luma(out_, 15), Luma(first_, 60), 0, bandTop), 32.0);
+}
+
 TEST_F(OverlayClip, RunsOverTwoRecordings)
 {
     const QString second = dir_.path() + QStringLiteral("/20240105_120100.MP4");
