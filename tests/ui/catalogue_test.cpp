@@ -175,7 +175,29 @@ TEST(TextsCommand, ListsEveryKeyInCatalogueOrder)
                                          QStringLiteral("Menu.SpeedMph.Caption"),
                                          QStringLiteral("Chart.Event.G.Caption"),
                                          QStringLiteral("Chart.Event.Braking.Caption"),
-                                         QStringLiteral("Chart.Event.Trigger.Caption")}));
+                                         QStringLiteral("Chart.Event.Trigger.Caption"),
+                                         QStringLiteral("Menu.MarkIn.Caption"),
+                                         QStringLiteral("Menu.MarkOut.Caption"),
+                                         QStringLiteral("Menu.Export.Caption"),
+                                         QStringLiteral("Dlg.Export.Caption"),
+                                         QStringLiteral("Dlg.Export.Range.Caption"),
+                                         QStringLiteral("Dlg.Export.Recordings.Caption"),
+                                         QStringLiteral("Dlg.Export.Destination.Caption"),
+                                         QStringLiteral("Dlg.Export.Choose.Caption"),
+                                         QStringLiteral("Dlg.Export.Overlay.Caption"),
+                                         QStringLiteral("Dlg.Export.Neighbours.Caption"),
+                                         QStringLiteral("Dlg.Export.OK.Caption"),
+                                         QStringLiteral("Dlg.Export.Cancel.Caption"),
+                                         QStringLiteral("Viewer.Export.NoDestination.Caption"),
+                                         QStringLiteral("Viewer.Export.OnCard.Caption"),
+                                         QStringLiteral("Viewer.Export.NothingShown.Caption"),
+                                         QStringLiteral("Viewer.Export.Busy.Caption"),
+                                         QStringLiteral("Viewer.Export.Progress.Caption"),
+                                         QStringLiteral("Viewer.Export.Done.Caption"),
+                                         QStringLiteral("Viewer.Export.Stopped.Caption"),
+                                         QStringLiteral("Viewer.Export.Failed.Caption"),
+                                         QStringLiteral("Viewer.MarkIn.Caption"),
+                                         QStringLiteral("Viewer.MarkOut.Caption")}));
     EXPECT_EQ(r.lines.value(7), QStringLiteral("Menu.RouteContinue.Caption\t走行履歴表示(&H)"));
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
 }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTimeZone>
@@ -197,6 +198,16 @@ int RunExport(const std::vector<std::string>& args)
         return ExitBadData;
     }
 
+    // The overlay's band is drawn with Qt's fonts, which need a GUI application: an offscreen
+    // one, so the command runs without a display.
+    std::optional<QGuiApplication> gui;
+    int guiArgc = 1;
+    char guiName[] = "korvane-cli";
+    char* guiArgv[] = {guiName, nullptr};
+    if (options.overlay) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        gui.emplace(guiArgc, guiArgv);
+    }
     InstallStopHandlers();
     const auto result = korvane::RunExport(range, options, gProgress);
     if (!result) {
