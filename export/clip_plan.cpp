@@ -1,5 +1,6 @@
 #include "export/clip_plan.h"
 
+#include "export/av_handles.h"
 #include "export/export_log.h"
 
 extern "C" {
@@ -15,11 +16,6 @@ namespace korvane {
 
 namespace {
 
-constexpr std::int64_t kTenthUs = 100000;
-
-struct InputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
 
 ExportError Fail(ExportFailure kind, const std::string& path, const QString& why)
 {
@@ -39,7 +35,7 @@ Expected<RecordingFrames, ExportError> ReadVideoFrames(const std::string& path)
             return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("not a complete MP4 recording")));
         return Unexpected(Fail(ExportFailure::Unreadable, path, QStringLiteral("cannot be opened")));
     }
-    std::unique_ptr<AVFormatContext, InputCloser> in(raw);
+    InputPtr in(raw);
     if (avformat_find_stream_info(in.get(), nullptr) < 0)
         return Unexpected(Fail(ExportFailure::BadInput, path, QStringLiteral("not a readable MP4 recording")));
     const int video = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

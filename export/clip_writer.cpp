@@ -1,5 +1,6 @@
 #include "export/clip_writer.h"
 
+#include "export/av_handles.h"
 #include "export/export_log.h"
 
 extern "C" {
@@ -17,22 +18,6 @@ namespace korvane {
 
 namespace {
 
-constexpr std::int64_t kTenthUs = 100000;
-
-struct InputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct OutputCloser {
-    void operator()(AVFormatContext* c) const
-    {
-        if (c->pb)
-            avio_closep(&c->pb);
-        avformat_free_context(c);
-    }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 
 QString AvError(int rc)
 {
@@ -75,8 +60,8 @@ Expected<ClipWritten, ExportError> WriteLosslessClip(const std::vector<ClipPiece
     AVFormatContext* rawOut = nullptr;
     if (avformat_alloc_output_context2(&rawOut, nullptr, "mp4", outPath.c_str()) < 0)
         return Unexpected(Fail(ExportFailure::Unwritable, outPath, QStringLiteral("no MP4 muxer")));
-    std::unique_ptr<AVFormatContext, OutputCloser> out(rawOut);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    OutputPtr out(rawOut);
+    std::unique_ptr<AVPacket, PacketDeleter> pkt(av_packet_alloc());
 
     std::vector<StreamState> streams;  // by input stream index (the first recording's layout)
     std::vector<AVMediaType> layout;
@@ -91,7 +76,7 @@ Expected<ClipWritten, ExportError> WriteLosslessClip(const std::vector<ClipPiece
         AVFormatContext* rawIn = nullptr;
         if (avformat_open_input(&rawIn, piece.path.c_str(), nullptr, nullptr) < 0)
             return Unexpected(Fail(ExportFailure::Unreadable, piece.path, QStringLiteral("cannot be opened")));
-        std::unique_ptr<AVFormatContext, InputCloser> in(rawIn);
+        InputPtr in(rawIn);
         if (avformat_find_stream_info(in.get(), nullptr) < 0)
             return Unexpected(Fail(ExportFailure::BadInput, piece.path, QStringLiteral("not a readable MP4 recording")));
         const int video = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

@@ -4,6 +4,7 @@
 // back) and the frame is encoded; its audio packets in the range are copied with their times
 // moved to the clip's. A stop is looked at before every frame.
 #include "export/export_overlay.h"
+#include "export/av_handles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -49,25 +50,9 @@ QString AvText(int code)
     return QString::fromUtf8(buf);
 }
 
-struct InputDeleter {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct SwsDeleter {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
-using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 
 // One recording of the range, opened.

@@ -6,7 +6,6 @@
 // first recording. Exit 0 done, 1 bad input (not consecutive, range outside the recordings,
 // damaged file), 2 unreadable or unwritable files or a destination in the card's folder, 64 wrong
 // arguments, 130 stopped by SIGINT or SIGTERM (nothing left behind).
-#include <signal.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -23,6 +22,7 @@
 
 #include "export/clip_plan.h"
 #include "export/export_request.h"
+#include "platform/stop_signals.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_text.h"
 
@@ -36,15 +36,6 @@ ExportProgress gProgress;  // the signal handler sets its stop request
 void OnStopSignal(int)
 {
     gProgress.stopRequested.store(true);
-}
-
-void InstallStopHandlers()
-{
-    struct sigaction sa {};
-    sa.sa_handler = OnStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
 }
 
 int Usage()
@@ -208,7 +199,7 @@ int RunExport(const std::vector<std::string>& args)
         qputenv("QT_QPA_PLATFORM", "offscreen");
         gui.emplace(guiArgc, guiArgv);
     }
-    InstallStopHandlers();
+    platform::InstallStopSignalHandler(OnStopSignal);
     const auto result = korvane::RunExport(range, options, gProgress);
     if (!result) {
         Error(result.error().detail);
