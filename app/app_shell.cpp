@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/data_management_hookup.h"
+#include "app/export_hookup.h"
 #include "app/folder_handover.h"
 #include "app/keyboard_hook.h"
 #include "app/termination_signals.h"
@@ -120,7 +121,11 @@ bool AppShell::DummyShowing() const { return Dialogs().frmDummy && Dialogs().frm
 bool AppShell::Transport(HookAction action, QObject* receiver)
 {
     // Null in a second viewer; no key acts on the player while the invisible dialog is up.
-    return transport_ && !DummyShowing() && transport_->Run(action, receiver);
+    if (!transport_ || DummyShowing())
+        return false;
+    if (action == HookAction::MarkIn || action == HookAction::MarkOut)
+        return export_ && MainWindowHasKeys(window_, receiver) && export_->Mark(action == HookAction::MarkIn);
+    return transport_->Run(action, receiver);
 }
 
 void AppShell::StartViewer()
@@ -184,6 +189,8 @@ void AppShell::StartViewer()
     frmClose_->SetBusyState(&busy_);
     dataManagement_ = new DataManagementHookup(window_, *viewer_, busy_, this);
     connect(this, &AppShell::cleanDataRequested, &dataManagement_->Commands(), &DataManagement::CleanFromKeyboard);
+    // The export runs on the backup and clean worker thread, one job at a time.
+    export_ = new ExportHookup(*viewer_, window_, dataManagement_->Commands().Worker(), busy_, this);
 
     ApplySkin();
     SizeAndCentre();
@@ -299,6 +306,8 @@ void AppShell::FormDestroy()
     if (role_.isKernelRole || quitNow_)
         return;
     // No copy is left half-written: a job still running is stopped and waited for.
+    if (export_)
+        export_->Command().RequestStop();
     if (dataManagement_)
         dataManagement_->Shutdown();
     if (viewer_)

@@ -17,6 +17,7 @@ class QTimer;
 namespace korvane {
 
 class DataManagementHookup;
+class ExportHookup;
 class FolderListener;
 class TransportHookup;
 class Viewer;
@@ -66,6 +67,8 @@ public:
     DataManagementHookup* dataManagement() const { return dataManagement_; }
     // The transport keys and snapshots; null where viewer() is.
     TransportHookup* transport() const { return transport_; }
+    // The export marks and Setup > Export…; null where viewer() is.
+    ExportHookup* exportHookup() const { return export_; }
 
     // The quit is confirmed (by the user, or by a termination signal): both channels close.
     void ConfirmQuit();
@@ -119,6 +122,7 @@ private:
     Viewer* viewer_ = nullptr;
     DataManagementHookup* dataManagement_ = nullptr;
     TransportHookup* transport_ = nullptr;   // the transport keys and snapshots
+    ExportHookup* export_ = nullptr;         // the export marks and command
     FolderListener* folderListener_ = nullptr;
     QString handedFolder_;                   // waits for an idle viewer
     QTimer* tmHandedFolder_ = nullptr;

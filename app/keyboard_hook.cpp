@@ -30,6 +30,8 @@ HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMet
         case Qt::Key_Home: return HookAction::ToStart;
         case Qt::Key_S: return HookAction::Snapshot;
         case Qt::Key_N: return shiftDown ? HookAction::PreviousEvent : HookAction::NextEvent;
+        case Qt::Key_I: return HookAction::MarkIn;
+        case Qt::Key_O: return HookAction::MarkOut;
         default: return HookAction::None;
         }
     }
@@ -57,7 +59,9 @@ bool IsTransportAction(HookAction action)
     case HookAction::ToStart:
     case HookAction::Snapshot:
     case HookAction::NextEvent:
-    case HookAction::PreviousEvent: return true;
+    case HookAction::PreviousEvent:
+    case HookAction::MarkIn:
+    case HookAction::MarkOut: return true;
     default: return false;
     }
 }

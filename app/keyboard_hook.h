@@ -12,13 +12,14 @@ enum class HookAction {
     None, FocusDummy, CleanData, RouteContinue, FocusMain,
     // Transport keys: they act on the recording that plays.
     PlayPause, SeekBack, SeekForward, FrameBack, FrameForward, ToStart, Snapshot, NextEvent, PreviousEvent,
+    MarkIn, MarkOut,
 };
 
 // What a key press does: Ctrl+A/F/N/O and the menu key move the focus to the invisible edit
 // box, Ctrl+C starts the clean command, Ctrl+H toggles the route history, F5 focuses the main
 // window; without Ctrl, Alt or Meta, Space plays or pauses, Left and Right seek, comma and period
-// step a frame, Home goes to the start, S takes a snapshot and N and Shift+N jump to the next and
-// the previous event. Auto-repeated presses do nothing.
+// step a frame, Home goes to the start, S takes a snapshot, N and Shift+N jump to the next and
+// the previous event and I and O set the export's In and Out. Auto-repeated presses do nothing.
 HookAction ClassifyKey(int key, bool controlDown, bool autoRepeat, bool altOrMetaDown = false,
                        bool shiftDown = false);
 bool IsTransportAction(HookAction action);

@@ -2,6 +2,7 @@
 // outcome and the offer to play the repaired copy.
 #include "app/recording_repair.h"
 
+#include <QEvent>
 #include <QLoggingCategory>
 #include <QThread>
 #include <QTimer>
@@ -51,6 +52,23 @@ RecordingRepair::RecordingRepair(RecordingLibrary& library, RecordingOpener& ope
 {
     connect(&library_, &RecordingLibrary::damagedRecordingActivated, this,
             &RecordingRepair::DamagedRecordingActivated);
+    if (QWidget* window = host_.MainWindow())
+        window->installEventFilter(this);
+}
+
+bool RecordingRepair::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window's own close handling runs after this and leaves the event loop; a modal progress
+    // dialog would hold the process until the repair had run to its end.
+    if (event->type() == QEvent::Close && watched == host_.MainWindow() && Running()) {
+        qCInfo(lcRepair) << "the window closes: the repair of" << ref_.name << "stops";
+        job_->stop = true;
+        if (progressShown_) {
+            if (TfrmProcess* dialog = Dialogs().frmProcess)
+                dialog->btnStopClick();
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 RecordingRepair::~RecordingRepair()

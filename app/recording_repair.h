@@ -7,6 +7,10 @@
 //
 //   library.damagedRecordingActivated -> DamagedRecordingActivated -> AskConfirmation2
 //     -> worker: RepairRecording -> RepairEnded (GUI thread) -> AskConfirmation2 -> opener
+//
+// The main window closing during a repair stops it as the stop button does: the progress dialog
+// goes, so that the close's quit ends the process at once (the worker stops within a fraction of a
+// second and is waited for when this object goes).
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -41,6 +45,9 @@ public:
 public slots:
     // A double click on a cut recording that has no repaired copy yet.
     void DamagedRecordingActivated(const korvane::RecordingRef& ref);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // A repair has ended (repaired, failed or cancelled) and its messages have been shown.

@@ -10,6 +10,7 @@
 #include "player/recording_opener.h"
 #include "player/seek_bar.h"
 #include "telemetry_view/chart_strip.h"
+#include "telemetry_view/seek_marker_strip.h"
 #include "telemetry_view/telemetry_display.h"
 #include "ui/main_window.h"
 #include "ui/text_catalogue.h"
@@ -51,18 +52,32 @@ TelemetryHookup::TelemetryHookup(TfrmMain& window, PlaybackController& player, S
     connect(chart.plImage, &ChartImage::released, &seekBar, &SeekBar::StartRelease);
     display_->SetChartEnabled(false);
     chart.markerText = [this](const TelemetryEvent& e) { return MarkerText(e); };
+
+    // The same events as triangles on the seek bar, where the bar's thumb stands at their time.
+    seekMarkers_ = new SeekMarkerStrip(&seekWidget_);
+    seekMarkers_->span = [this] {
+        const SkinScrollBar& bar = seekWidget_.Bar();
+        return SeekBarSpan{bar.track.left(), bar.track.width(), bar.thumb.width(), bar.maxValue - bar.minValue};
+    };
+    seekMarkers_->markerText = chart.markerText;
 }
 
-void TelemetryHookup::Redraw() { display_->Redraw(); }
+void TelemetryHookup::Redraw()
+{
+    display_->Redraw();
+    seekMarkers_->update();
+}
 
 void TelemetryHookup::DrawChart(const PlaybackChannel& channel)
 {
     const int samples = UsableSamples(channel.track);
     track_ = &channel.track;
-    display_->Chart().SetEvents(samples > 0 && channel.ref.IsValid()
-                                    ? DetectEvents(channel.track, samples, thresholds_,
-                                                   IsEventRecordingName(channel.ref.name.toStdString()))
-                                    : std::vector<TelemetryEvent>());
+    std::vector<TelemetryEvent> events =
+        samples > 0 && channel.ref.IsValid()
+            ? DetectEvents(channel.track, samples, thresholds_, IsEventRecordingName(channel.ref.name.toStdString()))
+            : std::vector<TelemetryEvent>();
+    seekMarkers_->SetEvents(events);
+    display_->Chart().SetEvents(std::move(events));
     display_->DrawChart(&channel.track, channel.duration);
 }
 

@@ -16,6 +16,7 @@ namespace korvane {
 
 class PlaybackController;
 struct PlayPosition;
+class SeekMarkerStrip;
 struct PlaybackChannel;
 class SeekBar;
 class SkinScrollBarWidget;
@@ -27,7 +28,8 @@ public:
     TelemetryHookup(TfrmMain& window, PlaybackController& player, SeekBar& seekBar, SkinScrollBarWidget& seekWidget,
                     QLabel* plTime, double logicalScale, int scalePercent);
 
-    // The strip's parts stand where the window layout put them: the chart is drawn again.
+    // The strip's parts stand where the window layout put them: the chart is drawn again, and
+    // the seek bar's markers follow its new geometry.
     void Redraw();
     void DrawChart(const PlaybackChannel& channel);
     // The player's position with its sample: chart cursor, read-outs and clock overlay.
@@ -40,6 +42,8 @@ public:
     void SetThresholds(const EventThresholds& thresholds) { thresholds_ = thresholds; }
     // The events of the recording drawn last, in time order.
     const std::vector<TelemetryEvent>& Events() const;
+    // The markers of those events on the seek bar.
+    SeekMarkerStrip& SeekMarkers() { return *seekMarkers_; }
     QLabel* plTimeThumb() const { return plTimeThumb_; }
 
 private:
@@ -51,6 +55,7 @@ private:
     SkinScrollBarWidget& seekWidget_;
     PlaybackController& player_;
     TelemetryDisplay* display_ = nullptr;
+    SeekMarkerStrip* seekMarkers_ = nullptr;
     QLabel* plTimeThumb_ = nullptr;
     EventThresholds thresholds_;
     const TelemetryTrack* track_ = nullptr;

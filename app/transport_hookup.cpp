@@ -17,6 +17,7 @@
 #include "library/catalogue.h"
 #include "library/recording_library.h"
 #include "library/thumbnail_tool.h"
+#include "player/event_jump.h"
 #include "player/frame_timing.h"
 #include "player/moment_channels.h"
 #include "player/play_time.h"
@@ -41,6 +42,7 @@ TransportHookup::TransportHookup(Viewer& viewer, TfrmMain& window, QObject* pare
 {
     keys_ = new TransportKeys(viewer.Player(), viewer, viewer.Seek(), this);
     snapshots_ = new SnapshotTaker(this);
+    jumper_ = new EventJumper(viewer.Player(), viewer.Library(), *keys_, this);
     connect(snapshots_, &SnapshotTaker::saved, this, [this](const QString& path) {
         window_.stSystem->showMessage(CatalogueText(keys::kSnapshotSaved) + QLatin1Char(' ') + path);
     });
@@ -72,11 +74,7 @@ bool TransportHookup::Run(HookAction action, QObject* receiver)
 
 bool TransportHookup::JumpToEvent(int direction)
 {
-    if (!keys_->Loaded())
-        return false;
-    const std::optional<int> landing =
-        EventLanding(viewer_.Telemetry().Events(), keys_->PositionTenths(), direction);
-    return landing && keys_->GoTo(*landing);
+    return jumper_->Jump(direction, viewer_.Telemetry().Events(), viewer_.Thresholds());
 }
 
 bool TransportHookup::TakeSnapshot()

@@ -8,6 +8,7 @@
 
 namespace korvane {
 
+class EventJumper;
 class SnapshotTaker;
 class TfrmMain;
 class TransportKeys;
@@ -23,11 +24,13 @@ public:
     bool Run(HookAction action, QObject* receiver);
     // Takes a snapshot of the frame on screen; false when nothing is loaded.
     bool TakeSnapshot();
-    // N (+1) and Shift+N (-1): one second before the next or previous event of the recording.
+    // N (+1) and Shift+N (-1): one second before the next or previous event, in the recording
+    // or on into the next or previous recording of its group that has one.
     bool JumpToEvent(int direction);
 
     TransportKeys& Keys() { return *keys_; }
     SnapshotTaker& Snapshots() { return *snapshots_; }
+    EventJumper& Jumper() { return *jumper_; }
 
 private:
 
@@ -35,6 +38,7 @@ private:
     TfrmMain& window_;
     TransportKeys* keys_ = nullptr;
     SnapshotTaker* snapshots_ = nullptr;
+    EventJumper* jumper_ = nullptr;
 };
 
 } // namespace korvane

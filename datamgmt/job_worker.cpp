@@ -5,6 +5,7 @@
 #include "datamgmt/delete_job.h"
 
 #include <QMetaObject>
+#include <utility>
 
 namespace korvane {
 
@@ -50,6 +51,19 @@ void JobWorker::SetDeleteInput(const QString& recordingFolder, const QStringList
     deleteNames_ = names;
 }
 
+void JobWorker::SetTaskInput(Task task)
+{
+    if (Busy())
+        return;
+    std::lock_guard lock(mutex_);
+    task_ = std::move(task);
+}
+
+std::atomic<bool>& JobWorker::BusyFlag(int mode)
+{
+    return mode == kCopyMode ? copyBusy_ : mode == kDeleteMode ? deleteBusy_ : taskBusy_;
+}
+
 Expected<void, HandOverRefusal> JobWorker::StartWorkerJob(int mode)
 {
     {
@@ -62,7 +76,11 @@ Expected<void, HandOverRefusal> JobWorker::StartWorkerJob(int mode)
             qCWarning(lcDataMgmt) << "job hand-over refused: the worker is busy";
             return Unexpected(HandOverRefusal::JobRunning);
         }
-        (mode == kCopyMode ? copyBusy_ : deleteBusy_) = true;
+        if (mode == kTaskMode && !task_) {
+            qCWarning(lcDataMgmt) << "job hand-over refused: no task given";
+            return Unexpected(HandOverRefusal::JobRunning);
+        }
+        BusyFlag(mode) = true;
         progress_.Reset();
         workerMode_ = mode;
         pending_ = true;
@@ -83,12 +101,14 @@ void JobWorker::ThreadMain()
         int mode;
         QString source, target, folder;
         QStringList names;
+        Task task;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return pending_ || quit_; });
             if (quit_) {
                 copyBusy_ = false;
                 deleteBusy_ = false;
+                taskBusy_ = false;
                 return;
             }
             pending_ = false;
@@ -97,14 +117,22 @@ void JobWorker::ThreadMain()
             target = target_;
             folder = folder_;
             names = mode == kCopyMode ? copyNames_ : deleteNames_;
+            if (mode == kTaskMode)
+                task = std::exchange(task_, Task());
         }
-        JobOutcome outcome = mode == kCopyMode ? CopyRecordings(source, target, names, progress_)
-                                               : DeleteRecordings(folder, names, progress_);
-        const bool stopped = outcome.stopped;
-        {
+        bool stopped = false;
+        if (mode == kTaskMode) {
+            // The task's results travel with the task; the copy and delete outcome stays as it was.
+            stopped = task(progress_.stopRequested);
+            std::lock_guard lock(mutex_);
+            taskBusy_ = false;
+        } else {
+            JobOutcome outcome = mode == kCopyMode ? CopyRecordings(source, target, names, progress_)
+                                                   : DeleteRecordings(folder, names, progress_);
+            stopped = outcome.stopped;
             std::lock_guard lock(mutex_);
             outcome_ = std::move(outcome);
-            (mode == kCopyMode ? copyBusy_ : deleteBusy_) = false;
+            BusyFlag(mode) = false;
         }
         QMetaObject::invokeMethod(this, [this, mode, stopped] { emit jobFinished(mode, stopped); },
                                   Qt::QueuedConnection);

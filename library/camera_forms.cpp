@@ -270,6 +270,20 @@ std::optional<FormName> ClipFolders(QStringView name, const QStringList& folders
 
 } // namespace
 
+std::optional<FormName> ParseExportClip(QStringView name, QStringView folderLower)
+{
+    static const Rx rx(QStringLiteral("^(\\d{8})-(\\d{6})_\\d{1,6}s(-\\d{1,4})?$"));
+    if (name.compare(QLatin1String("clip.mp4"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QRegularExpressionMatch m = rx.match(folderLower);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const auto start = StartOfDigits(m.capturedView(1), m.capturedView(2));
+    if (!start)
+        return std::nullopt;
+    return FormName{CameraForm::ExportFolder, *start, CameraMode::Saved, u'F', -1};
+}
+
 std::optional<FormName> ParseFormName(QStringView relativePath)
 {
     const qsizetype slash = relativePath.lastIndexOf(u'/');
@@ -279,6 +293,9 @@ std::optional<FormName> ParseFormName(QStringView relativePath)
 std::optional<FormName> ParseFormName(QStringView name, const QStringList& foldersLower)
 {
     // Every form is 18 to 40 characters long.
+    if (!foldersLower.isEmpty())
+        if (auto f = ParseExportClip(name, foldersLower.last()))
+            return f;
     if (name.size() < 18 || name.size() > 40 || name.startsWith(u'.'))
         return std::nullopt;
     using Parser = std::optional<FormName> (*)(QStringView, const QStringList&);

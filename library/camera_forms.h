@@ -19,6 +19,8 @@
 //  8 ClipFolders      "RecentClips/2023-01-01_12-00-00-front.mp4", and clips in
 //                     SavedClips/<stamp>/ and SentryClips/<stamp>/ (cameras front, back,
 //                     left_repeater, right_repeater, left_pillar, right_pillar).
+//  9 ExportFolder     "20230101-120000_20s/clip.MP4": a moment this viewer exported, started at
+//                     In; listed with the saved recordings.
 // Extensions are compared without regard to case. The channel letter is not part of a
 // moment's identity: the channels of one moment share its start time (see camera_moments.h).
 #include <QString>
@@ -37,6 +39,7 @@ enum class CameraForm {
     LetteredChannel,
     ShortYear,
     ClipFolders,
+    ExportFolder,
 };
 
 enum class CameraMode { Normal, Parking, Recent, Event, Locked, Manual, Saved, Sentry };
@@ -60,6 +63,11 @@ struct FormName {
 std::optional<FormName> ParseFormName(QStringView relativePath);
 // The same for a bare name in the folders `foldersLower` (outermost first, lower case).
 std::optional<FormName> ParseFormName(QStringView name, const QStringList& foldersLower);
+
+// The clip of an export folder: `name` is "clip.MP4" and `folderLower` the folder that holds it
+// ("YYYYMMDD-hhmmss_<seconds>s", "-2" and on when the name was taken). Asked with the scanned
+// folder's own name too, so that an export folder opened by itself shows its clip.
+std::optional<FormName> ParseExportClip(QStringView name, QStringView folderLower);
 
 // The order in which the channels of a form stand in a moment; the first one present is the
 // moment's cell ("FRTI", "ABC", ...).

@@ -3,6 +3,8 @@
 #include "library/library_log.h"
 #include "platform/file_name_bytes.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -40,6 +42,7 @@ struct Walk {
     QHash<QString, QString> sidecars;  // lower-case relative path -> relative path
     int entries = 0;
     bool truncated = false;
+    QString rootLower;  // the scanned folder's own name, for an export folder opened by itself
 };
 
 bool IsSidecarName(const QString& lower)
@@ -86,7 +89,9 @@ void WalkFolder(const fs::path& dir, const QString& relative, const QStringList&
             walk.sidecars.insert(path.toLower(), path);
             continue;
         }
-        const std::optional<FormName> form = ParseFormName(name, folders);
+        std::optional<FormName> form = ParseFormName(name, folders);
+        if (!form && folders.isEmpty())
+            form = ParseExportClip(name, walk.rootLower);
         if (!form)
             continue;
         const std::uintmax_t size = entry.file_size(sec);
@@ -210,6 +215,7 @@ CameraCard ScanCameraCard(const QString& folder)
 {
     CameraCard card;
     Walk walk;
+    walk.rootLower = QFileInfo(QDir::cleanPath(folder)).fileName().toLower();
     WalkFolder(fs::path(EncodeFileNameBytes(folder).toStdString()), QString(), QStringList(), 0, walk, &card.listed);
     card.truncated = walk.truncated;
     card.filesSeen = int(walk.files.size());

@@ -10,10 +10,8 @@
 #include "library/working_folder.h"
 #include "platform/file_name_bytes.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -240,7 +238,11 @@ bool RecordingLibrary::HighlightRecording(const RecordingRef& ref, bool scroll)
     return cell && HighlightCell(cell, scroll);
 }
 
-RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
+RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const { return NeighbourRecording(ref, 1); }
+
+RecordingRef RecordingLibrary::PreviousRecording(const RecordingRef& ref) const { return NeighbourRecording(ref, -1); }
+
+RecordingRef RecordingLibrary::NeighbourRecording(const RecordingRef& ref, int step) const
 {
     ThumbnailCell* cell = CellOf(ref);
     if (!cell)
@@ -251,7 +253,7 @@ RecordingRef RecordingLibrary::NextRecording(const RecordingRef& ref) const
     if (i < 0)
         return {};
     // A cut recording not repaired yet cannot be played: continuous play goes past it.
-    for (int k = i + 1; k < shown; ++k) {
+    for (int k = i + step; k >= 0 && k < shown; k += step) {
         const RecordingRef next = RefOf(grid->Cell(k));
         if (!next.IsValid() || !PlayablePathOf(next).isEmpty())
             return next;
@@ -342,29 +344,7 @@ void RecordingLibrary::ShowRepairedPicture(const RecordingRef& ref)
         show();
         return;
     }
-    const QString tool = FindThumbnailTool(QCoreApplication::applicationDirPath());
-    if (tool.isEmpty()) {
-        qCWarning(lcLibrary) << "no thumbnail tool for the picture of" << repaired;
-        return;
-    }
-    QFile::remove(picture);
-    auto* process = new QProcess(this);
-    process->setProgram(tool);
-    process->setArguments(ThumbnailToolArguments(repaired, picture));
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
-    connect(process, &QProcess::finished, this, [process, show] {
-        process->deleteLater();
-        show();
-    });
-    connect(process, &QProcess::errorOccurred, this, [process](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            qCWarning(lcLibrary) << "the thumbnail tool could not be started:" << process->program();
-            process->deleteLater();
-        }
-    });
-    process->start();
+    pass_.MakeSinglePicture(repaired, picture, show);
 }
 
 void RecordingLibrary::UpdateFileBar(int group, int shownCount)

@@ -84,6 +84,8 @@ public:
     // The recording after `ref` in its group's grid that can be played (cut recordings without a
     // repaired copy are passed over); invalid at the end.
     RecordingRef NextRecording(const RecordingRef& ref) const;
+    // The recording before `ref` by the same rule; invalid at the start.
+    RecordingRef PreviousRecording(const RecordingRef& ref) const;
     // The grid part of the viewer reset: selectors black, Normal shown, bars to the top.
     void ResetGrids();
     // Cursors and enabled state of the shown cells while a recording loads (false) or not.
@@ -114,6 +116,9 @@ public slots:
     void CellDoubleClicked(korvane::ThumbnailCell* cell);
 
 private:
+    // The playable recording `step` (+1 or -1) cells on from `ref` in its group's grid.
+    RecordingRef NeighbourRecording(const RecordingRef& ref, int step) const;
+
     // ThumbnailPassSink
     void ShowThumbnail(int group, const QStringList& shown, const QString& bmpPath) override;
     void ShowDamaged(int group, const QStringList& shown) override;

@@ -23,6 +23,20 @@ void RemoveToolInputLink(const QStringList& arguments)
         QFile::remove(input);
 }
 
+// Kills a tool process of the pass that may still run (or still wait to start) and removes what
+// it leaves: a picture half written would count as made, and its input link.
+void EndToolProcess(QProcess* p, QObject* pass)
+{
+    p->disconnect(pass);
+    if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(1000);
+        QFile::remove(ThumbnailToolOutput(p->arguments()));
+    }
+    RemoveToolInputLink(p->arguments());
+    p->deleteLater();
+}
+
 // Only box headers are read, so this stays cheap on a large recording.
 bool IsCutRecording(const QString& path)
 {
@@ -41,6 +55,62 @@ ThumbnailPass::ThumbnailPass(RecordingCatalogue& catalogue, ThumbnailPassSink& s
 ThumbnailPass::~ThumbnailPass()
 {
     KillThumbnailProcesses();
+    KillSinglePictures();
+}
+
+QString ThumbnailPass::Tool() const
+{
+    return toolOverride_.isEmpty() ? FindThumbnailTool(QCoreApplication::applicationDirPath()) : toolOverride_;
+}
+
+void ThumbnailPass::MakeSinglePicture(const QString& source, const QString& picture, std::function<void()> done)
+{
+    const QString tool = Tool();
+    if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
+        qCWarning(lcLibrary) << "no thumbnail tool for the picture of" << source;
+        return;
+    }
+    QFile::remove(picture);
+    auto* p = new QProcess(this);
+    p->setProgram(tool);
+    p->setArguments(ThumbnailToolArguments(ToolInputPath(source, catalogue_.workingFolder, 1000000 + singleSerial_++ % 1000), picture));
+    p->setStandardInputFile(QProcess::nullDevice());
+    p->setStandardOutputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
+    auto ended = [this, p, done] {
+        if (!singles_.removeOne(p))
+            return;
+        RemoveToolInputLink(p->arguments());
+        const QString output = ThumbnailToolOutput(p->arguments());
+        if (QFileInfo::exists(output) && !IsUsableThumbnail(output))
+            QFile::remove(output);
+        p->deleteLater();
+        done();
+    };
+    connect(p, &QProcess::finished, this, ended);
+    connect(p, &QProcess::errorOccurred, this, [p, ended](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            qCWarning(lcLibrary) << "the thumbnail tool could not be started:" << p->program();
+            ended();
+        }
+    });
+    // A tool that never finishes is ended like a batch's.
+    QTimer::singleShot(processWaitLimit_ * kTickMs, p, [p] {
+        if (p->state() != QProcess::NotRunning) {
+            qCWarning(lcLibrary) << "the thumbnail tool still runs after the wait limit: ended";
+            p->kill();
+        }
+    });
+    singles_.append(p);
+    p->start();
+}
+
+void ThumbnailPass::KillSinglePictures()
+{
+    const auto running = singles_;
+    singles_.clear();
+    for (QProcess* p : running)
+        EndToolProcess(p, this);
 }
 
 int ThumbnailPass::CountThumbnailProcesses() const
@@ -53,17 +123,8 @@ void ThumbnailPass::KillThumbnailProcesses()
     const auto running = processes_;
     processes_.clear();
     pending_.clear();
-    for (QProcess* p : running) {
-        p->disconnect(this);
-        if (p->state() != QProcess::NotRunning) {
-            p->kill();
-            p->waitForFinished(1000);
-            // A picture the killed tool may have left half written would count as made.
-            QFile::remove(ThumbnailToolOutput(p->arguments()));
-            RemoveToolInputLink(p->arguments());
-        }
-        p->deleteLater();
-    }
+    for (QProcess* p : running)
+        EndToolProcess(p, this);
 }
 
 void ThumbnailPass::Start()
@@ -72,6 +133,7 @@ void ThumbnailPass::Start()
     waiting_ = false;
     if (CountThumbnailProcesses() != 0)
         KillThumbnailProcesses();
+    KillSinglePictures();  // pictures of the folder shown before
     processWait_ = 0;
     attempts_ = 0;
     phase_ = kPhaseNormal;
@@ -94,6 +156,7 @@ void ThumbnailPass::Stop()
     timer_.stop();
     waiting_ = false;
     KillThumbnailProcesses();
+    KillSinglePictures();
     phase_ = kPhaseFinished;
 }
 
@@ -182,7 +245,7 @@ bool ThumbnailPass::ThumbnailStep(int group)
     if (g == 0 && unwritable_)
         generationIndex_ = count;
     if (g < count && !unwritable_) {
-        const QString tool = toolOverride_.isEmpty() ? FindThumbnailTool(QCoreApplication::applicationDirPath()) : toolOverride_;
+        const QString tool = Tool();
         if (tool.isEmpty() || !QFileInfo(tool).isExecutable()) {
             qCWarning(lcLibrary) << "no thumbnail tool found";
             ShowErrorNumber(0x6003);

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <QTimer>
 #include <QList>
+#include <functional>
 
 class QProcess;
 
@@ -83,6 +84,12 @@ public:
     // For tests: the tool to use instead of the program folder's or PATH's ffmpeg.
     void SetToolOverride(const QString& path) { toolOverride_ = path; }
 
+    // One picture outside the batches (a repaired recording's), made by the same tool and
+    // ended with the pass's own processes (Start, Stop, destruction) or after the wait limit.
+    // `done` runs on the main thread when the tool has ended, whatever it left.
+    void MakeSinglePicture(const QString& source, const QString& picture, std::function<void()> done);
+    int CountSinglePictureProcesses() const { return int(singles_.size()); }
+
     // One step of the pass for one group; true while the group needs more steps.
     bool ThumbnailStep(int group);
 
@@ -90,6 +97,8 @@ private slots:
     void tmGetBmpTimer();
 
 private:
+    QString Tool() const;
+    void KillSinglePictures();
     int StartThumbnails(const QStringList& files, int generationIndex, const QString& tool);
     void ProcessEnded(QProcess* process);
     void LaunchPending();
@@ -101,6 +110,8 @@ private:
     QTimer timer_;
     QList<QProcess*> processes_;  // the batch's processes, running or waiting to start
     QList<QProcess*> pending_;
+    QList<QProcess*> singles_;    // MakeSinglePicture's processes
+    int singleSerial_ = 0;        // numbers their input links apart from the batches'
     int maxRunning_ = 0;
     int processWaitLimit_ = kProcessWaitLimit;
     QString toolOverride_;

@@ -139,11 +139,14 @@ bool BuildRouteForBlocks(RouteMapOps& map, RouteState& state, const TelemetryTra
     ChooseLine(map, state, mp4Path);
     const int start = state.firstFixIndex < kScanFromStartBelow ? 0 : state.firstFixIndex;
     state.firstFixIndex = start;
+    // Another camera's fixes lose their position in a tunnel or a car park: the line goes on
+    // from the next fix instead of running to the default location and back.
+    const bool skipMissing = track.dataType == DataTypeFixes;
     for (int i = start; i < n; ++i) {
         const TelemetrySample& s = track.samples[i];
         if (HasPosition(s))
             map.AddPoint(state.currentLine, s.latitude, s.longitude);
-        else
+        else if (!skipMissing)
             map.AddPoint(state.currentLine, DefaultLatitude, DefaultLongitude);
         currentSample = s;
     }

@@ -23,7 +23,8 @@ bool IsNextMinuteRecording(const QString& current, const QString& previous);
 // track has no fixed sample. currentSample receives the samples consumed, as the channel keeps it.
 bool BuildRouteForTextTrack(RouteMapOps& map, RouteState& state, const TelemetryTrack& track,
                             const QString& mp4Path, bool clearFirst, TelemetrySample& currentSample);
-// Draws the route of the other data types (positions missing go to the default location).
+// Draws the route of the other data types (positions missing go to the default location; another
+// camera's fixes without a position are left out).
 bool BuildRouteForBlocks(RouteMapOps& map, RouteState& state, const TelemetryTrack& track,
                          const QString& mp4Path, bool clearFirst, TelemetrySample& currentSample);
 

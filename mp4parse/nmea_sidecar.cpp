@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "mp4parse/binary_stream.h"
+#include "mp4parse/civil_date.h"
 #include "mp4parse/load_telemetry.h"
 #include "mp4parse/text_fields.h"
 
@@ -60,19 +61,9 @@ std::string TimeText(std::string_view hhmmss) {
 
 // "YYYY/MM/DD" of unix milliseconds.
 std::string DateOfMillis(long long ms) {
-  long long days = ms / 86400000;
-  // civil_from_days (proleptic Gregorian)
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long doe = days - era * 146097;
-  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long long mp = (5 * doy + 2) / 153;
-  const long long d = doy - (153 * mp + 2) / 5 + 1;
-  const long long m = mp < 10 ? mp + 3 : mp - 9;
-  const long long y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+  const CivilDate date = CivilFromDays(ms / 86400000);
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%04lld/%02lld/%02lld", y % 10000, m, d);
+  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", date.year % 10000, date.month, date.day);
   return buf;
 }
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "mp4parse/civil_date.h"
+
 namespace korvane {
 namespace {
 
@@ -131,28 +133,6 @@ bool Digits(const std::string& s, size_t at, size_t count, int& value) {
   return true;
 }
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-long DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(long z, int& y, int& m, int& d) {
-  z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
 // Seconds since 1970 of a complete "YYYY/MM/DD hh:mm:ss", or false.
 bool ParseClock(const std::string& t, long long& seconds) {
   if (t.size() < 19 || t[4] != '/' || t[7] != '/' || t[10] != ' ' || t[13] != ':' || t[16] != ':') return false;
@@ -216,10 +196,10 @@ std::string CameraClockAt(const TelemetryTrack& track, int sampleCount, int samp
     const long long secs = tenths >= 0 ? tenths / 10 : (tenths - 9) / 10;
     const long long days = secs >= 0 ? secs / 86400 : (secs - 86399) / 86400;
     const long long inDay = secs - days * 86400;
-    int y, m, d;
-    CivilFromDays(static_cast<long>(days), y, m, d);
+    const CivilDate date = CivilFromDays(days);
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02lld:%02lld:%02lld.%lld", y, m, d, inDay / 3600,
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02lld:%02lld:%02lld.%lld", date.year, date.month, date.day,
+                  inDay / 3600,
                   inDay / 60 % 60, inDay % 60, tenths - secs * 10);
     return buf;
   }

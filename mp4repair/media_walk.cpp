@@ -13,7 +13,10 @@ namespace {
 
 constexpr uint64_t kWindowBytes = 4u << 20;
 constexpr uint64_t kAudioWindow = 64u << 10;
-constexpr uint64_t kReportEvery = 16u << 20;
+// The walk asks whether to go on after this many bytes or samples, whichever comes first: often
+// enough that a stop is honoured within a fraction of a second even on the slowest input.
+constexpr uint64_t kReportEvery = 1u << 20;
+constexpr uint32_t kReportSteps = 4096;
 constexpr uint64_t kResyncBytes = 64u << 20;  // how far a skip looks for the next key frame
 constexpr uint64_t kResyncReportEvery = 1u << 20;  // a skip asks whether to go on this often
 
@@ -32,6 +35,13 @@ class Window {
     }
     begin_ = pos;
     return buffer_.data();
+  }
+
+  // What the window holds now.
+  void View(const uint8_t*& data, uint64_t& begin, uint64_t& end) const {
+    data = buffer_.empty() ? nullptr : buffer_.data();
+    begin = begin_;
+    end = begin_ + buffer_.size();
   }
 
  private:
@@ -110,10 +120,14 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
 
   Window window(in);
   ByteSource src;
-  src.get = [&](uint64_t pos, uint64_t n) { return window.Get(pos, n, src.end); };
+  src.get = [&](uint64_t pos, uint64_t n) {
+    const uint8_t* p = window.Get(pos, n, src.end);
+    window.View(src.view, src.viewBegin, src.viewEnd);
+    return p;
+  };
   PatternCursor cursor(ref.pattern);
   const auto add = [&](int t, uint64_t at, uint64_t size, bool key) {
-    result.tracks[size_t(t)].push_back({at, uint32_t(size), key});
+    result.tracks[size_t(t)].Add(at, uint32_t(size), key);
     result.coveredBytes += size;
     result.end = at + size;
     cursor.Took(t);
@@ -126,7 +140,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
         const TrackModel& m = ref.tracks[t];
         if (m.kind == TrackKind::Video && (m.codec.rfind("avc", 0) == 0 || m.hevc)) {
           const VideoSample v = CheckVideoSample(src, pos, rules[t]);
-          if (v.size) {
+          if (v.size && v.size <= SampleList::kMostBytes) {
             size = v.size;
             key = v.keyFrame;
             return int(t);
@@ -145,6 +159,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
   // The next key frame after `pos` whose access unit is followed by another sample; 0 when none.
   uint64_t walkedBefore = 0;  // media bytes of the ranges before the current one
   uint64_t rangeBegin = 0;
+  // `end` is also where a quick test's limit ends the walk: a skip never looks past it.
   const auto resync = [&](uint64_t pos, uint64_t end) -> uint64_t {
     const uint64_t stop = std::min(end, pos + kResyncBytes);
     for (uint64_t p = pos + 1; p < stop; ++p) {
@@ -173,6 +188,7 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
 
   uint64_t walked = 0;
   uint64_t nextReport = 0;
+  uint32_t steps = 0;
   for (const MediaRange& range : media) {
     src.end = range.dataEnd;
     if (limit && walked >= limit) break;
@@ -182,8 +198,9 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
     bool stuck = false;
     while (pos < range.dataEnd) {
       if (limit && walked + (pos - range.dataBegin) >= limit) break;
-      if (progress && pos >= nextReport) {
+      if (progress && (pos >= nextReport || ++steps >= kReportSteps)) {
         nextReport = pos + kReportEvery;
+        steps = 0;
         if (!progress(walked + (pos - range.dataBegin), result.totalBytes)) {
           result.cancelled = true;
           return result;
@@ -218,7 +235,10 @@ WalkResult WalkMedia(const InputFile& in, const std::vector<MediaRange>& media, 
         }
       }
       if (!taken) {
-        const uint64_t next = resync(pos, range.dataEnd);
+        // A quick test looks for the next key frame only up to its limit: finding none there, it
+        // ends as stuck, as the whole walk would without a later key frame.
+        const uint64_t limitAt = limit ? range.dataBegin + (limit - walked) : range.dataEnd;
+        const uint64_t next = resync(pos, std::min(range.dataEnd, limitAt));
         if (result.cancelled) return result;
         if (next == 0) {
           stuck = true;

@@ -10,17 +10,12 @@
 
 #include "mp4repair/damage.h"
 #include "mp4repair/reference.h"
+#include "mp4repair/sample_list.h"
 
 namespace korvane::repair {
 
-struct FoundSample {
-  uint64_t offset = 0;  // in the damaged file
-  uint32_t size = 0;
-  bool key = false;
-};
-
 struct WalkResult {
-  std::vector<std::vector<FoundSample>> tracks;  // one list per reference track, in file order
+  std::vector<SampleList> tracks;  // one list per reference track, in file order
   uint64_t coveredBytes = 0;  // bytes of the recovered samples
   uint64_t totalBytes = 0;    // bytes of media data the file holds
   uint64_t end = 0;           // file offset just after the last recovered sample

@@ -2,6 +2,7 @@
 #include "mp4repair/picture_order.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace korvane::repair {
@@ -10,6 +11,10 @@ namespace {
 
 constexpr int kMaxParameterSetId = 63;
 constexpr int64_t kMostReorder = 512;  // pictures; beyond that the counts are not believed
+
+int32_t ClampCount(int64_t v) {
+  return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
 
 bool AvcHighProfile(uint32_t p) {
   switch (p) {
@@ -239,7 +244,7 @@ PictureCount PictureOrder::Avc(const uint8_t* nal, size_t size, bool restart) {
     if (lsb < prevLsb_ && prevLsb_ - lsb >= maxLsb / 2) msb = prevMsb_ + maxLsb;
     else if (lsb > prevLsb_ && lsb - prevLsb_ > maxLsb / 2) msb = prevMsb_ - maxLsb;
     const int64_t top = msb + lsb;
-    c.poc = std::min(top, top + deltaBottom);
+    c.poc = ClampCount(std::min(top, top + deltaBottom));
     if (refIdc != 0) {
       prevMsb_ = msb;
       prevLsb_ = lsb;
@@ -258,11 +263,11 @@ PictureCount PictureOrder::Avc(const uint8_t* nal, size_t size, bool restart) {
     }
     if (refIdc == 0) expected += s.offsetNonRef;
     const int64_t top = expected + delta0;
-    c.poc = std::min(top, top + s.offsetTopToBottom + delta1);
+    c.poc = ClampCount(std::min(top, top + s.offsetTopToBottom + delta1));
     prevFrameNumOffset_ = offset;
     prevFrameNum_ = frameNum;
   } else {
-    c.poc = decodeIndex_;  // type 2: output order is decode order
+    c.poc = ClampCount(decodeIndex_);  // type 2: output order is decode order
   }
   c.ok = true;
   return c;
@@ -297,7 +302,7 @@ PictureCount PictureOrder::Hevc(const uint8_t* nal, size_t size, bool restart) {
     else if (lsb > prevLsb_ && lsb - prevLsb_ > maxLsb / 2) msb = prevMsb_ - maxLsb;
     else msb = prevMsb_;
   }
-  c.poc = msb + lsb;
+  c.poc = ClampCount(msb + lsb);
   // The next count is taken relative to the last picture of temporal layer 0 that is not a
   // leading picture nor a sub-layer non-reference picture.
   const bool subLayerNonRef = type <= 14 && type % 2 == 0;
@@ -312,33 +317,42 @@ PictureCount PictureOrder::Hevc(const uint8_t* nal, size_t size, bool restart) {
 Composition ComposeOffsets(const std::vector<PictureCount>& pictures, uint32_t delta, uint32_t minShift) {
   Composition out;
   const size_t n = pictures.size();
-  if (n == 0 || delta == 0) return out;
-  std::vector<int64_t> counts(n);
-  for (size_t i = 0; i < n; ++i)  // a picture whose header could not be read follows the one before
-    counts[i] = pictures[i].ok ? pictures[i].poc : (i > 0 && !pictures[i].reset ? counts[i - 1] + 1 : 0);
-  std::vector<int64_t> display(n);
+  if (n == 0 || delta == 0 || n > std::numeric_limits<uint32_t>::max()) return out;
+  // How far each picture is shown before (+) or after (-) its place in decode order; bounded by
+  // kMostReorder, so two bytes each. The counts are held for one period at a time.
+  std::vector<int16_t> early(n);
+  std::vector<int32_t> counts;  // a period may hold every picture: 32 bits each, indices too
+  std::vector<uint32_t> order;
   int64_t base = 0;
+  int64_t previous = 0;  // the count of the picture before
   for (size_t b = 0; b < n;) {
     size_t e = b + 1;
     while (e < n && !pictures[e].reset) ++e;
-    std::vector<size_t> order(e - b);
-    std::iota(order.begin(), order.end(), b);
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return counts[x] < counts[y]; });
+    counts.assign(e - b, 0);
+    for (size_t i = b; i < e; ++i) {  // a picture whose header could not be read follows the one before
+      counts[i - b] = pictures[i].ok ? pictures[i].poc : (i > 0 && !pictures[i].reset ? ClampCount(previous + 1) : 0);
+      previous = counts[i - b];
+    }
+    order.resize(e - b);
+    std::iota(order.begin(), order.end(), uint32_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) { return counts[x] < counts[y]; });
     // The last period may have lost, to the cut, pictures shown between those kept: there the
     // count's own step gives each picture its slot.
     int64_t step = 0;
     bool even = e == n;
     for (size_t k = 1; k < order.size() && even; ++k) {
-      const int64_t d = counts[order[k]] - counts[order[k - 1]];
+      const int64_t d = int64_t(counts[order[k]]) - counts[order[k - 1]];
       if (d > 0) step = step ? std::gcd(step, d) : d;
     }
     for (size_t k = 1; k < order.size() && even && step > 0; ++k)
       even = counts[order[k]] != counts[order[k - 1]] &&
-             (counts[order[k]] - counts[order[0]]) / step <= int64_t(order.size()) + kMostReorder;
+             (int64_t(counts[order[k]]) - counts[order[0]]) / step <= int64_t(order.size()) + kMostReorder;
     int64_t slots = int64_t(e - b);
     for (size_t k = 0; k < order.size(); ++k) {
-      const int64_t slot = even && step > 0 ? (counts[order[k]] - counts[order[0]]) / step : int64_t(k);
-      display[order[k]] = base + slot;
+      const int64_t slot = even && step > 0 ? (int64_t(counts[order[k]]) - counts[order[0]]) / step : int64_t(k);
+      const int64_t d = int64_t(b + order[k]) - (base + slot);
+      if (d < -kMostReorder || d > kMostReorder) return out;
+      early[b + order[k]] = int16_t(d);
       slots = std::max(slots, slot + 1);
     }
     base += slots;
@@ -347,15 +361,13 @@ Composition ComposeOffsets(const std::vector<PictureCount>& pictures, uint32_t d
   int64_t lead = 0;
   bool reordered = false;
   for (size_t i = 0; i < n; ++i) {
-    const int64_t d = int64_t(i) - display[i];
-    if (d < -kMostReorder || d > kMostReorder) return out;
-    reordered = reordered || d != 0;
-    lead = std::max(lead, d);
+    reordered = reordered || early[i] != 0;
+    lead = std::max<int64_t>(lead, early[i]);
   }
   if (!reordered) return out;
   out.shift = std::max<uint32_t>(minShift, uint32_t(lead) * delta);
   out.offsets.resize(n);
-  for (size_t i = 0; i < n; ++i) out.offsets[i] = uint32_t(int64_t(out.shift) + (display[i] - int64_t(i)) * delta);
+  for (size_t i = 0; i < n; ++i) out.offsets[i] = uint32_t(int64_t(out.shift) - int64_t(early[i]) * delta);
   return out;
 }
 

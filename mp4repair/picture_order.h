@@ -37,8 +37,10 @@ class BitReader {
 };
 
 // One picture as decoded for its order: its count, and whether the count started anew with it.
+// Kept for every recovered picture, hence small: counts beyond 32 bits are clamped (a recording
+// holds far fewer pictures than that).
 struct PictureCount {
-  int64_t poc = 0;
+  int32_t poc = 0;
   bool reset = false;  // an IDR picture (H.264) or an IRAP picture that starts decoding (H.265)
   bool ok = false;     // false when the slice header could not be read
 };

@@ -254,9 +254,29 @@ RepairResult RepairRecording(const RepairRequest& request) {
     result.message += (result.message.empty() ? "" : "; ") + std::string("the media data from byte ") +
                       std::to_string(walk.stoppedAt) + " to byte " + std::to_string(check.media.back().dataEnd) +
                       " could not be read and was left out";
+  // From here on the walk is done: the progress stays at its end while the pictures' order is
+  // read and the copy finishes, and a stop still ends the repair at once.
+  const auto keepGoing = [&] { return !request.progress || request.progress(walk.totalBytes, walk.totalBytes); };
+  const auto cancelledResult = [&] {
+    result.status = RepairStatus::Cancelled;
+    result.message = "the repair of " + request.damaged + " was cancelled";
+    return result;
+  };
   std::vector<Composition> times(ref.tracks.size());
-  for (size_t t = 0; t < ref.tracks.size(); ++t) times[t] = PresentationTimes(in, ref.tracks[t], walk.tracks[t], walk.skipped);
-  if (!file.Finish(walk.end - first, BuildMoov(ref, walk.tracks, file.Shift(), times))) {
+  for (size_t t = 0; t < ref.tracks.size(); ++t) {
+    bool stopped = false;
+    times[t] = PresentationTimes(in, ref.tracks[t], walk.tracks[t], walk.skipped, keepGoing, &stopped);
+    if (stopped) return cancelledResult();
+  }
+  const MoovPieces moov = BuildMoovPieces(ref, walk.tracks, file.Shift(), times);
+  if (!keepGoing()) return cancelledResult();
+  if (!file.WaitForCopy(keepGoing)) {
+    if (!keepGoing()) return cancelledResult();
+    result.status = RepairStatus::WriteFailed;
+    result.message = "cannot write " + result.output;
+    return result;
+  }
+  if (!file.Finish(walk.end - first, [&moov](const RepairedFile::MoovSink& sink) { return moov.Write(sink); })) {
     result.status = RepairStatus::WriteFailed;
     result.message = "cannot write " + result.output;
     return result;

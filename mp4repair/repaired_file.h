@@ -4,7 +4,11 @@
 // place when complete; removed on failure.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -26,14 +30,25 @@ class RepairedFile {
   // Keeps the first `dataBytes` of the copied media data, closes the mdat, appends `moov` and
   // renames the file into place.
   bool Finish(uint64_t dataBytes, const Bytes& moov);
-  // Stops and removes the file.
+  // The same with the moov written by `writeMoov`, which passes its bytes in order to the sink.
+  using MoovSink = std::function<bool(const uint8_t* data, size_t size)>;
+  bool Finish(uint64_t dataBytes, const std::function<bool(const MoovSink&)>& writeMoov);
+  // Waits for the copy of the media data, asking `keepGoing` every tenth of a second; false when
+  // it said no (the copy is then stopped) or the copy failed.
+  bool WaitForCopy(const std::function<bool()>& keepGoing);
+  // Stops the copy at once and removes the file.
   void Abort();
 
  private:
   std::string output_, part_;
   int fd_ = -1;
   std::thread copier_;
-  bool copied_ = false;
+  // The copy goes a slice at a time and ends before the next slice once `stop_` is set.
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool copyEnded_ = false;  // under mutex_
+  bool copied_ = false;     // the whole range was copied; read once copyEnded_
   uint64_t dataAt_ = 0;      // file offset of the first media byte
   uint32_t headerSize_ = 8;
   int64_t shift_ = 0;

@@ -21,7 +21,7 @@ bool ReadNal(const ByteSource& src, uint64_t pos, const VideoRules& r, Nal& nal)
   const int header = r.hevc ? 2 : 1;
   const uint64_t need = uint64_t(r.lengthSize) + header + 1;
   if (pos > src.end || src.end - pos < need) return false;
-  const uint8_t* p = src.get(pos, need);
+  const uint8_t* p = src.Get(pos, need);
   if (!p) return false;
   uint64_t len = 0;
   for (int i = 0; i < r.lengthSize; ++i) len = (len << 8) | p[i];
@@ -105,11 +105,11 @@ VideoSample CheckVideoSample(const ByteSource& src, uint64_t pos, const VideoRul
 uint64_t CheckTextSample(const ByteSource& src, uint64_t pos) {
   constexpr uint64_t kMinLine = 4, kMaxLine = 4096;
   if (pos > src.end || src.end - pos < 2 + kMinLine) return 0;
-  const uint8_t* p = src.get(pos, 2);
+  const uint8_t* p = src.Get(pos, 2);
   if (!p) return 0;
   const uint64_t len = Be16(p);
   if (len < kMinLine || len > kMaxLine || len > src.end - pos - 2) return 0;
-  const uint8_t* t = src.get(pos + 2, len);
+  const uint8_t* t = src.Get(pos + 2, len);
   if (!t) return 0;
   uint64_t line = 0;  // printable bytes before any terminating NULs
   while (line < len && ((t[line] >= 0x20 && t[line] != 0x7F) || t[line] == '\t' || t[line] == '\r' || t[line] == '\n'))

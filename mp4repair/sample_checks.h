@@ -13,6 +13,15 @@ namespace korvane::repair {
 struct ByteSource {
   std::function<const uint8_t*(uint64_t pos, uint64_t n)> get;
   uint64_t end = 0;  // end of the usable data
+  // Bytes [viewBegin, viewEnd) held in memory at `view` (when set), read without calling `get`:
+  // the checks look at a few bytes at every position of the data.
+  const uint8_t* view = nullptr;
+  uint64_t viewBegin = 0, viewEnd = 0;
+  const uint8_t* Get(uint64_t pos, uint64_t n) const {
+    if (view && pos >= viewBegin && n <= viewEnd - viewBegin && pos - viewBegin <= viewEnd - viewBegin - n)
+      return view + (pos - viewBegin);
+    return get(pos, n);
+  }
 };
 
 struct VideoRules {

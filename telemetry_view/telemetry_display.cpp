@@ -170,9 +170,22 @@ void TelemetryDisplay::SetSpeedInMph(bool mph)
     mph_ = mph;
     lbKmh->setText(QLatin1String(SpeedUnitText(mph)));
     chart_->SetSpeedInMph(mph);
-    // The number shown is in the old unit until the next sample; show the no-speed text.
-    if (lbSpeed->text() != kNoSpeedText)
+    // The same moment in the new unit at once, also while paused; without a sample shown the
+    // read-out stays empty.
+    if (shown_) {
+        static const std::vector<std::string> noLines;
+        const std::vector<std::string>& lines = shown_->source.lines ? *shown_->source.lines : noLines;
+        const Readout r = ReadoutAt(*shown_->source.track, lines, shown_->index, mph_);
+        ShowReadout(r);
+        // A sample without a speed of its own shows the speed of the last one before it that had
+        // one (or no fix): that speed, in the new unit.
+        std::optional<QString> speed = r.speed;
+        for (int i = shown_->index - 1; !speed && i >= 0; --i)
+            speed = ReadoutAt(*shown_->source.track, lines, i, mph_).speed;
+        lbSpeed->setText(speed.value_or(kNoSpeedText));
+    } else if (lbSpeed->text() != kNoSpeedText) {
         lbSpeed->setText(kNoSpeedText);
+    }
 }
 
 void TelemetryDisplay::ShowSample(const TelemetrySource& source, int index, bool moveCursor, bool showG)
@@ -182,8 +195,10 @@ void TelemetryDisplay::ShowSample(const TelemetrySource& source, int index, bool
     static const std::vector<std::string> noLines;
     const std::vector<std::string>& lines = source.lines ? *source.lines : noLines;
     chart_->MoveChartCursor(index, moveCursor, showG, *source.track, lines.size());
-    if (source.gpsSeen)
+    if (source.gpsSeen) {
         ShowReadout(ReadoutAt(*source.track, lines, index, mph_));
+        shown_ = ShownSample{source, index};
+    }
     // The label on the thumb copies plTime, so it follows once plTime shows this sample.
     UpdateSeekThumbLabel(showG);
 }
@@ -213,6 +228,7 @@ void TelemetryDisplay::SetFixShown(bool fix)
 
 void TelemetryDisplay::ShowNoFix()
 {
+    shown_.reset();
     SetFixShown(false);
     lbSpeed->setText(kNoSpeedText);
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QRect>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,12 @@ private:
     const SeekThumb* thumb_ = nullptr;
     bool seekDragging_ = false;
     bool mph_ = false;
+    // The sample the read-outs show, shown again when the unit changes; none after a stop.
+    struct ShownSample {
+        TelemetrySource source;
+        int index = 0;
+    };
+    std::optional<ShownSample> shown_;
     StripLayout layout_;
 };
 

@@ -18,7 +18,10 @@ start_private_display
 export QTWEBENGINE_DISABLE_SANDBOX=1
 
 status=0
-(cd build && ctest --output-on-failure -j"$jobs" --timeout 300) || status=1
+# A test that fails is run once more and reported with both outcomes in the log: the viewer tests
+# share one X server with a loaded machine, and a lost X connection (seen once in a thousand)
+# must not hide the run. The fuzz runs below are never repeated.
+(cd build && ctest --output-on-failure -j"$jobs" --timeout 300 --repeat until-pass:2) || status=1
 
 # The box walk and the decoders again, under libFuzzer with address and undefined sanitizers.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKORVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -36,6 +36,9 @@ void LoadMainTexts(TfrmMain& window)
     window.miBackup->setText(CatalogueText("Menu.Backup.Caption"));
     window.miSnapshot->setText(CatalogueText(keys::kSnapshotMenu));
     window.miSpeedMph->setText(CatalogueText(keys::kSpeedMphMenu));
+    window.miMarkIn->setText(CatalogueText(keys::kMarkInMenu));
+    window.miMarkOut->setText(CatalogueText(keys::kMarkOutMenu));
+    window.miExport->setText(CatalogueText(keys::kExportMenu));
     window.miOtherChannels->setText(CatalogueText(keys::kOtherChannelsMenu));
     window.miHelp->setTitle(CatalogueText("Menu.Help.Caption"));
     window.miAbout->setText(CatalogueText("Menu.About.Caption"));

@@ -133,6 +133,19 @@ void TfrmMain::BuildMenus()
     // Shown beside the item only: the keyboard table handles S, so the shortcut never fires.
     miSnapshot->setShortcut(QKeySequence(Qt::Key_S));
     miSnapshot->setShortcutContext(Qt::WidgetShortcut);
+    miSetup->addSeparator();
+    // I and O, like S, are the keyboard table's; the shortcuts are only shown.
+    miMarkIn = miSetup->addAction(QString());
+    miMarkIn->setObjectName(QStringLiteral("miMarkIn"));
+    miMarkIn->setShortcut(QKeySequence(Qt::Key_I));
+    miMarkIn->setShortcutContext(Qt::WidgetShortcut);
+    miMarkOut = miSetup->addAction(QString());
+    miMarkOut->setObjectName(QStringLiteral("miMarkOut"));
+    miMarkOut->setShortcut(QKeySequence(Qt::Key_O));
+    miMarkOut->setShortcutContext(Qt::WidgetShortcut);
+    miExport = miSetup->addAction(QString());
+    miExport->setObjectName(QStringLiteral("miExport"));
+    miExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
 
     miHelp = menuBar()->addMenu(QString());
     miAbout = miHelp->addAction(QString());

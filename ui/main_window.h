@@ -64,6 +64,9 @@ public:
     QAction* miTime = nullptr;
     QAction* miRouteContinue = nullptr;
     QAction* miSpeedMph = nullptr;
+    QAction* miMarkIn = nullptr;    // Setup > Mark In (I)
+    QAction* miMarkOut = nullptr;   // Setup > Mark Out (O)
+    QAction* miExport = nullptr;    // Setup > Export…
     QAction* miOtherChannels = nullptr;   // the insets of a moment's other channels
     QMenu* miHelp = nullptr;
     QAction* miAbout = nullptr;

@@ -69,6 +69,28 @@ inline constexpr char kChannelLost[] = "Viewer.ChannelLost.Caption";
 inline constexpr char kEventG[] = "Chart.Event.G.Caption";
 inline constexpr char kEventBraking[] = "Chart.Event.Braking.Caption";
 inline constexpr char kEventTrigger[] = "Chart.Event.Trigger.Caption";
+inline constexpr char kMarkInMenu[] = "Menu.MarkIn.Caption";
+inline constexpr char kMarkOutMenu[] = "Menu.MarkOut.Caption";
+inline constexpr char kExportMenu[] = "Menu.Export.Caption";
+inline constexpr char kExportTitle[] = "Dlg.Export.Caption";
+inline constexpr char kExportRange[] = "Dlg.Export.Range.Caption";
+inline constexpr char kExportRecordings[] = "Dlg.Export.Recordings.Caption";
+inline constexpr char kExportDestination[] = "Dlg.Export.Destination.Caption";
+inline constexpr char kExportChoose[] = "Dlg.Export.Choose.Caption";
+inline constexpr char kExportOverlay[] = "Dlg.Export.Overlay.Caption";
+inline constexpr char kExportNeighbours[] = "Dlg.Export.Neighbours.Caption";
+inline constexpr char kExportStart[] = "Dlg.Export.OK.Caption";
+inline constexpr char kExportCancel[] = "Dlg.Export.Cancel.Caption";
+inline constexpr char kExportNoDestination[] = "Viewer.Export.NoDestination.Caption";
+inline constexpr char kExportOnCard[] = "Viewer.Export.OnCard.Caption";
+inline constexpr char kExportNothingShown[] = "Viewer.Export.NothingShown.Caption";
+inline constexpr char kExportBusy[] = "Viewer.Export.Busy.Caption";
+inline constexpr char kExportProgress[] = "Viewer.Export.Progress.Caption";
+inline constexpr char kExportDone[] = "Viewer.Export.Done.Caption";
+inline constexpr char kExportStopped[] = "Viewer.Export.Stopped.Caption";
+inline constexpr char kExportFailed[] = "Viewer.Export.Failed.Caption";
+inline constexpr char kMarkInSet[] = "Viewer.MarkIn.Caption";
+inline constexpr char kMarkOutSet[] = "Viewer.MarkOut.Caption";
 } // namespace keys
 
 } // namespace korvane

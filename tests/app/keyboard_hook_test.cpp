@@ -20,7 +20,10 @@ TEST(KeyboardHook, Table)
         {Qt::Key_F, true, false, HookAction::FocusDummy},
         {Qt::Key_N, true, false, HookAction::FocusDummy},
         {Qt::Key_O, true, false, HookAction::FocusDummy},
-        {Qt::Key_O, false, false, HookAction::None},
+        {Qt::Key_O, false, false, HookAction::MarkOut},
+        {Qt::Key_O, false, true, HookAction::None},
+        {Qt::Key_I, false, false, HookAction::MarkIn},
+        {Qt::Key_I, true, false, HookAction::None},
         {Qt::Key_C, true, false, HookAction::CleanData},
         {Qt::Key_C, true, true, HookAction::None},
         {Qt::Key_C, false, false, HookAction::None},
@@ -54,6 +57,8 @@ TEST(KeyboardHook, Table)
     EXPECT_EQ(ClassifyKey(Qt::Key_N, true, false, false, true), HookAction::FocusDummy);
     EXPECT_TRUE(IsTransportAction(HookAction::NextEvent));
     EXPECT_TRUE(IsTransportAction(HookAction::PreviousEvent));
+    EXPECT_TRUE(IsTransportAction(HookAction::MarkIn));
+    EXPECT_TRUE(IsTransportAction(HookAction::MarkOut));
 }
 
 namespace {

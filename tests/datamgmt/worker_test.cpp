@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace korvane {
 namespace {
@@ -60,6 +61,48 @@ TEST(JobWorker, RunsACopyThenADeleteOnceEachAndSignalsOnTheMainThread)
     EXPECT_FALSE(QFile::exists(card.folder + QLatin1Char('/') + NormalName(0)));
     // No further job runs by itself.
     EXPECT_FALSE(WaitFor([&] { return ends.size() > 2; }, 200));
+}
+
+TEST(JobWorker, RunsAGivenTaskOnItsOwnThreadAndRefusesAnotherWhileItRuns)
+{
+    JobWorker worker;
+    std::vector<std::pair<int, bool>> ends;
+    QObject::connect(&worker, &JobWorker::jobFinished, [&](int mode, bool stopped) {
+        EXPECT_FALSE(worker.Busy());
+        ends.emplace_back(mode, stopped);
+    });
+    // Without a task there is nothing to hand over.
+    EXPECT_FALSE(worker.StartWorkerJob(JobWorker::kTaskMode));
+
+    std::atomic<bool> release{false};
+    std::thread::id ranOn;
+    worker.SetTaskInput([&](const std::atomic<bool>& stop) {
+        ranOn = std::this_thread::get_id();
+        while (!release.load() && !stop.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return stop.load();
+    });
+    ASSERT_TRUE(worker.StartWorkerJob(JobWorker::kTaskMode));
+    EXPECT_TRUE(worker.taskBusy());
+    EXPECT_TRUE(worker.Busy());
+    worker.SetCopyInput(QStringLiteral("/nowhere"), QStringLiteral("/nowhere"), {});
+    EXPECT_FALSE(worker.StartWorkerJob(JobWorker::kCopyMode));
+    release = true;
+    ASSERT_TRUE(WaitFor([&] { return ends.size() == 1; }, 10000));
+    EXPECT_NE(ranOn, std::this_thread::get_id());
+    EXPECT_EQ(ends[0], std::make_pair(JobWorker::kTaskMode, false));
+
+    // The worker's stop request reaches the task, and the task says it stopped.
+    release = false;
+    worker.SetTaskInput([&](const std::atomic<bool>& stop) {
+        while (!stop.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return true;
+    });
+    ASSERT_TRUE(worker.StartWorkerJob(JobWorker::kTaskMode));
+    worker.RequestStop();
+    ASSERT_TRUE(WaitFor([&] { return ends.size() == 2; }, 10000));
+    EXPECT_EQ(ends[1], std::make_pair(JobWorker::kTaskMode, true));
 }
 
 TEST(JobWorker, AStopInsideALargeFileTakesEffectWithinASecondAndLeavesNothing)

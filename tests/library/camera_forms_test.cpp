@@ -94,6 +94,14 @@ const FormCase kForms[] = {
     {"SavedClips/2023-01-01_12-00-00-front.mp4", 0, "", N, 0},                // saved clips are in an event folder
     {"RecentClips/2023-01-01_12-00-00-middle.mp4", 0, "", N, 0},
     {"RecentClips/2023-01-01_12-00-00-Front.mp4", 0, "", N, 0},
+    // 9: a moment this viewer exported
+    {"20230101-120000_20s/clip.MP4", 9, "2023/01/01 12:00:00", S, 'F'},
+    {"exports/20230101-120005_125s-2/clip.mp4", 9, "2023/01/01 12:00:05", S, 'F'},
+    {"20230101-120000_20s/clip_overlay.MP4", 0, "", N, 0},
+    {"20230101-120000_20s/clip.MOV", 0, "", N, 0},
+    {"20230101-120000/clip.MP4", 0, "", N, 0},
+    {"20231301-120000_20s/clip.MP4", 0, "", N, 0},
+    {"clip.MP4", 0, "", N, 0},
     // the camera's own names are none of these forms
     {"20230101120000.MP4", 0, "", N, 0},
     {"G20230101120000.MP4", 0, "", N, 0},
@@ -237,4 +245,34 @@ TEST(CameraMoments, CardWalkFillsTheCatalogue)
     // Files the viewer makes of a recording below a folder stay in the working folder.
     EXPECT_EQ(ThumbnailPath("/w", "Event/20230101_115900_EF.mp4"), "/w/Event%2F20230101_115900_EF.bmp");
     EXPECT_EQ(ThumbnailPath("/w", "20230101120000.MP4"), "/w/20230101120000.bmp");
+}
+
+// An export folder opened by itself, and a folder of exports: each clip is a saved moment at its
+// In; the overlay clip and the evidence files beside it are not recordings.
+TEST(CameraMoments, ExportFoldersShowTheirClips)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString r = dir.path();
+    for (const char* folder : {"20230101-120005_20s", "20230101-130000_75s-2"}) {
+        Touch(r, QString::fromLatin1(folder) + "/clip.MP4", "12345");
+        Touch(r, QString::fromLatin1(folder) + "/clip_overlay.MP4", "12345");
+        Touch(r, QString::fromLatin1(folder) + "/manifest.json");
+    }
+    struct Case {
+        QString folder;
+        QStringList events;
+    };
+    for (const Case& c : {Case{r, {"20230101-120005_20s/clip.MP4", "20230101-130000_75s-2/clip.MP4"}},
+                          Case{r + "/20230101-120005_20s", {"clip.MP4"}},
+                          Case{r + "/20230101-130000_75s-2/", {"clip.MP4"}}}) {
+        SCOPED_TRACE(c.folder.toStdString());
+        RecordingCatalogue catalogue;
+        TakeCameraCard(ScanCameraCard(c.folder), catalogue);
+        EXPECT_TRUE(catalogue.normalFiles.isEmpty());
+        EXPECT_EQ(catalogue.eventFiles, c.events);
+    }
+    RecordingCatalogue catalogue;
+    TakeCameraCard(ScanCameraCard(r + "/20230101-120005_20s"), catalogue);
+    EXPECT_EQ(MomentCaption(catalogue, "clip.MP4"), "2023.01.01\r\n12:00:05");
 }

@@ -173,6 +173,38 @@ TEST_F(GridTest, NextRecordingAndTheRefsAndPathsOfCells)
     EXPECT_EQ(library->CellOf(RecordingRef{kGroupNormal, 900, StampName(1)}), nullptr);
 }
 
+// Continuous play's neighbour rule both ways: the next or previous cell of the same group that
+// can be played; cut recordings without a repaired copy are passed over, the group's ends end it.
+TEST_F(GridTest, NextAndPreviousRecordingPassOverCutOnesAndStopAtTheGroupsEnds)
+{
+    Fill(kGroupNormal, 6);
+    Fill(kGroupEvent, 3);
+    for (auto [group, i] : {std::pair{kGroupNormal, 2}, std::pair{kGroupNormal, 3}, std::pair{kGroupEvent, 0}})
+        Cell(group, i)->ShowDamaged(Cell(group, i)->FileName(), QStringLiteral("cut"));
+    ASSERT_TRUE(library->IsDamaged(library->RefOf(Cell(kGroupNormal, 2))));
+    auto ref = [&](int group, int i) { return library->RefOf(Cell(group, i)); };
+    struct Case {
+        int group, from, step, expected;  // expected -1: none
+    };
+    const Case cases[] = {
+        {kGroupNormal, 0, 1, 1},   {kGroupNormal, 1, -1, 0},
+        {kGroupNormal, 1, 1, 4},   {kGroupNormal, 4, -1, 1},   // over the two cut ones
+        {kGroupNormal, 2, 1, 4},   {kGroupNormal, 3, -1, 1},   // from a cut one
+        {kGroupNormal, 5, 1, -1},  {kGroupNormal, 0, -1, -1},  // the group's ends
+        {kGroupEvent, 2, -1, 1},   {kGroupEvent, 1, -1, -1},   // only a cut one before it
+        {kGroupEvent, 2, 1, -1},                               // never into the other group
+    };
+    for (const Case& c : cases) {
+        const RecordingRef from = ref(c.group, c.from);
+        const RecordingRef got = c.step > 0 ? library->NextRecording(from) : library->PreviousRecording(from);
+        EXPECT_EQ(got, c.expected < 0 ? RecordingRef{} : ref(c.group, c.expected))
+            << "group " << c.group << " from " << c.from << " step " << c.step;
+    }
+    // A recording no longer shown where the ref says has no neighbours.
+    EXPECT_FALSE(library->PreviousRecording(RecordingRef{kGroupNormal, 4, StampName(9)}).IsValid());
+    EXPECT_FALSE(library->PreviousRecording(RecordingRef{kGroupNormal, 900, StampName(4)}).IsValid());
+}
+
 TEST_F(GridTest, WheelMovesOneRowPerMessageOverTheGrid)
 {
     Fill(kGroupNormal, 33);  // 11 rows: range 10

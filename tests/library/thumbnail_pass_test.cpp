@@ -26,6 +26,18 @@ using namespace korvane;
 using namespace korvane::test;
 
 namespace {
+// A stand-in for a tool that hangs after starting to write its picture: the real ffmpeg
+// cannot be made to hang on demand.
+bool WriteHangingTool(const QString& path)
+{
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly))
+        return false;
+    script.write("#!/bin/sh\nfor last; do :; done\necho partial > \"${last#file:}\"\nexec sleep 1000\n");
+    script.close();
+    return script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 class ThumbnailPassTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -222,14 +234,8 @@ TEST_F(ThumbnailPassTest, ExistingThumbnailsAreNotMadeAgain)
 
 TEST_F(ThumbnailPassTest, ToolThatNeverFinishesIsKilledAndThePassGoesOn)
 {
-    // A stand-in for a tool that hangs after starting to write its picture: the real ffmpeg
-    // cannot be made to hang on demand.
     const QString tool = program.path() + "/hanging-tool";
-    QFile script(tool);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nfor last; do :; done\necho partial > \"$last\"\nexec sleep 1000\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(WriteHangingTool(tool));
     library->Pass().SetToolOverride(tool);
     library->Pass().SetProcessWaitLimit(3);
     ASSERT_TRUE(CopyRecordings(root.path(), {StampName(0), StampName(1, "G")}));
@@ -401,4 +407,30 @@ TEST_F(ThumbnailPassTest, AnotherCamerasCardShowsItsMomentsWithTheirChannels)
     EXPECT_EQ(library->SidecarPathOf(library->RefOf(library->Grid(kGroupNormal).Cell(1))), "");
     EXPECT_TRUE(QDir(c.workingFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     EXPECT_EQ(QDir(d + "/DCIM/Movie").entryList(QDir::Files).size(), 4);
+}
+
+// A repaired recording's picture is made outside the batches, by the pass's own tool (the
+// override included) and ended with the pass: a hanging tool leaves no process and no
+// half-written picture once the folder changes.
+TEST_F(ThumbnailPassTest, ASinglePictureUsesThePassToolAndEndsWithThePass)
+{
+    const QString picture = cache.path() + "/single.bmp";
+    bool done = false;
+    library->Pass().MakeSinglePicture(SmallMp4(), picture, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return done; }, 60000));
+    EXPECT_TRUE(IsUsableThumbnail(picture));
+    EXPECT_EQ(library->Pass().CountSinglePictureProcesses(), 0);
+
+    const QString tool = program.path() + "/hanging-tool";
+    ASSERT_TRUE(WriteHangingTool(tool));
+    library->Pass().SetToolOverride(tool);
+    const QString hung = cache.path() + "/hung.bmp";
+    done = false;
+    library->Pass().MakeSinglePicture(SmallMp4(), hung, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(hung); }, 30000)) << "the override was not used";
+    EXPECT_EQ(library->Pass().CountSinglePictureProcesses(), 1);
+    library->Pass().Stop();
+    EXPECT_EQ(library->Pass().CountSinglePictureProcesses(), 0);
+    EXPECT_FALSE(QFile::exists(hung));
+    EXPECT_FALSE(done);
 }

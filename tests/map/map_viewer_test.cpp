@@ -12,6 +12,11 @@
 #include <QTest>
 
 #include "app/app_shell.h"
+#include "app/telemetry_hookup.h"
+#include "export/export_request.h"
+#include "library/catalogue.h"
+#include "telemetry_view/chart_strip.h"
+#include "telemetry_view/telemetry_display.h"
 #include "app/viewer.h"
 #include "player/playback_channel.h"
 #include "library/recording_library.h"
@@ -146,4 +151,52 @@ TEST_F(MapViewer, NeighbouringMinutesJoinWithRouteHistoryOn)
     // 08:02 after 08:00: not the next minute, a new line beside the old one.
     const QVariantMap split = PlayAndWaitForRoute(v, QStringLiteral("20250614080200.MP4"), 2);
     EXPECT_EQ(split.value(QStringLiteral("lines")).toInt(), 2);
+}
+
+// A moment exported across two recordings opens in the viewer like a recording of the card: the
+// export folder shows its clip as a saved moment at In, and playing it draws its chart and its
+// route from the telemetry the clip carries.
+TEST_F(MapViewer, AnExportedClipOpensWithItsChartAndRoute)
+{
+    QTemporaryDir exports;
+    ExportRange range;
+    range.recordings = {card.filePath(QStringLiteral("20250614080000.MP4")),
+                        card.filePath(QStringLiteral("20250614080100.MP4"))};
+    range.inUs = 15'000'000;  // the samples last twenty seconds: five of each
+    range.outUs = 25'000'000;
+    ExportOptions options;
+    options.destination = exports.path();
+    options.cardFolder = card.path();
+    ExportProgress progress;
+    const auto exported = RunExport(range, options, progress);
+    ASSERT_TRUE(exported.has_value()) << exported.error().detail.toStdString();
+    EXPECT_TRUE(exported->folder.endsWith(QStringLiteral("/20250614-080015_10s")));
+
+    ViewerHarness v(exported->folder);
+    RecordingLibrary& library = v.viewer().Library();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        ThumbnailCell* c = library.Grid(kGroupEvent).Cell(0);
+        return !library.Pass().Running() && v.shell().Busy().IsIdle() && c && !c->IsEmpty();
+    }, 30000));
+    ThumbnailCell* clip = library.Grid(kGroupEvent).Cell(0);
+    EXPECT_EQ(clip->FileName(), QStringLiteral("clip.MP4"));
+    EXPECT_EQ(clip->Caption()->text(), QStringLiteral("2025.06.14\n08:00:15"));
+
+    MapView& maps = *v.viewer().Maps();
+    v.DoubleClick(clip);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return v.player().State() == PlayState::Playing && !maps.routePending && maps.plMapRoute()->isVisible() &&
+               v.shell().Busy().IsIdle();
+    }, 15000));
+    const TelemetryTrack& track = v.player().Current()->track;
+    EXPECT_NEAR(track.sampleCount, 100, 1);  // ten seconds, ten lines a second (Out's picture whole)
+    ChartStrip& chart = v.viewer().Telemetry().Display().Chart();
+    EXPECT_GE(chart.chartSamples(), track.sampleCount);  // the chart holds the clip's lines
+    QVariantMap route;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        route = PageState(maps.GMMapRoute());
+        return route.value(QStringLiteral("lines")).toInt() == 1;
+    }, 10000));
+    EXPECT_GT(route.value(QStringLiteral("points")).toList().value(0).toInt(), 50);
+    v.player().Stop();
 }

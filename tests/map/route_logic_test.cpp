@@ -2,6 +2,7 @@
 // operations stands in for the page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -172,6 +173,31 @@ TEST(RouteBuilder, BlocksReplaceTheMarkersAndDrawMissingPositionsAtTheDefault)
     ASSERT_EQ(map.lines[0].size(), 120u);
     EXPECT_DOUBLE_EQ(map.lines[0][50].first, DefaultLatitude);
     EXPECT_EQ(state.firstFixIndex, 0);
+}
+
+// The camera's own block forms draw a lost position at the default location; another camera's
+// fixes leave it out, so a tunnel does not draw a line to the default location and back.
+TEST(RouteBuilder, AnotherCamerasLostFixesLeaveNoSpike)
+{
+    struct Case { int dataType; size_t points; };
+    for (const Case& c : {Case{DataTypeGps, 120u}, Case{DataTypeDollar, 120u}, Case{DataTypeFixes, 110u}}) {
+        SCOPED_TRACE(c.dataType);
+        RecordedMap map;
+        RouteState state;
+        TelemetrySample current;
+        TelemetryTrack t = TextTrack(120, 0, c.dataType);
+        for (int i = 60; i < 70; ++i) {
+            t.samples[i].fixValid = 0;
+            t.samples[i].latitude = 0;
+            t.samples[i].longitude = 0;
+        }
+        ASSERT_TRUE(BuildRouteForBlocks(map, state, t, kPath0, true, current));
+        ASSERT_EQ(map.lines.size(), 1u);
+        EXPECT_EQ(map.lines[0].size(), c.points);
+        const bool spike = std::any_of(map.lines[0].begin(), map.lines[0].end(),
+                                       [](const auto& p) { return p.first == DefaultLatitude; });
+        EXPECT_EQ(spike, c.dataType != DataTypeFixes);
+    }
 }
 
 TEST(RouteBuilder, BlocksWithoutFixDrawOnePoint)

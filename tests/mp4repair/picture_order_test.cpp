@@ -129,7 +129,7 @@ TEST(ComposeOffsets, RanksEachPeriod) {
   constexpr uint32_t kDelta = 512;
   for (const ComposeCase& c : cases) {
     std::vector<PictureCount> pictures;
-    for (const auto& [poc, reset] : c.pictures) pictures.push_back({poc, reset, true});
+    for (const auto& [poc, reset] : c.pictures) pictures.push_back({int32_t(poc), reset, true});
     const Composition got = ComposeOffsets(pictures, kDelta, c.minShift * kDelta);
     std::vector<uint32_t> want;
     for (uint32_t o : c.offsets) want.push_back(o * kDelta);

@@ -238,6 +238,34 @@ TEST_F(RepairReference, OnlyRegularFilesAreReadOrReplaced) {
   EXPECT_TRUE(fs::is_regular_file(odd));
 }
 
+// Every message names its files escaped as scan prints names: one line on stderr whatever a name
+// holds (a line break, a tab, a byte that is no UTF-8).
+TEST_F(RepairReference, PathsInMessagesAreEscaped) {
+  const std::string odd = "odd\nname\t\xFF";
+  const std::string escaped = "odd\\nname\\t\\xFF";
+  const std::string healthy = dir_.Path(odd + "healthy.MP4");
+  fs::copy_file(samples_ + "/20250614080200.MP4", healthy);
+  const std::string damaged = Damaged(odd + "cut.MP4");
+  const std::string reference = samples_ + "/20250614080100.MP4";
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;  // the escaped name the message holds
+  };
+  const Case cases[] = {
+      {{"repair", "--reference", reference, "-o", dir_.Path("a.MP4"), healthy}, dir_.Path(escaped + "healthy.MP4")},
+      {{"repair", "--reference", dir_.Path(odd + "none.MP4"), "-o", dir_.Path("b.MP4"), damaged},
+       dir_.Path(escaped + "none.MP4")},
+      {{"repair", "--reference", reference, "-o", damaged, damaged}, dir_.Path(escaped + "cut.MP4")},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = RunCli(c.args);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    ASSERT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;  // one line
+  }
+}
+
 TEST_F(RepairReference, WorkingFolderIsTheUsersAlone) {
   const std::string damaged = Damaged("cut.MP4");
   const std::string cache = dir_.Path("cache");

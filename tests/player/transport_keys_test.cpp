@@ -83,6 +83,18 @@ protected:
     {
         return QTest::qWaitFor([&] { return Position() == position100ns; }, timeoutMs);
     }
+    // Waits until the kernel has written where it stopped: the position holds for 300 ms.
+    bool WaitStill(int timeoutMs = 8000)
+    {
+        std::int64_t last = Position();
+        return QTest::qWaitFor([&] {
+            QTest::qWait(300);
+            const std::int64_t now = Position();
+            const bool still = now == last;
+            last = now;
+            return still;
+        }, timeoutMs);
+    }
     bool WaitSteps()
     {
         return QTest::qWaitFor([&] { return !v_->shell().transport()->Keys().Stepper().Busy(); }, 8000);
@@ -111,7 +123,7 @@ TEST_F(TransportKeysTest, SpaceTogglesArrowsSeekFiveSecondsHomeGoesToTheStart)
     PlayFirst();
     Press(Qt::Key_Space);
     EXPECT_EQ(P().State(), PlayState::Paused);
-    QTest::qWait(200);   // the kernel's next pass writes where it stopped
+    ASSERT_TRUE(WaitStill());   // the kernel's next pass writes where it stopped
     const std::int64_t paused = Position();
     QTest::qWait(300);
     EXPECT_EQ(Position(), paused);
@@ -122,7 +134,7 @@ TEST_F(TransportKeysTest, SpaceTogglesArrowsSeekFiveSecondsHomeGoesToTheStart)
     ASSERT_EQ(P().State(), PlayState::Paused);
 
     // Right: five seconds on through the seek bar's path; the thumb and the chart follow.
-    QTest::qWait(200);
+    ASSERT_TRUE(WaitStill());
     const int before = v_->viewer().Seek().Position();
     Press(Qt::Key_Right);
     EXPECT_EQ(v_->viewer().Seek().Position(), before + 50);

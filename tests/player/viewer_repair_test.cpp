@@ -3,13 +3,21 @@
 // repaired copy in a real kernel; without a complete recording of the same camera it says why.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <cstdio>
 
 #include "app/app_shell.h"
 #include "app/recording_repair.h"
@@ -18,12 +26,15 @@
 #include "library/recording_library.h"
 #include "library/repaired_copy.h"
 #include "library/thumbnail_cell.h"
+#include "mp4repair/reference.h"
 #include "player/playback_channel.h"
 #include "player/partner_preparation.h"
 #include "player/playback_controller.h"
 #include "tools/bench_repair/camera_layout.h"
 #include "ui/dialog_base.h"
+#include "ui/dialog_family.h"
 #include "ui/main_window.h"
+#include "ui/process_dialog.h"
 #include "ui/show_centered.h"
 #include "viewer_harness.h"
 
@@ -68,6 +79,49 @@ bool MakeCard(const QTemporaryDir& dir, bool withReference, bool emptyMedia = fa
         return false;
     }
     return !withReference || QFile::copy(kFixtures + QLatin1Char('/') + kReference, dir.filePath(kReference));
+}
+
+// A card whose cut recording is hostile: the reference's first key frame and then `megabytes` of
+// 6-byte IDR pictures, millions of samples that take the repair many seconds to walk, order and
+// write; the reference beside it.
+bool MakeHostileCard(const QString& folder, int megabytes)
+{
+    const QString reference = kFixtures + QLatin1Char('/') + kReference;
+    repair::Reference ref;
+    std::string error;
+    if (!repair::LoadReference(reference.toStdString(), ref, error)) {
+        ADD_FAILURE() << error;
+        return false;
+    }
+    size_t video = 0;
+    while (video < ref.tracks.size() && ref.tracks[video].kind != repair::TrackKind::Video)
+        ++video;
+    const std::vector<repair::TableSample> samples = repair::ReferenceSamples(ref, video);
+    QFile source(reference);
+    if (samples.empty() || !samples[0].key || !source.open(QIODevice::ReadOnly) || !source.seek(qint64(samples[0].offset))) {
+        ADD_FAILURE() << "no key frame in " << reference.toStdString();
+        return false;
+    }
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(ref.ftyp.data()), qsizetype(ref.ftyp.size()));
+    data += QByteArray("\0\0\0\0mdat", 8);  // cut by power loss: the size is still 0
+    data += source.read(samples[0].size);
+    const QByteArray picture("\0\0\0\x02\x65\x80", 6);
+    data += picture.repeated((qsizetype(megabytes) << 20) / picture.size());
+    QFile cut(folder + QLatin1Char('/') + kCut);
+    return cut.open(QIODevice::WriteOnly) && cut.write(data) == data.size() && cut.flush() &&
+           QFile::copy(reference, folder + QLatin1Char('/') + kReference);
+}
+
+// Files whose name ends with `suffix` anywhere under `folder`.
+QStringList FilesEndingWith(const QString& folder, const QString& suffix)
+{
+    QStringList found;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        if (path.endsWith(suffix))
+            found << path;
+    }
+    return found;
 }
 
 // Answers every dialog with `answers` in turn (OK once they run out) and keeps the texts it showed.
@@ -302,4 +356,139 @@ TEST_F(ViewerRepair, ARepairedCopyOfAnotherRecordingOfTheSameNameIsNotPlayed)
     EXPECT_TRUE(dialogs.shown[0].contains(kCut)) << dialogs.shown[0].toStdString();
     EXPECT_EQ(p.OpenCount(), opened);
     EXPECT_NE(p.State(), PlayState::Playing);
+}
+
+// Stop in the progress dialog ends a repair that would take many seconds at once: the dialog goes,
+// the worker ends, nothing is written and the viewer is idle again.
+TEST_F(ViewerRepair, StopEndsALongRepairAtOnce)
+{
+    ASSERT_TRUE(MakeHostileCard(card_.path(), 64));
+    ViewerHarness v(card_.path());
+    ASSERT_TRUE(v.WaitForThumbnails());
+    ThumbnailCell* cut = v.NormalCell(0);
+    ASSERT_TRUE(cut->IsDamaged());
+    RecordingLibrary& library = v.viewer().Library();
+    const QString repaired = library.RepairedPathOf(library.RefOf(cut));
+
+    // The progress dialog is shown for real; once its bar shows the repair under way its stop
+    // button is pressed.
+    QElapsedTimer sinceStop;
+    bool stopped = false, shown = false;
+    SetDialogRunner([&](QDialog& dialog) {
+        auto* progress = qobject_cast<TfrmProcess*>(&dialog);
+        if (!progress)
+            return mrOk;
+        shown = true;
+        auto* look = new QTimer(progress);
+        QObject::connect(look, &QTimer::timeout, progress, [&, progress, look] {
+            if (progress->plFont->width() == 0)
+                return;
+            look->stop();
+            EXPECT_TRUE(RepairOf(v).Running());
+            sinceStop.start();
+            stopped = true;
+            progress->btnStop->click();
+        });
+        look->start(50);
+        const int result = dialog.exec();
+        delete look;
+        return result;
+    });
+    bool ended = false;
+    QObject::connect(&RepairOf(v), &RecordingRepair::repairEnded, [&] { ended = true; });
+    v.DoubleClick(cut);
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(Dialogs().frmProcess->isVisible());
+    // Generous for a loaded machine, yet far below the repair's own time (tens of seconds here).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 20000));
+    const qint64 took = sinceStop.elapsed();
+    EXPECT_LT(took, 3000) << "the worker ended " << took << " ms after the stop";
+    EXPECT_FALSE(RepairOf(v).Running());
+    EXPECT_FALSE(RepairOf(v).LastOutcome().repaired);
+    EXPECT_FALSE(QFileInfo::exists(repaired));
+    EXPECT_TRUE(FilesEndingWith(library.Catalogue().workingFolder, QStringLiteral(".part")).isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return v.shell().Busy().IsIdle(); }, 5000));
+    EXPECT_TRUE(v.messages.isEmpty()) << v.messages.join(QLatin1Char('\n')).toStdString();
+}
+
+// The viewer's window closed during a long repair: the process ends within seconds, not when the
+// repair would have ended, and leaves no partial copy behind. The viewer runs in a process of its
+// own (this test program, running only ViewerRepairChild.ClosesItsWindowDuringARepair).
+TEST_F(ViewerRepair, ClosingTheWindowDuringARepairEndsTheProcess)
+{
+    ASSERT_TRUE(MakeHostileCard(card_.path(), 64));
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVANE_REPAIR_CHILD_CARD"), card_.path());
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("TMPDIR"), home.path());  // the child's working folder goes there too
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=ViewerRepairChild.ClosesItsWindowDuringARepair")});
+    ASSERT_TRUE(child.waitForStarted());
+    QByteArray out;
+    const bool closing = QTest::qWaitFor([&] {
+        out += child.readAllStandardOutput();
+        return out.contains("closing the window") || child.state() == QProcess::NotRunning;
+    }, 60000);
+    QElapsedTimer sinceClose;
+    sinceClose.start();
+    EXPECT_TRUE(closing && out.contains("closing the window while repairing")) << out.toStdString();
+    const bool exited = child.waitForFinished(20000);
+    const qint64 took = sinceClose.elapsed();
+    out += child.readAllStandardOutput();
+    if (!exited) {
+        child.kill();
+        child.waitForFinished();
+    }
+    const QByteArray err = child.readAllStandardError();
+    ASSERT_TRUE(exited) << out.toStdString() << err.toStdString();
+    EXPECT_LT(took, 5000) << "the process ended " << took << " ms after its window closed\n" << err.toStdString();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString() << err.toStdString();
+    // The card holds what it held; the child's temporary folders (its working folder among them)
+    // are gone with it, and no partial copy is left anywhere.
+    EXPECT_EQ(QDir(card_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_TRUE(FilesEndingWith(home.path(), QStringLiteral(".part")).isEmpty());
+    EXPECT_TRUE(QDir(home.path()).entryList({QCoreApplication::applicationName() + QStringLiteral("*")},
+                                            QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+// The viewer of ClosingTheWindowDuringARepairEndsTheProcess: starts the repair of the card's cut
+// recording, closes the main window while it runs, and ends as the viewer's main does after its
+// event loop. Skipped unless that test runs it.
+TEST(ViewerRepairChild, ClosesItsWindowDuringARepair)
+{
+    const QString card = qEnvironmentVariable("KORVANE_REPAIR_CHILD_CARD");
+    if (card.isEmpty())
+        GTEST_SKIP() << "runs only in the process ClosingTheWindowDuringARepairEndsTheProcess starts";
+    ViewerHarness v(card);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    SetDialogRunner([&](QDialog& dialog) {
+        if (!qobject_cast<TfrmProcess*>(&dialog))
+            return mrOk;
+        // Once the bar shows the repair under way.
+        auto* progress = static_cast<TfrmProcess*>(&dialog);
+        auto* look = new QTimer(progress);
+        QObject::connect(look, &QTimer::timeout, progress, [&, progress, look] {
+            if (progress->plFont->width() == 0)
+                return;
+            look->stop();
+            std::printf("closing the window %s\n", RepairOf(v).Running() ? "while repairing" : "after the repair");
+            std::fflush(stdout);
+            v.window().close();
+        });
+        look->start(50);
+        const int result = dialog.exec();
+        delete look;
+        return result;
+    });
+    // As the viewer's main runs it: the event loop of the application until the window closes.
+    QTimer::singleShot(0, &v.window(), [&] { v.DoubleClick(v.NormalCell(0)); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    // What follows is the viewer's shut-down.
 }

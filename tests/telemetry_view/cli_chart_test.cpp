@@ -117,12 +117,16 @@ TEST_F(CliChart, ExitStatusAndOneLineMessage)
     const std::string good = kSamples + "/20250614080000.MP4";
     const std::vector<ExitCase> cases = {
         {"missing recording", {"--width", "100", "--height", "100", "-o", "#", dir_.Path("absent.MP4")}, 2},
-        {"width too small", {"--width", "15", "--height", "100", "-o", "#", "@"}, 1},
-        {"height too large", {"--width", "100", "--height", "4097", "-o", "#", "@"}, 1},
-        {"width not a number", {"--width", "1e3", "--height", "100", "-o", "#", "@"}, 1},
+        {"width too small", {"--width", "15", "--height", "100", "-o", "#", "@"}, 64},
+        {"height too large", {"--width", "100", "--height", "4097", "-o", "#", "@"}, 64},
+        {"width not a number", {"--width", "1e3", "--height", "100", "-o", "#", "@"}, 64},
+        {"duration out of range", {"--duration-ms", "-2", "--width", "100", "--height", "100", "-o", "#", "@"}, 64},
+        {"unknown option", {"--colour", "--width", "100", "--height", "100", "-o", "#", "@"}, 64},
+        {"two recordings", {"--width", "100", "--height", "100", "-o", "#", "@", "@"}, 64},
+        {"no width", {"--height", "100", "-o", "#", "@"}, 64},
         {"unwritable output", {"--width", "100", "--height", "100", "-o", dir_.Path("no/such/dir/x.png"), "@"}, 1},
         {"bad G pair", {"--width", "100", "--height", "100", "-o", "#", badRec}, 1},
-        {"no output named", {"--width", "100", "--height", "100", "@"}, 1},
+        {"no output named", {"--width", "100", "--height", "100", "@"}, 64},
         {"smallest and largest", {"--width", "16", "--height", "4096", "-o", "#", "@"}, 0},
     };
     for (const ExitCase& c : cases) {

@@ -59,6 +59,32 @@ TEST_F(Display, FixedSampleShowsItsSpeedTimeAndTheSymbol)
     EXPECT_EQ(display->Chart().lbAcceleration->text(), QStringLiteral("G:123"));
 }
 
+// Paused, nothing new comes from the player: a change of unit shows the same moment's speed in
+// the new unit at once, a sample without a speed of its own the last speed before it, and after
+// a stop the read-out stays empty.
+TEST_F(Display, AChangeOfUnitShowsTheSameMomentsSpeedAtOnce)
+{
+    display->ShowTelemetryAt(Source(true), 123, true, true);
+    ASSERT_EQ(display->lbSpeed->text(), QStringLiteral("24"));  // 24.9 km/h
+    display->SetSpeedInMph(true);
+    EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("15"));  // 15.47 mph
+    EXPECT_EQ(display->lbKmh->text(), QStringLiteral(" mph"));
+    display->SetSpeedInMph(false);
+    EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("24"));
+
+    for (int i = 124; i < 130; ++i)
+        track->samples[i].speedKmh = NoSpeed;
+    display->ShowTelemetryAt(Source(true), 127, true, true);
+    ASSERT_EQ(display->lbSpeed->text(), QStringLiteral("24"));  // kept from sample 123
+    display->SetSpeedInMph(true);
+    EXPECT_EQ(display->lbSpeed->text(), QStringLiteral("15"));
+
+    display->ShowNoFix();
+    const QString empty = display->lbSpeed->text();
+    display->SetSpeedInMph(false);
+    EXPECT_EQ(display->lbSpeed->text(), empty);
+}
+
 TEST_F(Display, BeforeAnyTelemetryOnlyTheCursorAndTheGLabelMove)
 {
     display->ShowNoFix();

@@ -1,5 +1,6 @@
 // The real viewer plays an event recording of the sample card: its events are marked on the
-// chart, N and Shift+N land one second before the next and the previous event, and Setup >
+// chart, N and Shift+N land one second before the next and the previous event (on into the next
+// event recording after the last one), and Setup >
 // "Speed in mph" switches the read-out and the axis and is kept in the viewer's state file.
 #include <gtest/gtest.h>
 
@@ -72,9 +73,18 @@ TEST(ViewerEvents, MarkersJumpsAndMilesPerHour)
     EXPECT_TRUE(at(33)) << chart.currentSampleIndex();
     press(Qt::NoModifier);
     EXPECT_TRUE(at(90)) << chart.currentSampleIndex();
-    press(Qt::NoModifier);  // no event left: the position stays
-    QTest::qWait(300);
-    EXPECT_EQ(chart.currentSampleIndex(), 90);
+    // No event left in it: N goes on to the next event recording, one second before the swerve
+    // at 3.7 s, and Shift+N comes back to the trigger.
+    auto in = [&](const char* name, int index) {
+        return QTest::qWaitFor([&] {
+            return p.Current()->ref.name == QLatin1String(name) && chart.currentSampleIndex() == index &&
+                   p.State() == PlayState::Paused && v.shell().Busy().IsIdle();
+        }, 15000);
+    };
+    press(Qt::NoModifier);
+    EXPECT_TRUE(in("G20250614080330.MP4", 27)) << p.Current()->ref.name.toStdString() << " " << chart.currentSampleIndex();
+    press(Qt::ShiftModifier);
+    EXPECT_TRUE(in("G20250614080130.MP4", 90)) << p.Current()->ref.name.toStdString() << " " << chart.currentSampleIndex();
     press(Qt::ShiftModifier);
     EXPECT_TRUE(at(33)) << chart.currentSampleIndex();
     press(Qt::ShiftModifier);
@@ -84,6 +94,10 @@ TEST(ViewerEvents, MarkersJumpsAndMilesPerHour)
     EXPECT_FALSE(v.window().miSpeedMph->isChecked());
     v.window().miSpeedMph->trigger();
     EXPECT_EQ(display.lbKmh->text(), QStringLiteral(" mph"));
+    // Paused: the read-out shows the same moment in miles per hour at once.
+    const TelemetrySample& paused = p.Current()->track.samples[22];
+    ASSERT_TRUE(paused.fixValid);
+    EXPECT_EQ(display.lbSpeed->text(), QString::number(static_cast<int>(KmhToMph(paused.speedKmh))));
     EXPECT_TRUE(chart.drawing().mph);
     EXPECT_TRUE(chart.drawing().speedCaptions[4].endsWith(QStringLiteral("mph")));
     press(Qt::NoModifier);

@@ -68,7 +68,7 @@ bool WriteCameraRecording(const std::string& source, const std::string& output, 
   file.write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
   out.mdatBegin = ref.ftyp.size();
   uint64_t at = ref.ftyp.size() + header.size();
-  std::vector<std::vector<repair::FoundSample>> placed(tables.size()), fromSource(tables.size());
+  std::vector<repair::SampleList> placed(tables.size()), fromSource(tables.size());
   Bytes buffer;
   for (const Timed& s : order) {
     buffer.resize(s.sample.size);
@@ -77,8 +77,11 @@ bool WriteCameraRecording(const std::string& source, const std::string& output, 
       return false;
     }
     file.write(reinterpret_cast<const char*>(buffer.data()), std::streamsize(buffer.size()));
-    placed[s.track].push_back({at, s.sample.size, s.sample.key});
-    fromSource[s.track].push_back({s.sample.offset, s.sample.size, s.sample.key});
+    if (!placed[s.track].Add(at, s.sample.size, s.sample.key) ||
+        !fromSource[s.track].Add(s.sample.offset, s.sample.size, s.sample.key)) {
+      error = "the samples of " + source + " are not in file order";
+      return false;
+    }
     out.samples.push_back({s.track, at, s.sample.size});
     at += s.sample.size;
   }

@@ -39,5 +39,6 @@ int RunBackup(const std::vector<std::string>& args);  // its own exit statuses, 
 int RunChart(const std::vector<std::string>& args);
 int RunTexts(const std::vector<std::string>& args);
 int RunEvents(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
 
 }  // namespace korvane::cli

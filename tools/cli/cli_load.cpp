@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "export/telemetry_text.h"
 #include "mp4parse/binary_stream.h"
 #include "mp4parse/load_telemetry.h"
 #include "mp4parse/nmea_sidecar.h"
@@ -13,17 +14,7 @@
 
 namespace korvane::cli {
 
-size_t LoadedRecording::FilledSamples() const {
-  const size_t n = lines.size();
-  switch (dataType) {
-    case DataTypeSubtitle: return std::min(n, TrackCapacity);
-    case DataTypeGps:
-    case DataTypeDollar: return std::min((n + GValueCount - 1) / GValueCount * GValueCount, TrackCapacity);
-    case DataTypeFixes: return std::min(static_cast<size_t>(std::max(track->sampleCount, 0)), TrackCapacity);
-    case DataTypeNone: break;
-  }
-  return 0;
-}
+size_t LoadedRecording::FilledSamples() const { return korvane::FilledSamples(dataType, lines.size(), *track); }
 
 std::string Printable(std::string_view text) {
   std::string out;

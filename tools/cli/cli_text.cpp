@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "export/telemetry_text.h"
 #include "platform/card_text.h"
 #include "platform/utf8_sequence.h"
 
@@ -14,31 +15,9 @@ size_t Utf8SequenceLength(std::string_view text) { return korvane::Utf8SequenceL
 
 std::string EscapeName(std::string_view bytes) { return EscapeCardText(bytes); }
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
+std::string CsvField(const std::string& text) { return korvane::CsvField(text); }
 
-std::string ValidUtf8(std::string_view bytes) {
-  std::string out;
-  size_t at = 0;
-  while (at < bytes.size()) {
-    const size_t n = Utf8SequenceLength(bytes.substr(at));
-    if (n == 0) {
-      out += "\xEF\xBF\xBD";
-      ++at;
-    } else {
-      out.append(bytes.substr(at, n));
-      at += n;
-    }
-  }
-  return out;
-}
+std::string ValidUtf8(std::string_view bytes) { return korvane::ValidUtf8(bytes); }
 
 bool FinishOutput() {
   errno = 0;

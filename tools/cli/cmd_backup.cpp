@@ -5,7 +5,6 @@
 // Exit status: 0 completed; 1 not completed or interrupted (SIGINT, SIGTERM); 2 bad arguments,
 // unreadable card folder, unusable destination (also one inside the card folder) or dated
 // folder; 3 not enough space.
-#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -28,6 +27,7 @@
 #include "datamgmt/listed_files.h"
 #include "datamgmt/posix_files.h"
 #include "platform/file_name_bytes.h"
+#include "platform/stop_signals.h"
 #include "tools/cli/cli_commands.h"
 
 namespace korvane::cli {
@@ -43,15 +43,6 @@ JobProgress gProgress;  // the signal handler sets its stop request
 void OnStopSignal(int)
 {
     gProgress.stopRequested = true;
-}
-
-void InstallStopHandlers()
-{
-    struct sigaction sa {};
-    sa.sa_handler = OnStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
 }
 
 std::string Local(const QString& s)
@@ -141,7 +132,7 @@ int RunBackup(const std::vector<std::string>& args)
         return kBadInput;
     }
 
-    InstallStopHandlers();
+    platform::InstallStopSignalHandler(OnStopSignal);
     const bool showProgress = ::isatty(STDERR_FILENO);
     const auto start = std::chrono::steady_clock::now();
     auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };

@@ -32,10 +32,14 @@ bool ParseInt(const std::string& text, long long& out) {
   return ec == std::errc() && p == end && !text.empty();
 }
 
-int BadInput(const std::string& message) {
+int Say(const std::string& message, int status) {
   std::fprintf(stderr, "korvane-cli: %s\n", Printable(message).c_str());
-  return ExitBadData;
+  return status;
 }
+
+// An argument the command cannot take: the same status as every other command's.
+int WrongArgument(const std::string& message) { return Say(message, ExitUsage); }
+int BadInput(const std::string& message) { return Say(message, ExitBadData); }
 
 }  // namespace
 
@@ -54,23 +58,23 @@ int RunChart(const std::vector<std::string>& args) {
       output = args[++i];
     } else if ((a == "--width" || a == "--height" || a == "--duration-ms") && hasValue) {
       long long v = 0;
-      if (!ParseInt(args[++i], v)) return BadInput(a + " needs a whole number, not '" + args[i] + "'");
+      if (!ParseInt(args[++i], v)) return WrongArgument(a + " needs a whole number, not '" + args[i] + "'");
       (a == "--width" ? width : a == "--height" ? height : durationMs) = v;
     } else if (recording.empty() && !a.empty() && a[0] != '-') {
       recording = a;
     } else {
       std::fputs(kUsage, stderr);
-      return ExitBadData;
+      return ExitUsage;
     }
   }
   if (recording.empty() || output.empty() || width < 0 || height < 0) {
     std::fputs(kUsage, stderr);
-    return ExitBadData;
+    return ExitUsage;
   }
   if (width < kMinSide || width > kMaxSide || height < kMinSide || height > kMaxSide)
-    return BadInput("width and height must lie between 16 and 4096");
+    return WrongArgument("width and height must lie between 16 and 4096");
   if (durationMs < -1 || (durationMs >= 0 && durationMs > INT64_MAX / 10000))
-    return BadInput("--duration-ms out of range");
+    return WrongArgument("--duration-ms out of range");
 
   LoadedRecording rec;
   if (const int status = LoadRecording(recording, sidecar, rec); status != ExitOk) return status;

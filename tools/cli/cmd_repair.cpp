@@ -66,8 +66,11 @@ int RunRepair(const std::vector<std::string>& args) {
     request.output = folder + "/" + repair::RepairedName(request.damaged);
   }
   const repair::RepairResult r = repair::RepairRecording(request);
+  // The messages name the damaged file, the reference and the output as given: escaped as scan
+  // prints names, so that each message stays on its one line whatever the names hold.
+  const std::string message = EscapeName(r.message);
   if (!r.ok()) {
-    std::fprintf(stderr, "korvane-cli: %s\n", r.message.c_str());
+    std::fprintf(stderr, "korvane-cli: %s\n", message.c_str());
     return r.status == repair::RepairStatus::Unreadable || r.status == repair::RepairStatus::WriteFailed
                ? ExitNoFile
                : ExitBadData;
@@ -76,7 +79,7 @@ int RunRepair(const std::vector<std::string>& args) {
               (unsigned long long)r.audio, (unsigned long long)r.text, (unsigned long long)r.coveredBytes,
               (unsigned long long)r.totalBytes);
   std::printf("%s\n", EscapeName(r.output).c_str());  // as scan prints names: one line whatever it holds
-  if (!r.message.empty()) std::fprintf(stderr, "korvane-cli: %s\n", r.message.c_str());
+  if (!message.empty()) std::fprintf(stderr, "korvane-cli: %s\n", message.c_str());
   return ExitOk;
 }
 

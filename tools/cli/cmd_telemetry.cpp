@@ -8,6 +8,7 @@
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_load.h"
 #include "tools/cli/cli_text.h"
+#include "export/telemetry_text.h"
 
 namespace korvane::cli {
 
@@ -43,15 +44,9 @@ int RunTelemetry(const std::vector<std::string>& args) {
                     " valid=" + std::to_string(t.validCount) +
                     " speeds=" + std::to_string(t.speedCount) +
                     (mph ? " max_speed_mph=" : " max_speed=") + FormatFixed(SpeedInUnit(t.maxSpeed, mph), 4) + " max_g=" + FormatFixed(t.maxG, 4) + "\n";
-  out += mph ? "index,fix,latitude,longitude,speed_mph,g,g_text,date_time\n"
-             : "index,fix,latitude,longitude,speed_kmh,g,g_text,date_time\n";
+  out += TelemetryCsvColumns(mph);
   const size_t rows = rec.FilledSamples();
-  for (size_t i = 0; i < rows; ++i) {
-    const TelemetrySample& s = t.samples[i];
-    out += std::to_string(i) + ',' + (s.fixValid ? '1' : '0') + ',' + FormatFixed(s.latitude, 7) + ',' +
-           FormatFixed(s.longitude, 7) + ',' + (s.speedKmh == NoSpeed ? std::string() : FormatFixed(SpeedInUnit(s.speedKmh, mph), 4)) + ',' +
-           FormatFixed(s.gForce, 4) + ',' + CsvField(EscapeName(s.gText)) + ',' + CsvField(EscapeName(s.dateTime)) + '\n';
-  }
+  for (size_t i = 0; i < rows; ++i) out += TelemetryCsvRow(i, t.samples[i], mph);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return FinishOutput() ? ExitOk : ExitNoFile;
 }

@@ -25,6 +25,7 @@ const CliCommand kCommands[] = {
     {"backup", "[--replace] CARD_FOLDER DEST_FOLDER", nullptr},  // korvane-cli-backup (Qt Core)
     {"chart", "[--sidecar FILE] [--duration-ms N] [--mph] --width W --height H -o FILE.png RECORDING", nullptr},  // korvane-cli-chart (QtGui)
     {"texts", "[--ini FILE] [--lang 0xNNN]", nullptr},  // korvane-cli-texts (Qt)
+    {"export", "[--overlay] [--from TIME] [--to TIME] -o DEST RECORDING...", nullptr},  // korvane-cli-export (Qt Core, libavformat)
 };
 
 void PrintUsage(FILE* out) {

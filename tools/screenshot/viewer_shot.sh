@@ -8,6 +8,8 @@
 # KORVANE_SHOT_CARD=FOLDER opens that folder instead of the samples (e.g. a card made by
 # make_samples --other-cards); KORVANE_SHOT_CLICK="X Y" clicks that point of the window (in
 # device pixels) before the picture is taken, e.g. "805 655" for the Event grid at 100 %.
+# KORVANE_SHOT_KEYS="KEY:SECONDS ..." then presses each key (xdotool's names) and waits, e.g.
+# "i:4 o:1 space:1" for export marks 4 s apart, then a pause; "ctrl+e:2" opens Export….
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(realpath -m "$1")
@@ -98,6 +100,10 @@ if [ -n "${KORVANE_SHOT_CLICK:-}" ]; then
   xdotool mousemove --window "$wid" "$kx" "$ky" click 1
   sleep 1
 fi
+for step in ${KORVANE_SHOT_KEYS:-}; do
+  xdotool key --window "$wid" "${step%%:*}"
+  sleep "${step##*:}"
+done
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/shot.png"
 if [ "$small" = "--small" ]; then
   convert "$work/shot.png" -dither None -colors 128 "PNG8:$out"

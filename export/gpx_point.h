@@ -13,7 +13,7 @@
 
 #include "mp4parse/telemetry_types.h"
 
-namespace korvane::cli {
+namespace korvane {
 
 // -1 for a latitude (`longitude` false) or longitude (true) in the southern or western
 // hemisphere by the $GPRMC sentence in `line`, else +1.
@@ -61,4 +61,4 @@ class GpxClock {
 // Whether any $GPRMC time among `lines` carries a non-zero fraction of a second.
 bool RmcTimesCarryTenths(const std::vector<std::string>& lines);
 
-}  // namespace korvane::cli
+}  // namespace korvane

@@ -1,5 +1,5 @@
 // Track point positions for the GPX: validity, range and the hemisphere of the $GPRMC sentence.
-#include "tools/cli/gpx_point.h"
+#include "export/gpx_point.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,9 +7,10 @@
 #include <ctime>
 #include <vector>
 
+#include "mp4parse/civil_date.h"
 #include "mp4parse/text_fields.h"
 
-namespace korvane::cli {
+namespace korvane {
 
 int HemisphereSign(std::string_view line, bool longitude) {
   // The same cuts as the subtitle decoder: the part looked at, then everything from the "G:"
@@ -55,16 +56,6 @@ int DaysInMonth(int year, int month) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return month == 2 && leap ? 29 : days[month - 1];
-}
-
-// Days from 1970-01-01 to the civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
 }
 
 bool ToSeconds(int y, int mo, int d, int h, int mi, int s, int64_t& seconds) {
@@ -121,20 +112,11 @@ int LocalOffsetAt(int64_t clockSeconds) {
 }
 
 std::string GpxTimeText(int64_t seconds, int tenths, bool utc, int offsetSeconds) {
-  const int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+  const int64_t days = DayOfSeconds(seconds);
   const int64_t rest = seconds - days * 86400;
-  // Civil date from days since the epoch.
-  const int64_t z = days + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  const int64_t y = yoe + era * 400 + (m <= 2);
+  const CivilDate date = CivilFromDays(days);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%04lld-%02d-%02dT%02d:%02d:%02d.%d", static_cast<long long>(y), m, d,
+  std::snprintf(buf, sizeof buf, "%04lld-%02d-%02dT%02d:%02d:%02d.%d", static_cast<long long>(date.year), date.month, date.day,
                 static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60),
                 std::clamp(tenths, 0, 9));
   std::string out = buf;
@@ -168,4 +150,4 @@ std::string GpxClock::Next(std::string_view line, const TelemetrySample& sample)
   return rmc ? GpxTimeText(seconds, shown, true, 0) : GpxTimeText(seconds, shown, false, LocalOffsetAt(seconds));
 }
 
-}  // namespace korvane::cli
+}  // namespace korvane

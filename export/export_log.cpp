@@ -1,0 +1,3 @@
+#include "export/export_log.h"
+
+Q_LOGGING_CATEGORY(lcExport, "korvane.export")

@@ -1,0 +1,5 @@
+#pragma once
+// Logging category of the export: every failure it meets is logged here.
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcExport)
