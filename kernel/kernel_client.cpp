@@ -171,6 +171,22 @@ int64_t ReadPosition(const KernelClient& channel)
     return channel.slot ? channel.slot->position.load() : 0;
 }
 
+StampedPosition ReadStamped(const KernelClient& channel)
+{
+    return channel.slot ? ReadStampedPosition(*channel.slot) : StampedPosition{};
+}
+
+bool GraphRunning(const KernelClient& channel)
+{
+    return channel.slot && channel.slot->graphState.load() == ToSlot(GraphState::Running);
+}
+
+void SetRateOffset(KernelClient& channel, int offset)
+{
+    if (channel.slot)
+        channel.slot->rateOffset.store(static_cast<int8_t>(std::clamp(offset, -kMaxRateOffset, kMaxRateOffset)));
+}
+
 int32_t BuildError(const KernelClient& channel)
 {
     return channel.slot ? channel.slot->buildError.load() : 0;

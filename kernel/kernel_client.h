@@ -77,6 +77,13 @@ void RequestFitVideo(KernelClient& client);
 // not hold it (bounded).
 void RequestSeek(KernelClient& client, int64_t position100ns);
 int64_t ReadPosition(const KernelClient& client);
+// The position with the instant the kernel read it (clockMs 0 when it cannot tell).
+StampedPosition ReadStamped(const KernelClient& client);
+// True while the kernel's graph reports running.
+bool GraphRunning(const KernelClient& client);
+// Asks the kernel to play at 1 + offset/1000 of normal speed (within kMaxRateOffset) until asked
+// otherwise; it takes the request on its next pass and reports the speed in playingRate.
+void SetRateOffset(KernelClient& client, int offset);
 // The error number the client's kernel marked its slot with when its build failed; 0 when none.
 int32_t BuildError(const KernelClient& client);
 // True when the kernel launched for the client has ended while its slot still names it: it died

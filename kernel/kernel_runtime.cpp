@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -275,7 +276,7 @@ void KernelRuntime::KernelTick()
     // 2. Position.
     int64_t p = 0;
     if (player.CurrentPosition(p))
-        slot->position.store(p);
+        PublishPosition(*slot, p, SlotClockMs());
     else
         p = slot->position.load();
     // 3. Seek; a request equal to the position stays pending.
@@ -286,6 +287,18 @@ void KernelRuntime::KernelTick()
         if (slot->seekRequest.compare_exchange_strong(seek, -1))
             Answer();
     }
+    // 3b. Speed: a channel kept in step with another one plays slightly faster or slower for a
+    //     while. A seek plays at normal speed, so the speed asked for is taken again after one.
+    const int rate = std::clamp<int>(slot->rateOffset.load(), -kMaxRateOffset, kMaxRateOffset);
+    if (rate != player.RateOffset() && rate != refusedRate_) {
+        if (player.SetRateOffset(rate))
+            refusedRate_ = kNoRefusedRate;
+        else {
+            refusedRate_ = rate;
+            qCWarning(lcKernel) << "the graph refused to play at rate offset" << rate;
+        }
+    }
+    slot->playingRate.store(static_cast<int8_t>(player.RateOffset()));
     // 4. State.
     ReportGraphState();
     // 5. Command.

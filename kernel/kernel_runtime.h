@@ -76,6 +76,9 @@ private:
     std::atomic<bool> published_{false};
     std::atomic<bool> suspended_{false};
     std::atomic<bool> errorBoxPending_{false};
+    // A rate offset the graph refused is not asked of it again on every pass.
+    static constexpr int kNoRefusedRate = 1000;
+    int refusedRate_ = kNoRefusedRate;
 };
 
 } // namespace korvane

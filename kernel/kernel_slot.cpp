@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 namespace korvane {
 
 void ZeroSlot(KernelSlot& slot)
@@ -20,14 +22,47 @@ void ZeroSlot(KernelSlot& slot)
     for (auto& u : slot.mediaPath)
         u = 0;
     slot.answers.store(0);
-    for (auto& b : slot.unused1108)
-        b = 0;
+    slot.positionClock.store(0);
     slot.muteAudio.store(0);
     slot.audioOutput.store(0);
-    for (auto& b : slot.unused19)
+    slot.rateOffset.store(0);
+    slot.playingRate.store(0);
+    for (auto& b : slot.unused21)
         b = 0;
     // Last: a kernel that claims the slot after this sees it without a path and lets it be.
     slot.processId.store(0);
+}
+
+uint32_t SlotClockMs()
+{
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    const auto stamp = static_cast<uint32_t>(ms.count());
+    return stamp == 0 ? 1 : stamp;
+}
+
+void PublishPosition(KernelSlot& slot, int64_t position100ns, uint32_t clockMs)
+{
+    // The stamp is cleared first and set last: a reader that sees the same stamp before and
+    // after reading the position has a matching pair.
+    slot.positionClock.store(0);
+    slot.position.store(position100ns);
+    slot.positionClock.store(clockMs == 0 ? 1 : clockMs);
+}
+
+StampedPosition ReadStampedPosition(const KernelSlot& slot)
+{
+    StampedPosition read;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const uint32_t before = slot.positionClock.load();
+        read.position = slot.position.load();
+        if (before != 0 && slot.positionClock.load() == before) {
+            read.clockMs = before;
+            return read;
+        }
+    }
+    read.clockMs = 0;
+    return read;
 }
 
 QString SlotMediaPath(const KernelSlot& slot)

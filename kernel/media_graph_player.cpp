@@ -322,6 +322,7 @@ void MediaGraphPlayer::Release()
     std::lock_guard lock(padMutex_);
     pipeline_ = source_ = demux_ = videoSink_ = videoDecoder_ = audioDecoder_ = volume_ = nullptr;
     bus_ = nullptr;
+    rateOffset_ = 0;
     videoChain_.clear();
     audioChain_.clear();
 }
@@ -428,9 +429,21 @@ bool MediaGraphPlayer::SetPosition(int64_t position100ns)
 {
     if (!pipeline_ || position100ns < 0)
         return false;
+    rateOffset_ = 0;   // a seek plays at normal speed
     return gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
                                    GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                    position100ns * 100);
+}
+
+bool MediaGraphPlayer::SetRateOffset(int offset)
+{
+    if (!pipeline_ || offset < -kMaxRateOffset || offset > kMaxRateOffset)
+        return false;
+    if (!gst_element_seek(pipeline_, RateOfOffset(offset), GST_FORMAT_TIME, GST_SEEK_FLAG_INSTANT_RATE_CHANGE,
+                          GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
+        return false;
+    rateOffset_ = offset;
+    return true;
 }
 
 bool MediaGraphPlayer::GetState(int timeoutMs, int32_t& state)

@@ -57,6 +57,11 @@ public:
     // The calls the command loop makes on the graph directly.
     bool CurrentPosition(int64_t& position100ns);
     bool SetPosition(int64_t position100ns);
+    // Plays on at 1 + offset/1000 of normal speed without a flush (an instant rate change), so a
+    // channel can catch up with another one without a visible seek. A seek or a new graph plays
+    // at normal speed again. False when the graph refuses.
+    bool SetRateOffset(int offset);
+    int RateOffset() const { return rateOffset_; }
     // 0 stopped, 1 paused, 2 running; false when the graph reports a failure.
     bool GetState(int timeoutMs, int32_t& state);
     // The graph's first frame shown and the graph stopped (the kernel's start uses this).
@@ -108,6 +113,7 @@ private:
     bool videoLinked_ = false;
     bool audioLinked_ = false;
     std::atomic<bool> stopped_{true};
+    std::atomic<int> rateOffset_{0};   // what the graph plays at, in tenths of a percent off normal
     int lastBuildError_ = 0;
 };
 

@@ -35,25 +35,49 @@ ChannelTarget TargetFor(std::int64_t mainPosition, std::int64_t lead, std::int64
 }
 
 SyncStep NextSyncStep(const ChannelTarget& target, std::int64_t otherPosition, double frame100ns,
-                      bool playing)
+                      bool playing, int rateOffset)
 {
     SyncStep step;
     const std::int64_t drift = otherPosition - target.position;   // positive: ahead
-    const bool within = static_cast<double>(std::llabs(drift)) <= frame100ns;
+    const double off = static_cast<double>(std::llabs(drift));
+    const bool within = off <= frame100ns;
+    // Not running (paused, or held at an end): normal speed for the next run, and a seek when
+    // more than a frame off.
+    const auto normalSpeed = [&] {
+        if (rateOffset != 0) {
+            step.action = SyncAction::Rate;
+            step.rateOffset = 0;
+        }
+        return step;
+    };
     // A channel held at one of its ends is where it should be once it shows that end's frame.
     if ((target.beforeStart || target.pastEnd) && (within || (target.pastEnd && drift > 0)))
-        return step;
-    if (within)
-        return step;
+        return normalSpeed();
     if (!playing || target.beforeStart || target.pastEnd || std::llabs(drift) > kSeekDrift100ns) {
+        if (within)
+            return normalSpeed();
         step.action = SyncAction::Seek;
         step.position = target.position;
         return step;
     }
-    step.action = SyncAction::Rate;
-    const double change = static_cast<double>(drift) / static_cast<double>(kCatchUp100ns);
-    step.rate = 1.0 - std::clamp(change, -kMaxRateChange, kMaxRateChange);
+    int wanted = static_cast<int>(std::lround(-static_cast<double>(drift) * 1000.0 / kCatchUp100ns));
+    wanted = std::clamp(wanted, -kMaxRateOffset100, kMaxRateOffset100);
+    if (off <= frame100ns / 4 || (rateOffset == 0 && off <= frame100ns / 2))
+        wanted = 0;
+    if (wanted != rateOffset) {
+        step.action = SyncAction::Rate;
+        step.rateOffset = wanted;
+    }
     return step;
+}
+
+std::int64_t PositionNow(std::int64_t reported, std::int32_t ageMs, bool running, int rateOffset)
+{
+    constexpr std::int32_t kLongestCarryMs = 100;
+    if (!running || ageMs <= 0)
+        return reported;
+    const double carried = std::min(ageMs, kLongestCarryMs) * 10000.0 * (1.0 + rateOffset / 1000.0);
+    return reported + static_cast<std::int64_t>(std::llround(carried));
 }
 
 QList<QRect> InsetRects(const QSize& panel, int count)

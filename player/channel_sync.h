@@ -17,6 +17,7 @@ struct ChannelClock {
 };
 
 constexpr std::int64_t kUnitsPerSecond100ns = 10000000;
+constexpr int kMaxRateOffset100 = 100;   // a tenth of a percent each: 10 %
 
 // How far a channel's recording starts after the main one's (100 ns units; negative when it
 // started before). The names give whole seconds. A camera ends the files of all channels of a
@@ -37,26 +38,34 @@ ChannelTarget TargetFor(std::int64_t mainPosition, std::int64_t lead, std::int64
 
 // What the tick does about one other channel.
 enum class SyncAction {
-    None,        // within one frame of its target (or holding at an end): nothing
+    None,        // where it should be (or holding at an end), at the speed it should play: nothing
     Seek,        // seek to `position` (paused, or too far off to catch up smoothly)
-    Rate,        // playing slightly off: play at `rate` until it is back within a frame
+    Rate,        // play at `rateOffset` (tenths of a percent off normal speed; 0 back to normal)
 };
 struct SyncStep {
     SyncAction action = SyncAction::None;
     std::int64_t position = 0;
-    double rate = 1.0;
+    int rateOffset = 0;
 };
 
 // Drift beyond this is corrected by a seek even while playing.
 constexpr std::int64_t kSeekDrift100ns = 5000000;   // half a second
-// A playing channel off by `drift` plays at 1 - drift / kCatchUp100ns, kept within ±10 %.
-constexpr std::int64_t kCatchUp100ns = 10000000;    // a second to catch up
-constexpr double kMaxRateChange = 0.10;
+// A playing channel off by `drift` plays faster or slower by drift / kCatchUp100ns (half a
+// second to catch up), within kMaxRateOffset. It goes back to normal speed once within a quarter
+// of a frame, and a channel at normal speed is left alone while within half a frame.
+constexpr std::int64_t kCatchUp100ns = 5000000;
 
 // The step for a channel at `otherPosition` whose target is `target`; `frame100ns` is the main
-// channel's frame interval. A channel held at an end is left alone.
+// channel's frame interval and `rateOffset` the speed the channel's kernel plays at now. A
+// channel held at an end is left alone; a paused one is moved by a seek when more than a frame
+// off, and plays at normal speed when it next runs.
 SyncStep NextSyncStep(const ChannelTarget& target, std::int64_t otherPosition, double frame100ns,
-                      bool playing);
+                      bool playing, int rateOffset = 0);
+
+// Where a channel stands now: its reported position carried forward from the instant it was
+// read (`ageMs` ago) at the speed it plays, while it runs. Reports older than two kernel passes
+// are carried forward no further (a kernel that stalls does not move on by itself).
+std::int64_t PositionNow(std::int64_t reported, std::int32_t ageMs, bool running, int rateOffset);
 
 // Whether the other channel's kernel runs: only while the main one plays and the main
 // channel's instant lies inside its recording; otherwise it holds the frame of its end.

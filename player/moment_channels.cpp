@@ -22,8 +22,8 @@ namespace {
 constexpr int kTickMs = 50;
 // A channel just asked to seek is left alone this long, so that its next reports show the seek.
 constexpr int kSettleTicks = 4;
-// While playing, a drift the kernel cannot take out by a rate change is taken out by a seek once
-// it exceeds this many frames (a seek on a playing kernel shows; one frame of drift does not).
+// While playing, a drift the kernel cannot take out by a change of speed (its graph refused it) is
+// taken out by a seek once it exceeds this many frames (a seek on a playing kernel shows).
 constexpr double kPlayingSeekFrames = 3.0;
 } // namespace
 
@@ -39,6 +39,7 @@ struct MomentChannels::Other {
     bool running = false;
     bool lost = false;
     int settle = 0;
+    int refusedTicks = 0;   // passes the kernel has not played at the speed asked for
 };
 
 MomentChannels::MomentChannels(PlaybackController& player, RecordingLibrary& library, QObject* parent)
@@ -247,13 +248,25 @@ void MomentChannels::Tick()
     }
     if (!main->slot || main->slot->ready.load() == 0)
         return;
-    const std::int64_t position = ReadPosition(*main);
+    // Every position is taken at the same instant: each kernel's report carried forward from when
+    // it was read, so two kernels' passes falling at different times do not show as drift.
+    const uint32_t now = SlotClockMs();
+    const std::int64_t position = PositionAt(*main, now);
     const bool playing = player_.State() == PlayState::Playing;
     for (const auto& other : others_)
-        Follow(*other, position, playing);
+        Follow(*other, position, playing, now);
 }
 
-void MomentChannels::Follow(Other& other, std::int64_t mainPosition, bool playing)
+std::int64_t PositionAt(const KernelClient& client, uint32_t nowMs)
+{
+    const StampedPosition read = ReadStamped(client);
+    if (read.clockMs == 0)
+        return ReadPosition(client);
+    return PositionNow(read.position, SlotClockSpan(read.clockMs, nowMs), GraphRunning(client),
+                       client.slot ? client.slot->playingRate.load() : 0);
+}
+
+void MomentChannels::Follow(Other& other, std::int64_t mainPosition, bool playing, uint32_t now)
 {
     KernelClient& client = *other.client;
     if (other.lost)
@@ -290,13 +303,23 @@ void MomentChannels::Follow(Other& other, std::int64_t mainPosition, bool playin
         else
             RequestPause(client);
     }
-    const SyncStep step = NextSyncStep(target, ReadPosition(client), frame100ns_, other.running);
-    const std::int64_t drift = std::llabs(ReadPosition(client) - target.position);
-    const bool seek = step.action == SyncAction::Seek ||
-                      (step.action == SyncAction::Rate && double(drift) > kPlayingSeekFrames * frame100ns_);
-    if (seek && client.slot && client.slot->seekRequest.load() < 0) {
-        RequestSeek(client, step.action == SyncAction::Seek ? step.position : target.position);
+    const std::int64_t at = PositionAt(client, now);
+    const int asked = client.slot ? client.slot->rateOffset.load() : 0;
+    const SyncStep step = NextSyncStep(target, at, frame100ns_, other.running, asked);
+    // A graph that will not change its speed is brought back by a seek once a few frames off.
+    const bool refused = asked != 0 && client.slot && client.slot->playingRate.load() != asked;
+    other.refusedTicks = refused ? other.refusedTicks + 1 : 0;
+    const bool stuck = other.refusedTicks > kSettleTicks &&
+                       double(std::llabs(at - target.position)) > kPlayingSeekFrames * frame100ns_;
+    if (step.action == SyncAction::Rate && !stuck) {
+        SetRateOffset(client, step.rateOffset);
+        return;
+    }
+    if ((step.action == SyncAction::Seek || stuck) && client.slot && client.slot->seekRequest.load() < 0) {
+        SetRateOffset(client, 0);   // a seek plays at normal speed
+        RequestSeek(client, target.position);
         other.settle = kSettleTicks;
+        other.refusedTicks = 0;
     }
 }
 

@@ -27,6 +27,10 @@ struct CameraMoment;
 struct PlaybackChannel;
 enum class PlayState;
 
+// Where the kernel of `client` stands at `nowMs` (SlotClockMs): its last report carried forward
+// from the instant it was read while its graph runs.
+std::int64_t PositionAt(const KernelClient& client, uint32_t nowMs);
+
 class MomentChannels : public QObject {
     Q_OBJECT
 public:
@@ -81,7 +85,7 @@ private:
     void ReleaseNext();
     void ReleaseAll();
     void Tick();
-    void Follow(Other& other, std::int64_t mainPosition, bool playing);
+    void Follow(Other& other, std::int64_t mainPosition, bool playing, uint32_t nowMs);
     void Place();
     // Lets only the channel in the whole panel be heard; the others' kernels stay silent.
     void RouteSound();

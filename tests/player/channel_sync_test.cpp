@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace korvane;
 
 namespace {
@@ -50,30 +53,76 @@ TEST(ChannelTarget, AChannelThatStartsLaterWaitsAndOneThatEndsEarlierHoldsItsLas
     }
 }
 
-TEST(SyncStep, WithinAFrameNothingPausedASeekPlayingARateFarOffASeek)
+TEST(SyncStep, PlayingASpeedChangeProportionalToTheDriftPausedASeekFarOffASeek)
 {
     const ChannelTarget at{50 * kSecond, false, false};
-    struct Case { std::int64_t drift; bool playing; SyncAction action; double rate; };
+    // drift: how far the channel stands ahead of its target; asked: the speed it plays at now.
+    struct Case { std::int64_t drift; bool playing; int asked; SyncAction action; int rateOffset; };
     const Case cases[] = {
-        {0, true, SyncAction::None, 1.0},
-        {333333, true, SyncAction::None, 1.0},          // within one frame
-        {-333333, false, SyncAction::None, 1.0},
-        {400000, false, SyncAction::Seek, 1.0},         // paused: a small seek
-        {-400000, false, SyncAction::Seek, 1.0},
-        {500000, true, SyncAction::Rate, 0.95},         // 50 ms ahead: 5 % slower
-        {-500000, true, SyncAction::Rate, 1.05},        // 50 ms behind: 5 % faster
-        {3000000, true, SyncAction::Rate, 0.90},        // the change is bounded
-        {-3000000, true, SyncAction::Rate, 1.10},
-        {6000000, true, SyncAction::Seek, 1.0},         // over half a second: seek while playing
+        {0, true, 0, SyncAction::None, 0},
+        {80000, true, 0, SyncAction::None, 0},           // within a quarter of a frame
+        {150000, true, 0, SyncAction::None, 0},          // within half a frame at normal speed: left alone
+        {150000, true, -60, SyncAction::Rate, -30},      // ... but one already catching up goes on, slower
+        {80000, true, -30, SyncAction::Rate, 0},          // within a quarter of a frame: back to normal
+        {333333, true, 0, SyncAction::Rate, -67},        // a frame ahead: 6.7 % slower
+        {-333333, true, 0, SyncAction::Rate, 67},        // a frame behind: 6.7 % faster
+        {-333333, true, 67, SyncAction::None, 0},        // already asked for
+        {3000000, true, 0, SyncAction::Rate, -100},      // the change is bounded
+        {-3000000, true, 0, SyncAction::Rate, 100},
+        {6000000, true, 0, SyncAction::Seek, 0},         // over half a second: seek while playing
+        {-333333, false, 0, SyncAction::None, 0},        // paused within a frame
+        {400000, false, 0, SyncAction::Seek, 0},         // paused: a small seek
+        {-400000, false, 0, SyncAction::Seek, 0},
+        {0, false, 20, SyncAction::Rate, 0},             // paused: normal speed for the next run
     };
     for (const Case& c : cases) {
-        const SyncStep s = NextSyncStep(at, at.position + c.drift, kFrame30, c.playing);
-        EXPECT_EQ(s.action, c.action) << c.drift << (c.playing ? " playing" : " paused");
+        const SyncStep s = NextSyncStep(at, at.position + c.drift, kFrame30, c.playing, c.asked);
+        EXPECT_EQ(s.action, c.action) << c.drift << (c.playing ? " playing" : " paused") << " asked " << c.asked;
         if (s.action == SyncAction::Seek) {
             EXPECT_EQ(s.position, at.position);
         }
-        EXPECT_NEAR(s.rate, c.rate, 1e-9) << c.drift;
+        if (s.action == SyncAction::Rate) {
+            EXPECT_EQ(s.rateOffset, c.rateOffset) << c.drift << " asked " << c.asked;
+        }
     }
+}
+
+TEST(SyncStep, AChannelCatchingUpComesWithinAFrameAndStaysThere)
+{
+    // A channel two frames behind, followed by the tick every 50 ms with the kernel taking each
+    // request one pass (50 ms) later: the drift shrinks to under a frame and stays under it.
+    const ChannelTarget at{0, false, false};
+    double drift = -2 * kFrame30;
+    int asked = 0, playing = 0;
+    double largestLate = 0;
+    for (int tick = 0; tick < 200; ++tick) {
+        drift += 500000.0 * playing / 1000.0;   // 50 ms at the speed the kernel plays
+        playing = asked;
+        const SyncStep s = NextSyncStep(at, std::llround(drift), kFrame30, true, asked);
+        ASSERT_NE(s.action, SyncAction::Seek) << tick;
+        if (s.action == SyncAction::Rate)
+            asked = s.rateOffset;
+        if (tick >= 40)
+            largestLate = std::max(largestLate, std::abs(drift));
+    }
+    EXPECT_LT(largestLate, kFrame30 / 2);
+    EXPECT_EQ(asked, 0);
+}
+
+TEST(PositionNow, ARunningChannelIsCarriedForwardAtItsSpeedForAtMostTwoPasses)
+{
+    struct Case { std::int64_t reported; std::int32_t age; bool running; int offset; std::int64_t now; };
+    const Case cases[] = {
+        {kSecond, 40, true, 0, kSecond + 400000},
+        {kSecond, 40, true, 50, kSecond + 420000},      // 5 % faster
+        {kSecond, 40, true, -100, kSecond + 360000},
+        {kSecond, 40, false, 0, kSecond},               // paused: where it was
+        {kSecond, 0, true, 0, kSecond},
+        {kSecond, -5, true, 0, kSecond},                // a stamp from after now (clock read first)
+        {kSecond, 5000, true, 0, kSecond + 1000000},    // a stalled kernel: two passes at most
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PositionNow(c.reported, c.age, c.running, c.offset), c.now) << c.age << " " << c.offset;
 }
 
 TEST(SyncStep, AChannelHeldAtAnEndIsLeftAloneOnceItShowsThatFrame)

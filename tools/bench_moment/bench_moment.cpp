@@ -1,12 +1,16 @@
 // The channel benchmark: plays a moment of several channels in the real viewer and samples,
-// every 50 ms, each other channel's reported position against the main channel's instant.
-// Prints the largest and the median difference in frames and the viewer's CPU. Asserts nothing.
+// every 50 ms, each other channel's position against the main channel's instant, both taken for
+// the same instant from the kernels' stamped reports. Every second it also captures the screen
+// and reads the frame numbers the fixtures carry (frame_code.h) from the main panel and from
+// each inset, as a cross-check of what is shown. Prints the largest, median and 95th percentile
+// difference in frames of both, and the viewer's CPU. Asserts nothing.
 // KORVANE_BENCH_SHOT=<file.png> saves a picture of the screen at the end of the sampling.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,12 +23,35 @@
 #include "library/thumbnail_cell.h"
 #include "player/moment_channels.h"
 #include "player/playback_controller.h"
+#include "frame_code.h"
+#include "kernel/kernel_slot.h"
 #include "viewer_harness.h"
 
 using namespace korvane;
 
 namespace {
 constexpr double kFrame = 10000000.0 / 30;
+
+struct Spread {
+    std::vector<double> values;
+    void Print(const char* what, QChar letter)
+    {
+        if (values.empty()) {
+            std::printf("  channel %c, %s: no samples\n", letter.toLatin1(), what);
+            return;
+        }
+        std::sort(values.begin(), values.end());
+        std::printf("  channel %c, %s: samples %zu, largest difference %.2f frames, median %.2f, 95th %.2f\n",
+                    letter.toLatin1(), what, values.size(), values.back(), values[values.size() / 2],
+                    values[values.size() * 95 / 100]);
+    }
+};
+
+// The rectangle of `panel` on the screen.
+QRect OnScreen(const QWidget* panel)
+{
+    return QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
+}
 
 double CpuSeconds()
 {
@@ -63,22 +90,45 @@ int main(int argc, char** argv)
     }, 30000);
     // From two seconds in, when every channel runs.
     (void)QTest::qWaitFor([&] { return ReadPosition(*p.Current()) > 20000000; }, 30000);
-    std::vector<std::vector<double>> drift(others.Count());
+    std::vector<Spread> drift(others.Count()), shown(others.Count());
+    int captures = 0, unreadable = 0;
     const double cpuStart = CpuSeconds();
     QElapsedTimer clock;
     clock.start();
+    qint64 nextCapture = 1000;
     const std::int64_t end = p.Current()->duration - 20000000;
+    const QSize mainVideo(1920, 1080), otherVideo(1280, 720);
     while (clock.elapsed() < qint64(seconds) * 1000 && p.State() == PlayState::Playing &&
            ReadPosition(*p.Current()) < end) {
         QTest::qWait(50);
-        const std::int64_t main = ReadPosition(*p.Current());
+        const uint32_t now = SlotClockMs();
+        const std::int64_t main = PositionAt(*p.Current(), now);
         for (int i = 0; i < others.Count(); ++i) {
             if (others.Lost(i))
                 continue;
             const std::int64_t target = main - others.Lead(i);
             if (target < 0 || target > others.Client(i).duration)
                 continue;
-            drift[i].push_back(double(std::llabs(ReadPosition(others.Client(i)) - target)) / kFrame);
+            drift[i].values.push_back(double(std::llabs(PositionAt(others.Client(i), now) - target)) / kFrame);
+        }
+        if (clock.elapsed() < nextCapture)
+            continue;
+        // What the screen shows: the frame number in the main panel and in every inset, read
+        // from one capture so that they are seen at the same instant.
+        nextCapture += 1000;
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        ++captures;
+        const auto mainFrame =
+            bench::ReadFrameCode(screen, bench::FittedPicture(OnScreen(p.Current()->panel), mainVideo));
+        for (int i = 0; i < others.Count(); ++i) {
+            const auto otherFrame =
+                bench::ReadFrameCode(screen, bench::FittedPicture(OnScreen(others.Inset(i)), otherVideo));
+            if (!mainFrame || !otherFrame) {
+                ++unreadable;
+                continue;
+            }
+            const double leadFrames = double(others.Lead(i)) / kFrame;
+            shown[i].values.push_back(std::abs(double(*mainFrame) - leadFrames - double(*otherFrame)));
         }
     }
     const double wall = clock.elapsed() / 1000.0;
@@ -86,14 +136,11 @@ int main(int argc, char** argv)
     if (const QByteArray shot = qgetenv("KORVANE_BENCH_SHOT"); !shot.isEmpty())
         QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
     const double cpu = CpuSeconds() - cpuStart;
-    std::printf("%s: %d other channel(s), %.0f s of play\n", qPrintable(folder), int(others.Count()), wall);
+    std::printf("%s: %d other channel(s), %.0f s of play, %d screen captures (%d panel reads failed)\n",
+                qPrintable(folder), int(others.Count()), wall, captures, unreadable);
     for (int i = 0; i < others.Count(); ++i) {
-        std::vector<double>& d = drift[i];
-        if (d.empty())
-            continue;
-        std::sort(d.begin(), d.end());
-        std::printf("  channel %c: samples %zu, largest difference %.2f frames, median %.2f, 95th %.2f\n",
-                    others.Letter(i).toLatin1(), d.size(), d.back(), d[d.size() / 2], d[d.size() * 95 / 100]);
+        drift[i].Print("kernel positions", others.Letter(i));
+        shown[i].Print("frames on screen", others.Letter(i));
     }
     std::printf("  viewer CPU beside the kernels: %.1f %% of a core\n", 100.0 * cpu / wall);
     return 0;
