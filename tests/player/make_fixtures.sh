@@ -48,15 +48,21 @@ if [ ! -s "$f" ]; then
 fi
 # Another camera's moment of two channels: a 6 s front and a 4 s rear, each with a tone of its own,
 # the rear named a second later (it starts a second after the front and ends a second before it).
+# Both carry their frame number in a strip of sixteen black or white blocks across the middle (the
+# number in blocks 0-12, the number modulo 7 in blocks 13-15), read back from the screen.
+coded() {  # file WxH seconds source tone
+  [ -s "$1" ] && return
+  local w=${2%x*} h=${2#*x}
+  local bits="255*gt(bitand(if(lt(X,13),N,mod(N,7)*8192),pow(2,X)),0)"
+  ff -f lavfi -i "$4=size=$2:rate=30:duration=$3" \
+     -f lavfi -i "sine=frequency=$5:sample_rate=48000:duration=$3" \
+     -f lavfi -i "nullsrc=size=16x1:rate=30:duration=$3" \
+     -filter_complex "[2]format=gray,geq=lum='$bits',scale=$w:$((h / 12)):flags=neighbor,format=yuv420p[code];[0][code]overlay=0:(main_h-overlay_h)/2:shortest=1[v]" \
+     -map "[v]" -map 1:a -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$1"
+}
 mkdir -p "$out/moment"
-f="$out/moment/20250301_130000_NF.mp4"
-[ -s "$f" ] || ff -f lavfi -i "testsrc2=size=640x360:rate=30:duration=6" \
-    -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=6" \
-    -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
-f="$out/moment/20250301_130001_NR.mp4"
-[ -s "$f" ] || ff -f lavfi -i "testsrc=size=320x180:rate=30:duration=4" \
-    -f lavfi -i "sine=frequency=880:sample_rate=48000:duration=4" \
-    -c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p -c:a aac -shortest "$f"
+coded "$out/moment/20250301_130000_NF.mp4" 640x360 6 testsrc2 440
+coded "$out/moment/20250301_130001_NR.mp4" 320x180 4 smptebars 880
 # Two moments of front and rear a minute apart, 3 s each with tones: continuous play goes from
 # the first to the second with the second's rear prepared before the end.
 mkdir -p "$out/moments"

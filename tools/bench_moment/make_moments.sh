@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fixture moments for the channel benchmark: one of two channels and one of three, 1080p front
 # and 720p rear and interior at 30 frames per second. Each picture carries its frame number
-# twice: as text, and as a strip of sixteen black or white blocks along the top (the number in
+# twice: as text, and as a strip of sixteen black or white blocks across the middle (the number in
 # blocks 0-12, the number modulo 7 in blocks 13-15) that the benchmark reads from screen
 # captures. The rear is named and started a second after the front. Length in seconds as $2.
 set -euo pipefail
@@ -12,9 +12,9 @@ make() {  # file WxH seconds
   [ -s "$1" ] && return
   local w=${2%x*} h=${2#*x}
   local bits="255*gt(bitand(if(lt(X,13),N,mod(N,7)*8192),pow(2,X)),0)"
-  ff -f lavfi -i "testsrc=size=$2:rate=30:duration=$3" \
+  ff -f lavfi -i "testsrc2=size=$2:rate=30:duration=$3" \
      -f lavfi -i "nullsrc=size=16x1:rate=30:duration=$3" \
-     -filter_complex "[1]format=gray,geq=lum='$bits',scale=$w:$((h / 12)):flags=neighbor,format=yuv420p[code];[0][code]overlay=0:0:shortest=1,drawtext=text='%{n}':fontsize=h/8:fontcolor=white:box=1:boxcolor=black:x=20:y=h/10" \
+     -filter_complex "[1]format=gray,geq=lum='$bits',scale=$w:$((h / 12)):flags=neighbor,format=yuv420p[code];[0][code]overlay=0:(main_h-overlay_h)/2:shortest=1,drawtext=text='%{n}':fontsize=h/8:fontcolor=white:box=1:boxcolor=black:x=20:y=h/10" \
      -c:v libx264 -preset ultrafast -g 30 -pix_fmt yuv420p "$1.part.mp4"
   mv "$1.part.mp4" "$1"
 }

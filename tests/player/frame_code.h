@@ -1,7 +1,9 @@
 #pragma once
-// The frame number the benchmark's fixtures carry in a strip along the top of each picture:
+// The frame number the benchmark's fixtures carry in a strip across the middle of each picture
+// (clear of the clock overlay at the top and the insets at the bottom):
 // sixteen blocks, white for a one, the frame number in blocks 0 to 12 and that number modulo 7
-// in blocks 13 to 15 as a check (make_moments.sh draws them).
+// in blocks 13 to 15 as a check (tools/bench_moment/make_moments.sh and the player tests'
+// make_fixtures.sh draw them).
 #include <QImage>
 #include <QRect>
 #include <optional>
@@ -17,7 +19,7 @@ inline std::optional<int> ReadFrameCode(const QImage& picture, const QRect& area
     int number = 0, check = 0;
     for (int block = 0; block < 16; ++block) {
         const int x = area.left() + int((block + 0.5) * area.width() / 16.0);
-        const int y = area.top() + area.height() / 24;   // the middle of the strip's height
+        const int y = area.top() + area.height() / 2;   // the middle of the strip's height
         if (!picture.rect().contains(x, y))
             return std::nullopt;
         const int grey = qGray(picture.pixel(x, y));
