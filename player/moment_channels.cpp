@@ -365,9 +365,16 @@ void MomentChannels::Swap(int i)
         return;
     QWidget* main = MainPanel();
     const bool back = swapped_ == i;
-    if (swapped_ >= 0 && main)
-        main->setGeometry(FullRect());
+    if (swapped_ >= 0) {
+        // The panel made small goes back to the whole area, which the swapped inset holds. It is
+        // the one swapped, not necessarily the main one now: continuous play may have switched
+        // panels meanwhile, and then the swap is undone as the next moment starts.
+        QWidget* small = swappedMain_ ? swappedMain_.data() : main;
+        if (small)
+            small->setGeometry(others_[swapped_]->inset->geometry());
+    }
     swapped_ = back ? -1 : i;
+    swappedMain_ = back ? nullptr : main;
     Place();
     RouteSound();
     if (!back && main)

@@ -105,6 +105,7 @@ private:
     QChar mainLetter_;
     double frame100ns_ = 10000000.0 / 30;
     int swapped_ = -1;
+    QPointer<QWidget> swappedMain_;          // the main panel made small by the swap
     KernelClient* silencedMain_ = nullptr;   // the main channel kept silent while swapped
     bool shown_ = true;
     QTimer tick_;

@@ -293,3 +293,31 @@ TEST_F(ViewerMoment, ContinuousPlayPreparesTheNextMomentsChannelsAndTakesThemAtT
     // And in step with it.
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::llabs(Drift(v)) <= 2 * kFrame; }, 3000)) << Drift(v);
 }
+
+TEST_F(ViewerMoment, ASwapStillInPlaceAtTheSwitchLeavesEveryPanelWholeAndTheNextFrontHeard)
+{
+    ViewerHarness v(kMoments);
+    PlayMoment(v);
+    ASSERT_FALSE(HasFatalFailure());
+    MomentChannels& others = v.viewer().OtherChannels();
+    PlaybackController& p = v.player();
+    const RecordingRef first = p.Current()->ref;
+    QWidget* firstPanel = p.Current()->panel;
+    const QRect full = firstPanel->geometry();
+    QTest::mouseClick(others.Inset(0), Qt::LeftButton);
+    ASSERT_EQ(others.Swapped(), 0);
+    ASSERT_EQ(firstPanel->geometry().width(), full.width() / 4);
+    // Continuous play goes on into the next moment with the rear still in the whole panel.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(p.Current()->ref == first) && p.State() == PlayState::Playing; }, 10000));
+    EXPECT_EQ(others.Swapped(), -1);
+    EXPECT_EQ(firstPanel->geometry(), full);   // the panel made small is whole again
+    EXPECT_EQ(p.Current()->panel->geometry(), full);
+    ASSERT_EQ(others.Count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return others.Inset(0)->isVisible(); }, 3000));
+    EXPECT_EQ(others.Inset(0)->geometry().width(), full.width() / 4);
+    // The new front is heard, its rear is not.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return p.Current()->slot->audioOutput.load() == uint8_t(AudioOutput::Heard) &&
+               others.Client(0).slot->audioOutput.load() == uint8_t(AudioOutput::Silenced);
+    }, 3000)) << int(p.Current()->slot->audioOutput.load());
+}
