@@ -24,6 +24,7 @@
 #include "player/moment_channels.h"
 #include "player/playback_controller.h"
 #include "frame_code.h"
+#include "seam_freeze.h"
 #include "kernel/kernel_slot.h"
 #include "viewer_harness.h"
 
@@ -65,9 +66,11 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_moment <moment folder> [seconds]\n");
+        std::fprintf(stderr, "usage: bench_moment <moment folder> [seconds] | --seam <folder of two moments>\n");
         return 2;
     }
+    if (QByteArray(argv[1]) == "--seam" && argc > 2)
+        return bench::MeasureSeam(QString::fromLocal8Bit(argv[2]));
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 180;
     ViewerHarness v(folder);

@@ -24,3 +24,13 @@ make "$out/two/20250301_140001_NR.mp4" 1280x720 "$((seconds - 1))"
 make "$out/three/20250301_150000_NF.mp4" 1920x1080 "$seconds"
 make "$out/three/20250301_150001_NR.mp4" 1280x720 "$((seconds - 1))"
 make "$out/three/20250301_150000_NI.mp4" 1280x720 "$seconds"
+# Continuous play's switch: two moments a minute apart of front and rear, and the same of the
+# front alone (the single channel's switch to compare with), 8 s each.
+mkdir -p "$out/seam_two" "$out/seam_one"
+for stamp in 20250301_160000 20250301_160100; do
+  make "$out/seam_two/${stamp}_NF.mp4" 1920x1080 8
+  make "$out/seam_two/${stamp}_NR.mp4" 1280x720 8
+done
+for stamp in 20250301_170000 20250301_170100; do
+  make "$out/seam_one/${stamp}_NF.mp4" 1920x1080 8
+done
