@@ -274,11 +274,16 @@ void KernelRuntime::KernelTick()
         return;
     }
     // 2. Position.
+    //    Stamped with the middle of the query: a pass held up by a busy machine during the query
+    //    is then off by half the delay at most rather than by all of it.
     int64_t p = 0;
-    if (player.CurrentPosition(p))
-        PublishPosition(*slot, p, SlotClockMs());
-    else
+    const uint32_t asked = SlotClockMs();
+    if (player.CurrentPosition(p)) {
+        const uint32_t answered = SlotClockMs();
+        PublishPosition(*slot, p, asked + static_cast<uint32_t>(SlotClockSpan(asked, answered) / 2));
+    } else {
         p = slot->position.load();
+    }
     // 3. Seek; a request equal to the position stays pending.
     int64_t seek = slot->seekRequest.load();
     if (seek >= 0 && seek != p) {

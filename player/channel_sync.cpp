@@ -62,7 +62,7 @@ SyncStep NextSyncStep(const ChannelTarget& target, std::int64_t otherPosition, d
     }
     int wanted = static_cast<int>(std::lround(-static_cast<double>(drift) * 1000.0 / kCatchUp100ns));
     wanted = std::clamp(wanted, -kMaxRateOffset100, kMaxRateOffset100);
-    if (off <= frame100ns / 4 || (rateOffset == 0 && off <= frame100ns / 2))
+    if (off <= frame100ns / 10 || (rateOffset == 0 && off <= frame100ns / 4))
         wanted = 0;
     if (wanted != rateOffset) {
         step.action = SyncAction::Rate;

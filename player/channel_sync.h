@@ -51,8 +51,8 @@ struct SyncStep {
 // Drift beyond this is corrected by a seek even while playing.
 constexpr std::int64_t kSeekDrift100ns = 5000000;   // half a second
 // A playing channel off by `drift` plays faster or slower by drift / kCatchUp100ns (half a
-// second to catch up), within kMaxRateOffset. It goes back to normal speed once within a quarter
-// of a frame, and a channel at normal speed is left alone while within half a frame.
+// second to catch up), within kMaxRateOffset. It goes back to normal speed once within a tenth
+// of a frame, and a channel at normal speed is left alone while within a quarter of a frame.
 constexpr std::int64_t kCatchUp100ns = 5000000;
 
 // The step for a channel at `otherPosition` whose target is `target`; `frame100ns` is the main

@@ -60,10 +60,11 @@ TEST(SyncStep, PlayingASpeedChangeProportionalToTheDriftPausedASeekFarOffASeek)
     struct Case { std::int64_t drift; bool playing; int asked; SyncAction action; int rateOffset; };
     const Case cases[] = {
         {0, true, 0, SyncAction::None, 0},
-        {80000, true, 0, SyncAction::None, 0},           // within a quarter of a frame
-        {150000, true, 0, SyncAction::None, 0},          // within half a frame at normal speed: left alone
-        {150000, true, -60, SyncAction::Rate, -30},      // ... but one already catching up goes on, slower
-        {80000, true, -30, SyncAction::Rate, 0},          // within a quarter of a frame: back to normal
+        {30000, true, 0, SyncAction::None, 0},           // within a tenth of a frame
+        {80000, true, 0, SyncAction::None, 0},           // within a quarter of a frame at normal speed: left alone
+        {80000, true, -60, SyncAction::Rate, -16},       // ... but one already catching up goes on, slower
+        {30000, true, -16, SyncAction::Rate, 0},         // within a tenth of a frame: back to normal
+        {150000, true, 0, SyncAction::Rate, -30},        // past a quarter of a frame: 3 % slower
         {333333, true, 0, SyncAction::Rate, -67},        // a frame ahead: 6.7 % slower
         {-333333, true, 0, SyncAction::Rate, 67},        // a frame behind: 6.7 % faster
         {-333333, true, 67, SyncAction::None, 0},        // already asked for
@@ -105,7 +106,7 @@ TEST(SyncStep, AChannelCatchingUpComesWithinAFrameAndStaysThere)
         if (tick >= 40)
             largestLate = std::max(largestLate, std::abs(drift));
     }
-    EXPECT_LT(largestLate, kFrame30 / 2);
+    EXPECT_LT(largestLate, kFrame30 / 4);
     EXPECT_EQ(asked, 0);
 }
 
