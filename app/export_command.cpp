@@ -126,14 +126,15 @@ void ExportCommand::Run(const ExportStart& start)
 
     ExportRange range = start.range;
     if (neighbours && !start.withNeighbours.isEmpty())
-        range = ExportRange{start.withNeighbours, 0, -1};
+        range = ExportRange{start.withNeighbours, 0, -1, start.withNeighboursChannels};
     ExportOptions options;
     options.destination = destination;
     options.cardFolder = start.cardFolder;
     options.overlay = overlay;
     options.mph = start.mph;
     qCInfo(lcExportCommand) << "export of" << range.recordings << range.inUs << ".." << range.outUs << "us to"
-                            << destination << (overlay ? "with the overlay clip" : "");
+                            << destination << (overlay ? "with the overlay clip" : "") << "and"
+                            << range.channels.size() << "other channels";
     const auto result = Work(range, options);
     if (!result) {
         ShowMessageBox(Caption(), CatalogueText(keys::kExportBusy), BoxIcon::Warning);
