@@ -13,12 +13,8 @@
 #include <QJsonObject>
 #include <QStringList>
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <optional>
-#include <thread>
 
-#include "export/export_request.h"
 #include "export_support.h"
 
 namespace korvane::test {
@@ -76,6 +72,11 @@ const ChannelCase kCases[] = {
      {{"20250301_140000_NF.mp4", kFront, 6}, {"20250301_140001_NR.mp4", kRear, 3}},
      "+3", "+5", 90, 150,
      {{"clip_R.MP4", "R", "20250301_140001_NR.mp4", 60, 89, 0}}},
+    // Each channel in a folder of its own, beside each other: found from the front's folder.
+    {"ChannelFoldersSideBySide",
+     {{"front_norm/2025_03_01_140000_00_F.MP4", kFront, 6}, {"rear_norm/2025_03_01_140001_00_R.MP4", kRear, 5}},
+     "+2.5", "+4.5", 75, 135,
+     {{"clip_R.MP4", "R", "rear_norm/2025_03_01_140001_00_R.MP4", 45, 105, 0}}},
     // The whole range lies before the rear began: no rear clip, and no channels in the manifest.
     {"RearOutsideTheRangeLeftOut",
      {{"20250301_140000_NF.mp4", kFront, 6}, {"20250301_140001_NR.mp4", kRear, 5}},
@@ -92,14 +93,14 @@ std::string Seconds(int frame) {
   return QString::number(frame * kFrameSeconds, 'f', 6).toStdString();
 }
 
-class ChannelExport : public testing::TestWithParam<ChannelCase> {
+// A card folder and an output folder in a temporary folder, and the recordings made into the card.
+class ChannelCard {
  protected:
-  void SetUp() override {
-    if (!HaveProgram("ffmpeg") || !HaveProgram("ffprobe") || !HaveProgram("sha256sum"))
-      GTEST_SKIP() << "ffmpeg, ffprobe or sha256sum missing";
+  bool SetUpCard() {
+    if (!HaveProgram("ffmpeg") || !HaveProgram("ffprobe") || !HaveProgram("sha256sum")) return false;
     card_ = dest_.Path("card");
     out_ = dest_.Path("out");
-    ASSERT_TRUE(std::filesystem::create_directory(card_) && std::filesystem::create_directory(out_));
+    return std::filesystem::create_directory(card_) && std::filesystem::create_directory(out_);
   }
   // Small recordings at 30 pictures a second, a key picture every second.
   void Make(const Recording& r) {
@@ -109,6 +110,7 @@ class ChannelExport : public testing::TestWithParam<ChannelCase> {
     const std::string size = std::string(r.source) == kFront ? "160x120" : "128x96";
     const std::string graph = chain.substr(0, comma) + "=size=" + size + ":rate=30:duration=" +
                               std::to_string(r.seconds) + (comma == std::string::npos ? "" : chain.substr(comma));
+    std::filesystem::create_directories(std::filesystem::path(card_ + "/" + r.name).parent_path());
     const ProcessResult made = RunProcess({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", graph,
                                            "-c:v", "libx264", "-preset", "ultrafast", "-g", "30", "-pix_fmt",
                                            "yuv420p", card_ + "/" + r.name});
@@ -116,6 +118,20 @@ class ChannelExport : public testing::TestWithParam<ChannelCase> {
   }
   TempDir dest_;
   std::string card_, out_;
+};
+
+class ChannelExport : public testing::TestWithParam<ChannelCase>, public ChannelCard {
+ protected:
+  void SetUp() override {
+    if (!SetUpCard()) GTEST_SKIP() << "ffmpeg, ffprobe or sha256sum missing";
+  }
+};
+
+class ChannelExportFailure : public testing::Test, public ChannelCard {
+ protected:
+  void SetUp() override {
+    if (!SetUpCard()) GTEST_SKIP() << "ffmpeg, ffprobe or sha256sum missing";
+  }
 };
 
 TEST_P(ChannelExport, EveryChannelClipShowsTheMainClipsSpanAndIsListed) {
@@ -175,7 +191,7 @@ TEST_P(ChannelExport, EveryChannelClipShowsTheMainClipsSpanAndIsListed) {
     const QJsonArray sources = entry.value("sources").toArray();
     ASSERT_EQ(sources.size(), 1);
     const QJsonObject s = sources[0].toObject();
-    EXPECT_EQ(s.value("card_name").toString().toStdString(), ch.recording);
+    EXPECT_EQ(s.value("card_name").toString().toStdString(), std::filesystem::path(ch.recording).filename().string());
     EXPECT_EQ(s.value("sha256").toString().toStdString(), FileSha256(source));
     EXPECT_EQ(qint64(s.value("size").toDouble()), qint64(ReadAll(source).size()));
     EXPECT_EQ(s.value("used_from_s").toString().toStdString(), Seconds(ch.firstFrame));
@@ -215,33 +231,25 @@ TEST(SingleChannelExport, ManifestKeepsItsFieldsAndListsNoChannels) {
             (QStringList{"card_name", "path", "sha256", "size", "used_from_s", "used_to_s"}));
 }
 
-// A stop while a channel's clip is written leaves nothing, as a stop during the main clip does.
-// The engine is given a second sample recording as the main one's rear channel (same length,
-// named with the same start: no offset), so the channel clip takes as long as the main one.
-TEST(ChannelExportStop, StopDuringAChannelClipLeavesNothing) {
-  const std::string samples = SamplesFolder();
-  if (samples.empty()) GTEST_SKIP() << "no sample folder (build the samples target)";
-  TempDir dest;
-  korvane::ExportRange range;
-  range.recordings = {QString::fromStdString(samples + "/20250614080000.MP4")};
-  AddChannelRecording(range, 0, QChar(u'r'), QString::fromStdString(samples + "/20250614080100.MP4"), 0);
-  ASSERT_EQ(range.channels.size(), 1);
-  EXPECT_EQ(range.channels[0].letter, QChar(u'R'));
-  korvane::ExportOptions options;
-  options.destination = QString::fromStdString(dest.dir());
-  korvane::ExportProgress progress;
-  std::optional<Expected<ExportResult, ExportError>> result;
-  std::thread worker([&] { result.emplace(RunExport(range, options, progress)); });
-  // The main clip takes 50..450 thousandths, the rear's clip 450..850.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (progress.permille.load() <= 460 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::yield();
-  progress.stopRequested.store(true);
-  worker.join();
-  ASSERT_TRUE(result.has_value());
-  ASSERT_FALSE(result->has_value()) << "the export ended before the stop";
-  EXPECT_EQ(int(result->error().kind), int(korvane::ExportFailure::Stopped));
-  EXPECT_TRUE(Entries(dest.dir()).empty());
+// A channel's clip that does not fit leaves nothing, as a main clip that does not fit: the front
+// is small, the rear (lossless, larger pictures) fills the small file system, mounted in a
+// private mount namespace so that no root is needed.
+TEST_F(ChannelExportFailure, FullDestinationAtAChannelClipLeavesNothing) {
+  if (!HaveProgram("unshare")) GTEST_SKIP() << "unshare is not installed";
+  ASSERT_NO_FATAL_FAILURE(Make({"20250301_140000_NF.mp4", kFront, 6}));
+  const ProcessResult rear = RunProcess({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                         "testsrc2=size=640x480:rate=30:duration=5", "-c:v", "libx264", "-qp", "0",
+                                         "-preset", "ultrafast", "-g", "30", "-pix_fmt", "yuv420p",
+                                         card_ + "/20250301_140001_NR.mp4"});
+  ASSERT_EQ(rear.status, 0) << rear.err;
+  const std::string script = "mount -t tmpfs -o size=1m tmpfs '" + out_ + "' || exit 99; '" KORVANE_CLI
+                             "' export --from +2.5 --to +4.5 -o '" + out_ + "' '" + card_ +
+                             "/20250301_140000_NF.mp4'; echo \"rc=$?\"; ls -A '" + out_ + "'";
+  const ProcessResult r = RunProcess({"unshare", "-rm", "sh", "-c", script});
+  if (r.status == 99) GTEST_SKIP() << "no private mount namespace here: " << r.err;
+  EXPECT_EQ(r.out, "rc=2\n") << r.err;  // exit 2 and nothing listed
+  EXPECT_NE(r.err.find("clip_R.MP4"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
 }
 
 }  // namespace
