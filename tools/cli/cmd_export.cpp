@@ -27,6 +27,7 @@
 
 #include "export/clip_plan.h"
 #include "export/export_request.h"
+#include "library/camera_forms.h"
 #include "library/camera_moments.h"
 #include "platform/stop_signals.h"
 #include "tools/cli/cli_commands.h"
@@ -119,6 +120,12 @@ void AddOtherChannels(ExportRange& range)
     QHash<QString, CameraCard> walked;  // by folder
     for (int i = 0; i < range.recordings.size(); ++i) {
         const QFileInfo recording(range.recordings[i]);
+        // Only a name of the other cameras' forms can have channels: the camera's own recordings
+        // need no walk.
+        const QDir parent = recording.absoluteDir();
+        const QString above = QFileInfo(parent.absolutePath()).absolutePath();
+        if (!ParseFormName(recording.fileName(), {QFileInfo(above).fileName().toLower(), parent.dirName().toLower()}))
+            continue;
         QStringList folders{recording.absolutePath()};
         if (NamedForItsCamera(folders.front()))
             folders << QFileInfo(folders.front()).absolutePath();
