@@ -29,7 +29,7 @@ struct ExportRange {
     QStringList recordings;      // absolute paths, in time order, each following the one before
     std::int64_t inUs = 0;       // In, microseconds from the start of the first recording
     std::int64_t outUs = -1;     // Out, microseconds from the start of the first recording; -1: the end
-    QList<ExportChannel> channels;  // the moments' other channels; empty for a card of one channel
+    QList<ExportChannel> channels = {};  // the moments' other channels; empty for a card of one channel
 };
 
 // Records that recording `index` of `range` has channel `letter` at `path`, whose name starts
