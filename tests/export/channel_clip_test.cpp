@@ -1,7 +1,9 @@
 // korvane-cli export of another camera's moment of two or three channels, made at test time with
 // ffmpeg: every other channel gets its clip beside the main one, its first and last pictures the
 // ones on screen at the main clip's first and last instants, the manifest lists it with its
-// source, and the checksums hold; a channel that holds none of the range is left out.
+// source, and the checksums hold; a channel that holds none of the range is left out. Also the
+// engine with a channel across two recordings, a single-channel manifest, and a full disk at a
+// channel's clip.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "export/export_request.h"
 #include "export_support.h"
 
 namespace korvane::test {
@@ -229,6 +232,50 @@ TEST(SingleChannelExport, ManifestKeepsItsFieldsAndListsNoChannels) {
             QJsonArray::fromStringList({"clip.MP4", "track.gpx", "telemetry.csv"}));
   EXPECT_EQ(manifest.value("sources").toArray()[0].toObject().keys(),
             (QStringList{"card_name", "path", "sha256", "size", "used_from_s", "used_to_s"}));
+}
+
+// A range over two consecutive recordings: the channel's clip follows the main pieces, each
+// from that recording's channel. The engine is handed the sample card's recordings crosswise as
+// each other's channel (same length, same start by name: no offset), so each recording is both
+// a main source and a channel source and is checked once in SHA256SUMS.
+TEST(ChannelExportEngine, AChannelAcrossTwoRecordingsFollowsTheMainPieces) {
+  const std::string samples = SamplesFolder();
+  if (samples.empty()) GTEST_SKIP() << "no sample folder (build the samples target)";
+  if (!HaveProgram("ffmpeg") || !HaveProgram("sha256sum")) GTEST_SKIP() << "ffmpeg or sha256sum missing";
+  const std::string first = samples + "/20250614080000.MP4", second = samples + "/20250614080100.MP4";
+  TempDir dest;
+  korvane::ExportRange range;
+  range.recordings = {QString::fromStdString(first), QString::fromStdString(second)};
+  range.inUs = 15'500'000;           // frame 465 of the first
+  range.outUs = 20'000'000 + 4'200'000;  // frame 126 of the second
+  AddChannelRecording(range, 0, QChar(u'r'), QString::fromStdString(second), 0);
+  AddChannelRecording(range, 1, QChar(u'R'), QString::fromStdString(first), 0);
+  ASSERT_EQ(range.channels.size(), 1);
+  korvane::ExportOptions options;
+  options.destination = QString::fromStdString(dest.dir());
+  korvane::ExportProgress progress;
+  const auto result = RunExport(range, options, progress);
+  ASSERT_TRUE(result.has_value()) << result.error().detail.toStdString();
+  const std::string folder = result->folder.toStdString();
+
+  const std::vector<std::string> pictures = PictureDigests(folder + "/clip_R.MP4");
+  EXPECT_EQ(pictures.size(), PictureDigests(folder + "/clip.MP4").size());
+  ASSERT_FALSE(pictures.empty());
+  EXPECT_EQ(DigestOf(pictures.front()), DigestAt(second, 465 * kFrameSeconds));
+  EXPECT_EQ(DigestOf(pictures.back()), DigestAt(first, 126 * kFrameSeconds));
+
+  const QJsonObject manifest =
+      QJsonDocument::fromJson(QByteArray::fromStdString(ReadAll(folder + "/manifest.json"))).object();
+  const QJsonArray sources = manifest.value("channels").toArray()[0].toObject().value("sources").toArray();
+  ASSERT_EQ(sources.size(), 2);
+  EXPECT_EQ(sources[0].toObject().value("card_name").toString(), "20250614080100.MP4");
+  EXPECT_EQ(sources[0].toObject().value("used_from_s").toString(), "15.500000");
+  EXPECT_EQ(sources[1].toObject().value("card_name").toString(), "20250614080000.MP4");
+  EXPECT_EQ(sources[1].toObject().value("used_from_s").toString(), "0.000000");
+  const std::string sums = ReadAll(folder + "/SHA256SUMS");
+  EXPECT_EQ(std::count(sums.begin(), sums.end(), '\n'), 2 + 5) << sums;  // two recordings, five files
+  const ProcessResult check = RunProcess({"sh", "-c", "cd '" + folder + "' && sha256sum -c --strict SHA256SUMS"});
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
 }
 
 // A channel's clip that does not fit leaves nothing, as a main clip that does not fit: the front
