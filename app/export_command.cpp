@@ -87,6 +87,11 @@ void ExportCommand::Run(const ExportStart& start)
     QStringList names;
     for (const QString& path : start.range.recordings)
         names << QFileInfo(path).fileName();
+    // The other channels' recordings go along, each as its own clip.
+    for (const ExportChannel& channel : start.range.channels)
+        for (const ExportChannelSource& source : channel.sources)
+            if (!source.path.isEmpty())
+                names << QFileInfo(source.path).fileName();
     content.recordingsText = names.join(QLatin1Char('\n'));
     content.offerNeighbours = !start.neighbours.isEmpty();
     QStringList neighbourNames;
