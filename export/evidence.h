@@ -38,7 +38,7 @@ struct ChannelRecord {
 struct ManifestInfo {
     QList<SourceRecord> sources;
     QList<ChannelRecord> channels;  // listed under "channels" only when there are any
-    QString inCamera, outCamera;  // "YYYY-MM-DDThh:mm:ss.fff" on the camera clock
+    QString inCamera, outCamera;    // "YYYY-MM-DDThh:mm:ss.fff" on the camera clock
     std::int64_t durationUs = 0;
     bool haveGpsOffset = false;
     std::int64_t clockMinusGpsUtc = 0;  // seconds

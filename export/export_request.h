@@ -16,12 +16,12 @@ namespace korvane {
 // the range's recordings. Its clip, clip_<letter>.MP4, shows the same camera-clock span as the
 // main clip, as far as its recordings hold it.
 struct ExportChannelSource {
-    QString path;                  // absolute; empty when that moment has no such channel
+    QString path;                       // absolute; empty when that moment has no such channel
     std::int64_t namedLeadSeconds = 0;  // how far its name's start lies after the main recording's
 };
 struct ExportChannel {
-    QChar letter;                          // upper case: 'R', 'I', ...
-    QList<ExportChannelSource> sources;    // index i beside ExportRange::recordings[i]
+    QChar letter;                        // upper case: 'R', 'I', ...
+    QList<ExportChannelSource> sources;  // index i beside ExportRange::recordings[i]
 };
 
 // The moment: consecutive recordings of one group and the range across them.

@@ -1,6 +1,6 @@
 // The whole export of a moment: checks, the plan, the clip and the other channels' clips, the
-// telemetry of the range, the evidence, all in a temporary folder beside the export folder that is renamed only when
-// everything is written.
+// telemetry of the range, the evidence, all in a temporary folder beside the export folder that
+// is renamed only when everything is written.
 #include "export/channel_clips.h"
 #include "export/clip_plan.h"
 #include "export/clip_writer.h"
