@@ -87,6 +87,11 @@ void ExportCommand::Run(const ExportStart& start)
     QStringList names;
     for (const QString& path : start.range.recordings)
         names << QFileInfo(path).fileName();
+    // The other channels' recordings go along, each as its own clip.
+    for (const ExportChannel& channel : start.range.channels)
+        for (const ExportChannelSource& source : channel.sources)
+            if (!source.path.isEmpty())
+                names << QFileInfo(source.path).fileName();
     content.recordingsText = names.join(QLatin1Char('\n'));
     content.offerNeighbours = !start.neighbours.isEmpty();
     QStringList neighbourNames;
@@ -126,14 +131,15 @@ void ExportCommand::Run(const ExportStart& start)
 
     ExportRange range = start.range;
     if (neighbours && !start.withNeighbours.isEmpty())
-        range = ExportRange{start.withNeighbours, 0, -1};
+        range = ExportRange{start.withNeighbours, 0, -1, start.withNeighboursChannels};
     ExportOptions options;
     options.destination = destination;
     options.cardFolder = start.cardFolder;
     options.overlay = overlay;
     options.mph = start.mph;
     qCInfo(lcExportCommand) << "export of" << range.recordings << range.inUs << ".." << range.outUs << "us to"
-                            << destination << (overlay ? "with the overlay clip" : "");
+                            << destination << (overlay ? "with the overlay clip" : "") << "and"
+                            << range.channels.size() << "other channels";
     const auto result = Work(range, options);
     if (!result) {
         ShowMessageBox(Caption(), CatalogueText(keys::kExportBusy), BoxIcon::Warning);

@@ -20,9 +20,10 @@ class JobWorker;
 
 // What the viewer hands the command.
 struct ExportStart {
-    ExportRange range;         // the marks' range, or the recording shown
+    ExportRange range;         // the marks' range, or the recording shown, with its other channels
     QStringList neighbours;    // an Event recording without marks: the recordings offered around it
     QStringList withNeighbours;// the recordings of the range with them added, in time order
+    QList<ExportChannel> withNeighboursChannels;  // their other channels, as range.channels
     QString cardFolder;        // the card's recording folder: no destination inside it
     bool mph = false;          // the burned-in speed's unit
 };

@@ -2,6 +2,7 @@
 #include "app/export_hookup.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
 
@@ -23,6 +24,28 @@
 #include "ui/text_tables.h"
 
 namespace korvane {
+
+namespace {
+
+// The other channels (rear, interior, ...) of the moments of another camera's card whose main
+// recordings `range` exports; nothing for a recording of one channel.
+void AddMomentChannels(const RecordingCatalogue& catalogue, ExportRange& range)
+{
+    if (catalogue.moments.isEmpty())
+        return;
+    const QDir folder(catalogue.recordingFolder);
+    for (int i = 0; i < range.recordings.size(); ++i) {
+        const QString name = folder.relativeFilePath(range.recordings[i]);
+        const auto moment = catalogue.moments.constFind(name);
+        if (moment == catalogue.moments.cend())
+            continue;
+        for (const OtherChannel& other : OtherChannelsOf(*moment, name))
+            AddChannelRecording(range, i, other.letter, RecordingPath(catalogue.recordingFolder, other.path),
+                                other.startAfterSeconds);
+    }
+}
+
+} // namespace
 
 ExportHookup::ExportHookup(Viewer& viewer, TfrmMain& window, JobWorker& worker, BusyState& busy, QObject* parent)
     : QObject(parent), viewer_(viewer), window_(window)
@@ -117,6 +140,7 @@ std::optional<ExportStart> ExportHookup::StartNow() const
         return std::nullopt;
     ExportStart start;
     start.range = *range;
+    AddMomentChannels(viewer_.Library().Catalogue(), start.range);
     start.cardFolder = viewer_.Library().Catalogue().recordingFolder;
     start.mph = window_.miSpeedMph && window_.miSpeedMph->isChecked();
     if (!marks_.HasMarks() && currentGroup_ == kGroupEvent && range->recordings.size() == 1) {
@@ -129,6 +153,9 @@ std::optional<ExportStart> ExportHookup::StartNow() const
         for (const QString& n : start.neighbours)
             if (IsNextMinuteRecording(n, shown))
                 start.withNeighbours << n;
+        ExportRange withNeighbours{start.withNeighbours, 0, -1, {}};
+        AddMomentChannels(viewer_.Library().Catalogue(), withNeighbours);
+        start.withNeighboursChannels = withNeighbours.channels;
     }
     return start;
 }

@@ -53,10 +53,12 @@ Expected<QByteArray, ExportError> FileSha256(const QString& path, const std::fun
     return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
 }
 
-QByteArray ManifestJson(const ManifestInfo& info)
+namespace {
+
+QJsonArray SourcesJson(const QList<SourceRecord>& records)
 {
     QJsonArray sources;
-    for (const SourceRecord& s : info.sources) {
+    for (const SourceRecord& s : records) {
         sources.append(QJsonObject{
             {QStringLiteral("card_name"), s.cardName},
             {QStringLiteral("path"), s.path},
@@ -66,6 +68,14 @@ QByteArray ManifestJson(const ManifestInfo& info)
             {QStringLiteral("used_to_s"), Seconds(s.usedToUs)},
         });
     }
+    return sources;
+}
+
+} // namespace
+
+QByteArray ManifestJson(const ManifestInfo& info)
+{
+    const QJsonArray sources = SourcesJson(info.sources);
     QJsonObject root{
         {QStringLiteral("program"), QStringLiteral("Korvane")},
         {QStringLiteral("program_version"), QStringLiteral(KORVANE_VERSION)},
@@ -76,6 +86,20 @@ QByteArray ManifestJson(const ManifestInfo& info)
         {QStringLiteral("sources"), sources},
         {QStringLiteral("outputs"), QJsonArray::fromStringList(info.outputs)},
     };
+    if (!info.channels.isEmpty()) {
+        QJsonArray channels;
+        for (const ChannelRecord& c : info.channels) {
+            channels.append(QJsonObject{
+                {QStringLiteral("letter"), c.letter},
+                {QStringLiteral("file"), c.file},
+                {QStringLiteral("in_camera_clock"), c.inCamera},
+                {QStringLiteral("out_camera_clock"), c.outCamera},
+                {QStringLiteral("duration_s"), Seconds(c.durationUs)},
+                {QStringLiteral("sources"), SourcesJson(c.sources)},
+            });
+        }
+        root.insert(QStringLiteral("channels"), channels);
+    }
     if (info.haveGpsOffset)
         root.insert(QStringLiteral("camera_clock_minus_gps_utc_s"), double(info.clockMinusGpsUtc));
     else

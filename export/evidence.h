@@ -25,9 +25,20 @@ struct SourceRecord {
     std::int64_t usedToUs = 0;
 };
 
+// Another channel's clip: which file, the span of the camera clock it shows, and what it took
+// from which of that channel's recordings.
+struct ChannelRecord {
+    QString letter;               // "R", "I", ...
+    QString file;                 // "clip_R.MP4"
+    QString inCamera, outCamera;  // as the main clip's
+    std::int64_t durationUs = 0;
+    QList<SourceRecord> sources;
+};
+
 struct ManifestInfo {
     QList<SourceRecord> sources;
-    QString inCamera, outCamera;  // "YYYY-MM-DDThh:mm:ss.fff" on the camera clock
+    QList<ChannelRecord> channels;  // listed under "channels" only when there are any
+    QString inCamera, outCamera;    // "YYYY-MM-DDThh:mm:ss.fff" on the camera clock
     std::int64_t durationUs = 0;
     bool haveGpsOffset = false;
     std::int64_t clockMinusGpsUtc = 0;  // seconds

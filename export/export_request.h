@@ -4,6 +4,7 @@
 // display.
 #include "core/expected.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -11,12 +12,30 @@
 
 namespace korvane {
 
+// Another channel of the moments exported (rear, interior, ...): its recording beside each of
+// the range's recordings. Its clip, clip_<letter>.MP4, shows the same camera-clock span as the
+// main clip, as far as its recordings hold it.
+struct ExportChannelSource {
+    QString path;                       // absolute; empty when that moment has no such channel
+    std::int64_t namedLeadSeconds = 0;  // how far its name's start lies after the main recording's
+};
+struct ExportChannel {
+    QChar letter;                        // upper case: 'R', 'I', ...
+    QList<ExportChannelSource> sources;  // index i beside ExportRange::recordings[i]
+};
+
 // The moment: consecutive recordings of one group and the range across them.
 struct ExportRange {
     QStringList recordings;      // absolute paths, in time order, each following the one before
     std::int64_t inUs = 0;       // In, microseconds from the start of the first recording
     std::int64_t outUs = -1;     // Out, microseconds from the start of the first recording; -1: the end
+    QList<ExportChannel> channels = {};  // the moments' other channels; empty for a card of one channel
 };
+
+// Records that recording `index` of `range` has channel `letter` at `path`, whose name starts
+// `namedLeadSeconds` after the recording's; the channel is added in the order first met.
+void AddChannelRecording(ExportRange& range, int index, QChar letter, const QString& path,
+                         std::int64_t namedLeadSeconds);
 
 struct ExportOptions {
     QString destination;     // the folder the export folder is made in
@@ -48,9 +67,10 @@ struct ExportProgress {
     std::atomic<bool> stopRequested{false};
 };
 
-// Runs the whole export on the calling thread (the worker's): clip.MP4, the overlay clip when
-// asked, track.gpx, telemetry.csv, manifest.json and SHA256SUMS, under temporary names renamed
-// only when everything is written; a stop or a failure leaves nothing behind.
+// Runs the whole export on the calling thread (the worker's): clip.MP4, clip_<letter>.MP4 for
+// every other channel that holds part of the range, the overlay clip when asked, track.gpx,
+// telemetry.csv, manifest.json and SHA256SUMS, under temporary names renamed only when
+// everything is written; a stop or a failure leaves nothing behind.
 Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const ExportOptions& options,
                                               ExportProgress& progress);
 

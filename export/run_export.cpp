@@ -1,6 +1,7 @@
-// The whole export of a moment: checks, the plan, the clip, the telemetry of the range, the
-// evidence, all in a temporary folder beside the export folder that is renamed only when
-// everything is written.
+// The whole export of a moment: checks, the plan, the clip and the other channels' clips, the
+// telemetry of the range, the evidence, all in a temporary folder beside the export folder that
+// is renamed only when everything is written.
+#include "export/channel_clips.h"
 #include "export/clip_plan.h"
 #include "export/clip_writer.h"
 #include "export/evidence.h"
@@ -123,6 +124,19 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
             return Unexpected(Failed(ExportFailure::Unreadable, r + QStringLiteral(": cannot be read")));
         sources << info.absoluteFilePath();
     }
+    // The other channels' recordings, as absolute paths beside the main ones.
+    ExportRange absolute = range;
+    absolute.recordings = sources;
+    QStringList channelFiles;
+    for (ExportChannel& channel : absolute.channels) {
+        channel.sources.resize(sources.size());
+        for (ExportChannelSource& s : channel.sources) {
+            if (s.path.isEmpty())
+                continue;
+            s.path = QFileInfo(s.path).absoluteFilePath();
+            channelFiles << s.path;
+        }
+    }
     for (int i = 1; i < sources.size(); ++i) {
         if (!FollowsOn(sources[i - 1], sources[i]))
             return Unexpected(Failed(ExportFailure::BadInput,
@@ -134,8 +148,9 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
     if (destination.isEmpty() || !QFileInfo(destination).isDir() || !QFileInfo(destination).isWritable())
         return Unexpected(Failed(ExportFailure::Unwritable, options.destination + QStringLiteral(": not a writable folder")));
     QStringList cardFolders{Canonical(options.cardFolder)};
-    for (const QString& s : sources)
+    for (const QString& s : sources + channelFiles)
         cardFolders << Canonical(QFileInfo(s).absolutePath());
+    cardFolders.removeDuplicates();
     for (const QString& card : cardFolders) {
         if (Inside(destination, card))
             return Unexpected(Failed(ExportFailure::DestinationOnCard,
@@ -153,13 +168,20 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
         frames.push_back(std::move(*f));
         progress.permille.store(50 * (i + 1) / int(sources.size()));
     }
-    ExportRange absolute = range;
-    absolute.recordings = sources;
     auto planned = PlanPieces(absolute, frames);
     if (!planned)
         return Unexpected(Failed(planned.error().kind, planned.error().detail));
     std::vector<ClipPiece> pieces = std::move(*planned);
     RangeTelemetry telemetry = CutTelemetry(pieces);
+    auto channelPlans = PlanChannels(absolute, frames, pieces, [&progress] { return progress.stopRequested.load(); });
+    if (!channelPlans)
+        return Unexpected(channelPlans.error());
+    // Every recording a clip takes from is digested: the main ones, then the channels' ones.
+    QStringList digested = sources;
+    for (const ChannelPlan& plan : *channelPlans)
+        for (const ClipPiece& p : plan.pieces)
+            if (!digested.contains(QString::fromStdString(p.path)))
+                digested << QString::fromStdString(p.path);
 
     std::int64_t durationUs = 0;
     for (const ClipPiece& p : pieces)
@@ -182,9 +204,9 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
     // A failure elsewhere ends it early.
     std::atomic<bool> abandon{false};
     const auto stopped = [&progress, &abandon]() { return progress.stopRequested.load() || abandon.load(); };
-    auto digests = std::async(std::launch::async, [&sources, &stopped]() -> Expected<QList<SourceDigest>, ExportError> {
+    auto digests = std::async(std::launch::async, [&digested, &stopped]() -> Expected<QList<SourceDigest>, ExportError> {
         QList<SourceDigest> out;
-        for (const QString& s : sources) {
+        for (const QString& s : digested) {
             auto d = FileSha256(s, stopped);
             if (!d)
                 return Unexpected(d.error());
@@ -197,9 +219,13 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
         digests.wait();
     };
 
+    // The clips share the progress up to the overlay (or the telemetry) evenly.
+    const int clipsEnd = options.overlay ? 500 : 850;
+    const int clipShare = (clipsEnd - 50) / int(1 + channelPlans->size());
     const QString clipPath = dir + QStringLiteral("/clip.MP4");
     const std::uint64_t extra = telemetry.comment.size() + 4096;
-    auto clip = WriteLosslessClip(pieces, clipPath.toStdString(), extra, progress, 50, options.overlay ? 500 : 850);
+    auto clip = WriteLosslessClip(pieces, clipPath.toStdString(), extra, progress, 50,
+                                  channelPlans->empty() ? clipsEnd : 50 + clipShare);
     if (!clip) {
         abandonDigests();
         return Unexpected(clip.error());
@@ -211,6 +237,25 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
         return Unexpected(fin.error());
     }
     QStringList outputs{QStringLiteral("clip.MP4")};
+    for (size_t c = 0; c < channelPlans->size(); ++c) {
+        const ChannelPlan& plan = (*channelPlans)[c];
+        const QString path = dir + QLatin1Char('/') + plan.fileName;
+        const int from = 50 + clipShare * int(c + 1);
+        auto written = WriteLosslessClip(plan.pieces, path.toStdString(), 4096, progress, from,
+                                         c + 1 == channelPlans->size() ? clipsEnd : from + clipShare);
+        if (!written) {
+            abandonDigests();
+            return Unexpected(written.error());
+        }
+        // A channel's own timed text is laid out as the main clip's.
+        if (written->textTrack >= 0) {
+            if (auto fin = FinishMovieBox(path.toStdString(), written->textTrack, written->textSamples, {}); !fin) {
+                abandonDigests();
+                return Unexpected(fin.error());
+            }
+        }
+        outputs << plan.fileName;
+    }
     if (options.overlay) {
         if (auto overlay = WriteOverlayClip(absolute, options.mph, dir + QStringLiteral("/clip_overlay.MP4"), progress);
             !overlay) {
@@ -232,20 +277,32 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
         return Unexpected(sourceDigests.error());
     progress.permille.store(900);
 
-    ManifestInfo info;
-    std::int64_t offsetInClip = 0;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        const QString path = QString::fromStdString(pieces[i].path);
-        const int at = int(sources.indexOf(path));
+    const auto sourceOf = [&](const ClipPiece& piece) {
+        const QString path = QString::fromStdString(piece.path);
+        const int at = int(digested.indexOf(path));
         SourceRecord s;
         s.path = path;
         s.cardName = QFileInfo(path).fileName();
         s.size = (*sourceDigests)[at].size;
         s.sha256 = (*sourceDigests)[at].sha256;
-        s.usedFromUs = pieces[i].shownFromUs;
-        s.usedToUs = pieces[i].shownToUs;
-        info.sources.append(s);
-        offsetInClip += pieces[i].shownToUs - pieces[i].shownFromUs;
+        s.usedFromUs = piece.shownFromUs;
+        s.usedToUs = piece.shownToUs;
+        return s;
+    };
+    ManifestInfo info;
+    for (const ClipPiece& piece : pieces)
+        info.sources.append(sourceOf(piece));
+    for (const ChannelPlan& plan : *channelPlans) {
+        ChannelRecord c;
+        c.letter = plan.letter;
+        c.file = plan.fileName;
+        const QDateTime from = inClock.addMSecs(plan.startInClipUs / 1000);
+        c.inCamera = ClockText(from);
+        c.outCamera = ClockText(from.addMSecs(plan.durationUs / 1000));
+        c.durationUs = plan.durationUs;
+        for (const ClipPiece& piece : plan.pieces)
+            c.sources.append(sourceOf(piece));
+        info.channels.append(c);
     }
     info.inCamera = ClockText(inClock);
     info.outCamera = ClockText(inClock.addMSecs(durationUs / 1000));
@@ -259,8 +316,18 @@ Expected<ExportResult, ExportError> RunExport(const ExportRange& range, const Ex
 
     // The checksums: the sources as read, named from the export folder, then every output.
     QList<QPair<QString, QByteArray>> sums;
-    for (const SourceRecord& s : info.sources)
+    QStringList summed;
+    const auto sumSource = [&](const SourceRecord& s) {
+        if (summed.contains(s.path))
+            return;  // a recording two pieces take from is listed once
+        summed << s.path;
         sums.append({QDir(finalFolder).relativeFilePath(s.path), s.sha256});
+    };
+    for (const SourceRecord& s : info.sources)
+        sumSource(s);
+    for (const ChannelRecord& c : info.channels)
+        for (const SourceRecord& s : c.sources)
+            sumSource(s);
     for (const QString& name : outputs) {
         auto d = FileSha256(dir + QLatin1Char('/') + name, stopped);
         if (!d)

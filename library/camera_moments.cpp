@@ -35,6 +35,30 @@ QString CameraMoment::OtherLetters() const
     return out;
 }
 
+QList<OtherChannel> OtherChannelsOf(const CameraMoment& moment, const QString& relativePath)
+{
+    QList<OtherChannel> out;
+    QChar own;
+    for (auto it = moment.channels.cbegin(); it != moment.channels.cend(); ++it)
+        if (it.value() == relativePath)
+            own = it.key();
+    if (own.isNull() || moment.channels.size() < 2)
+        return out;
+    const auto ownName = ParseFormName(relativePath);
+    QString order = ChannelOrder(moment.form).toString();
+    for (auto it = moment.channels.cbegin(); it != moment.channels.cend(); ++it)
+        if (!order.contains(it.key()))
+            order += it.key();
+    for (QChar c : order) {
+        if (c == own || !moment.channels.contains(c))
+            continue;
+        const QString path = moment.channels.value(c);
+        const auto name = ParseFormName(path);
+        out.append({c, path, ownName && name ? name->start - ownName->start : 0});
+    }
+    return out;
+}
+
 namespace {
 
 struct Walk {

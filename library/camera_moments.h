@@ -37,6 +37,16 @@ struct CameraMoment {
     QString OtherLetters() const;
 };
 
+// Another channel of a moment seen from one of its channels' recordings.
+struct OtherChannel {
+    QChar letter;
+    QString path;               // relative to the folder opened
+    qint64 startAfterSeconds = 0;  // how far its name's start lies after the recording's
+};
+// The channels of `moment` other than the one at `relativePath`, in the form's order; empty
+// when the moment does not hold that recording or has one channel only.
+QList<OtherChannel> OtherChannelsOf(const CameraMoment& moment, const QString& relativePath);
+
 struct CameraCard {
     QList<CameraMoment> normal, event;  // time order
     int filesSeen = 0;                  // recordings of the forms found

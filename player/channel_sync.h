@@ -3,27 +3,15 @@
 // other channel should stand for the main channel's position, what to do when it has drifted,
 // and where its inset sits over the video panel. Plain arithmetic on kernel positions (100 ns
 // units), no widgets and no kernels, so the player's tick only reads positions and acts.
+#include "core/channel_lead.h"
+
 #include <QList>
 #include <QRect>
 #include <cstdint>
 
 namespace korvane {
 
-// What is known of a channel's recording before it plays: its start time by the camera's clock
-// (from its name, whole seconds) and its track's duration.
-struct ChannelClock {
-    std::int64_t startSeconds = 0;
-    std::int64_t duration100ns = 0;
-};
-
-constexpr std::int64_t kUnitsPerSecond100ns = 10000000;
 constexpr int kMaxRateOffset100 = 100;   // a tenth of a percent each: 10 %
-
-// How far a channel's recording starts after the main one's (100 ns units; negative when it
-// started before). The names give whole seconds. A camera ends the files of all channels of a
-// moment at the same instant, so the difference of the durations gives the same offset to the
-// frame; it is taken when it agrees with the names within a second, else the names' offset is.
-std::int64_t ChannelLead(const ChannelClock& main, const ChannelClock& other);
 
 // The position of the other channel showing the main channel's instant, held between its first
 // and its last frame: a channel that starts later waits on its first frame, one that ends

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -176,6 +177,37 @@ TEST_F(ExportCommandTest, RefusesTheCardThenExportsOnTheWorkerWhileTheWindowKeep
     EXPECT_FALSE(worker.Busy());
     EXPECT_FALSE(busy.Has(BusyReason::JobRunning));
     EXPECT_FALSE(command.Running());
+}
+
+// A moment of two channels: the dialog lists the rear's recording after the front's, and the
+// export is handed both.
+TEST_F(ExportCommandTest, TheOtherChannelsRecordingsAreListedAndHandedOn)
+{
+    start.range.recordings = {card + QStringLiteral("/20250301_140000_NF.mp4")};
+    AddChannelRecording(start.range, 0, QLatin1Char('R'), card + QStringLiteral("/20250301_140001_NR.mp4"), 1);
+    ExportCommand command(worker, busy, window);
+    ExportRange seenRange;
+    command.SetRunFunction([&](const ExportRange& r, const ExportOptions&, ExportProgress&) {
+        seenRange = r;
+        return Expected<ExportResult, ExportError>(ExportResult{out + QStringLiteral("/x")});
+    });
+    answers.push_back([&](QDialog& d) {
+        auto* dialog = qobject_cast<ExportDialog*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog)
+            return 2;
+        EXPECT_EQ(dialog->lbRecordings->text(), QStringLiteral("20250301_140000_NF.mp4\n20250301_140001_NR.mp4"));
+        dialog->SetDestination(out);
+        return int(QDialog::Accepted);
+    });
+    AnswerProgressUntilTheEnd();
+    command.Run(start);
+    EXPECT_TRUE(answers.empty());
+    ASSERT_EQ(seenRange.channels.size(), 1);
+    EXPECT_EQ(seenRange.channels[0].letter, QLatin1Char('R'));
+    ASSERT_EQ(seenRange.channels[0].sources.size(), 1);
+    EXPECT_EQ(seenRange.channels[0].sources[0].path, card + QStringLiteral("/20250301_140001_NR.mp4"));
+    EXPECT_EQ(seenRange.channels[0].sources[0].namedLeadSeconds, 1);
 }
 
 TEST_F(ExportCommandTest, StopEndsTheExportAndSaysNothingWasKept)

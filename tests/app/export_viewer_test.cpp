@@ -1,10 +1,16 @@
 // The export marks in the real viewer on the sample card: I and O pressed while a recording
 // plays set the marks shown on the seek bar and the chart, a continuous-play switch into the
 // next minute keeps them and the range runs across both recordings, and opening an unrelated
-// recording clears them. Setup > Export… without a recording says so.
+// recording clears them. Setup > Export… without a recording says so. On another camera's moment
+// of two channels the export takes the rear along as its own clip.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -13,6 +19,7 @@
 #include "app/export_hookup.h"
 #include "app/transport_hookup.h"
 #include "app/viewer.h"
+#include "export/export_request.h"
 #include "library/recording_library.h"
 #include "player/play_time.h"
 #include "player/seek_bar.h"
@@ -29,6 +36,7 @@ using namespace korvane;
 
 namespace {
 const QString kSamples = QStringLiteral(KORVANE_SAMPLES_DIR);
+const QString kMoment = QStringLiteral(KORVANE_PLAYER_FIXTURES "/moment");
 
 TEST(ExportViewer, MarksFollowContinuousPlayAndClearOnAnUnrelatedRecording)
 {
@@ -90,6 +98,48 @@ TEST(ExportViewer, MarksFollowContinuousPlayAndClearOnAnUnrelatedRecording)
     EXPECT_FALSE(ex.Marks().HasMarks());
     EXPECT_FALSE(ex.SeekMarks()->isVisible());
     EXPECT_EQ(ex.StartNow()->range.recordings, QStringList{p.Current()->mediaPath});
+    p.Stop();
+}
+
+// The front of a two-channel moment plays; the export of the recording shown names the rear
+// (its name a second later) and writes its clip beside the front's.
+TEST(ExportViewer, AMomentOfTwoChannelsExportsTheRearBesideTheFront)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the X display of the test script";
+    ViewerHarness v(kMoment);
+    ASSERT_TRUE(v.WaitForThumbnails());
+    v.DoubleClick(v.NormalCell(0));
+    PlaybackController& p = v.player();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.State() == PlayState::Playing && v.shell().Busy().IsIdle(); }, 10000));
+    p.Pause();
+    const std::optional<ExportStart> start = v.shell().exportHookup()->StartNow();
+    ASSERT_TRUE(start.has_value());
+    const QString front = kMoment + QStringLiteral("/20250301_130000_NF.mp4");
+    const QString rear = kMoment + QStringLiteral("/20250301_130001_NR.mp4");
+    ASSERT_EQ(start->range.recordings, QStringList{front});
+    ASSERT_EQ(start->range.channels.size(), 1);
+    EXPECT_EQ(start->range.channels[0].letter, QLatin1Char('R'));
+    ASSERT_EQ(start->range.channels[0].sources.size(), 1);
+    EXPECT_EQ(QFileInfo(start->range.channels[0].sources[0].path).canonicalFilePath(), QFileInfo(rear).canonicalFilePath());
+    EXPECT_EQ(start->range.channels[0].sources[0].namedLeadSeconds, 1);
+
+    // What Export… hands the worker writes both clips.
+    QTemporaryDir dest;
+    ASSERT_TRUE(dest.isValid());
+    ExportOptions options;
+    options.destination = dest.path();
+    options.cardFolder = start->cardFolder;
+    ExportProgress progress;
+    const auto result = RunExport(start->range, options, progress);
+    ASSERT_TRUE(result.has_value()) << result.error().detail.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(result->folder + QStringLiteral("/clip.MP4")));
+    EXPECT_TRUE(QFileInfo::exists(result->folder + QStringLiteral("/clip_R.MP4")));
+    QFile manifest(result->folder + QStringLiteral("/manifest.json"));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QJsonArray channels = QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("channels")).toArray();
+    ASSERT_EQ(channels.size(), 1);
+    EXPECT_EQ(channels[0].toObject().value(QStringLiteral("file")).toString(), QStringLiteral("clip_R.MP4"));
     p.Stop();
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "export/channel_clips.h"
 #include "export/clip_plan.h"
 #include "export/evidence.h"
 
@@ -71,6 +72,52 @@ TEST(PlanRange, OutsideOrEmptyIsBadInput) {
     const auto pieces = PlanPieces(range, {Frames(50, 10)});
     ASSERT_FALSE(pieces.has_value()) << in << ".." << out;
     EXPECT_EQ(int(pieces.error().kind), int(ExportFailure::BadInput));
+  }
+}
+
+// The part of another channel's recording that shows the main piece's span: shifted by the
+// channel's lead, clamped to the recording, none when it holds nothing of it.
+TEST(ChannelSpan, ShiftsByTheLeadAndClampsToTheRecording) {
+  struct Case { const char* why; std::int64_t mainFrom, mainTo, lead, end; bool held; std::int64_t from, to; };
+  const Case cases[] = {
+      {"inside, a second later", 2500000, 4533333, 1000000, 5000000, true, 1500000, 3533333},
+      {"inside, half a second earlier", 2500000, 4533333, -500000, 6500000, true, 3000000, 5033333},
+      {"In before its start", 500000, 2033333, 1000000, 5000000, true, 0, 1033333},
+      {"Out after its end", 3000000, 5033333, 1000000, 3000000, true, 2000000, 3000000},
+      {"all before its start", 200000, 833333, 1000000, 5000000, false, 0, 0},
+      {"all after its end", 5000000, 6000000, 1000000, 3000000, false, 0, 0},
+      {"ends as the span starts", 4000000, 5000000, 1000000, 3000000, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::int64_t from = -1, to = -1;
+    EXPECT_EQ(ChannelSpan(c.mainFrom, c.mainTo, c.lead, c.end, from, to), c.held) << c.why;
+    if (c.held) {
+      EXPECT_EQ(from, c.from) << c.why;
+      EXPECT_EQ(to, c.to) << c.why;
+    }
+  }
+}
+
+// The channel's pieces for a span: the picture on screen at its start through the one on screen
+// at its last instant, to the recording's end when the span reaches it.
+TEST(ChannelSpan, PlansThePicturesOnScreenAtBothEnds) {
+  const RecordingFrames frames = Frames(50, 10);
+  struct Case { const char* why; std::int64_t from, to; std::int64_t shownFrom, shownTo; int firstPacket, lastPacket; };
+  const Case cases[] = {
+      {"frame boundaries", 1500000, 3600000, 1500000, 3600000, 10, 35},
+      {"inside frames", 1550000, 3650000, 1500000, 3700000, 10, 36},
+      {"to the end", 4200000, 5000000, 4200000, 5000000, 40, 49},
+  };
+  for (const Case& c : cases) {
+    const auto pieces = PlanChannelPiece(QStringLiteral("/card/rear.mp4"), frames, c.from, c.to);
+    ASSERT_TRUE(pieces.has_value()) << c.why;
+    ASSERT_EQ(pieces->size(), 1u) << c.why;
+    const ClipPiece& p = pieces->front();
+    EXPECT_EQ(p.path, "/card/rear.mp4") << c.why;
+    EXPECT_EQ(p.shownFromUs, c.shownFrom) << c.why;
+    EXPECT_EQ(p.shownToUs, c.shownTo) << c.why;
+    EXPECT_EQ(p.firstPacket, c.firstPacket) << c.why;
+    EXPECT_EQ(p.lastPacket, c.lastPacket) << c.why;
   }
 }
 

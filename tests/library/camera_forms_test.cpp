@@ -173,6 +173,33 @@ TEST(CameraMoments, ChannelsOneSecondApartPair)
     EXPECT_EQ(card.normal[2].OtherLetters(), "");
 }
 
+// The other channels of a moment seen from any of its recordings, in the form's order, with
+// how far each one's name starts after that recording's; nothing for a recording of one channel
+// or one the moment does not hold.
+TEST(CameraMoments, OtherChannelsOfARecording)
+{
+    CameraCard card;
+    BuildMoments({File("20230101_120000_NF.mp4"), File("20230101_120001_NR.mp4"), File("20230101_120000_NI.mp4"),
+                  File("20230101_120100_NF.mp4")},
+                 card);
+    ASSERT_EQ(card.normal.size(), 2);
+    const auto text = [](const QList<OtherChannel>& others) {
+        QStringList out;
+        for (const OtherChannel& o : others)
+            out << QString(o.letter) + QLatin1Char('=') + o.path + QLatin1Char('@') + QString::number(o.startAfterSeconds);
+        return out;
+    };
+    struct Case { int moment; const char* recording; QStringList others; };
+    const Case cases[] = {
+        {0, "20230101_120000_NF.mp4", {"R=20230101_120001_NR.mp4@1", "I=20230101_120000_NI.mp4@0"}},
+        {0, "20230101_120001_NR.mp4", {"F=20230101_120000_NF.mp4@-1", "I=20230101_120000_NI.mp4@-1"}},
+        {0, "20230101_120100_NF.mp4", {}},   // not this moment's
+        {1, "20230101_120100_NF.mp4", {}},   // a moment of one channel
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(text(OtherChannelsOf(card.normal[c.moment], QString::fromLatin1(c.recording))), c.others) << c.recording;
+}
+
 TEST(CameraMoments, PairingStopsAtTwoSecondsGroupsAndEventFolders)
 {
     CameraCard card;

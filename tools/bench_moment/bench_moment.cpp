@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     std::vector<Spread> drift(others.Count()), shown(others.Count());
     int captures = 0, unreadable = 0;
     double benchCpu = 0;
+    std::vector<double> worstAt(others.Count(), 0.0);   // the main channel's second of the largest
     const double cpuStart = CpuSeconds();
     QElapsedTimer clock;
     clock.start();
@@ -113,7 +114,10 @@ int main(int argc, char** argv)
             const std::int64_t target = main - others.Lead(i);
             if (target < 0 || target > others.Client(i).duration)
                 continue;
-            drift[i].values.push_back(double(std::llabs(PositionAt(others.Client(i), now) - target)) / kFrame);
+            const double frames = double(std::llabs(PositionAt(others.Client(i), now) - target)) / kFrame;
+            if (drift[i].values.empty() || frames > *std::max_element(drift[i].values.begin(), drift[i].values.end()))
+                worstAt[i] = double(main) / 1e7;
+            drift[i].values.push_back(frames);
         }
         if (clock.elapsed() < nextCapture)
             continue;
@@ -148,6 +152,7 @@ int main(int argc, char** argv)
                 qPrintable(folder), int(others.Count()), wall, captures, unreadable);
     for (int i = 0; i < others.Count(); ++i) {
         drift[i].Print("kernel positions", others.Letter(i));
+        std::printf("    (the largest at %.1f s of the main channel)\n", worstAt[i]);
         shown[i].Print("frames on screen", others.Letter(i));
     }
     std::printf("  viewer CPU beside the kernels: %.1f %% of a core (the captures' %.1f %% taken off)\n",

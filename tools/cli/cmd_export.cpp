@@ -1,6 +1,10 @@
 // korvane-cli export [--overlay] [--from TIME] [--to TIME] -o DEST RECORDING...: exports the
 // moment from TIME to TIME (the whole recordings without them) of consecutive recordings into
-// <DEST>/<YYYYMMDD-hhmmss>_<seconds>s/ and prints that folder as its last line.
+// <DEST>/<YYYYMMDD-hhmmss>_<seconds>s/ and prints that folder as its last line. A recording of
+// another camera's moment with several channels (front, rear, interior) brings its other
+// channels along as clip_<letter>.MP4, found as the viewer finds them: the recordings of the
+// other cameras' forms in the recording's folder (and the folder above it when the recording's
+// folder is named for its camera, "front_norm" or "Front").
 //
 // TIME is the camera clock "YYYY-MM-DDThh:mm:ss[.fff]" or "+SECONDS[.fff]" from the start of the
 // first recording. Exit 0 done, 1 bad input (not consecutive, range outside the recordings,
@@ -12,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTimeZone>
@@ -22,6 +27,8 @@
 
 #include "export/clip_plan.h"
 #include "export/export_request.h"
+#include "library/camera_forms.h"
+#include "library/camera_moments.h"
 #include "platform/stop_signals.h"
 #include "tools/cli/cli_commands.h"
 #include "tools/cli/cli_text.h"
@@ -96,6 +103,51 @@ std::optional<QDateTime> StartClock(const QString& path)
     return t;
 }
 
+// Whether a folder is named for the camera whose recordings it holds ("front_norm", "Front",
+// "rear_emer"): the other channels then lie in its sibling folders.
+bool NamedForItsCamera(const QString& folder)
+{
+    const QString name = QFileInfo(folder).fileName().toLower();
+    for (const char* camera : {"front", "rear", "back", "inside", "interior"})
+        if (name.startsWith(QLatin1String(camera)))
+            return true;
+    return false;
+}
+
+// The other channels of the moment of each recording, added to `range`.
+void AddOtherChannels(ExportRange& range)
+{
+    QHash<QString, CameraCard> walked;  // by folder
+    for (int i = 0; i < range.recordings.size(); ++i) {
+        const QFileInfo recording(range.recordings[i]);
+        // Only a name of the other cameras' forms can have channels: the camera's own recordings
+        // need no walk.
+        const QDir parent = recording.absoluteDir();
+        const QString above = QFileInfo(parent.absolutePath()).absolutePath();
+        if (!ParseFormName(recording.fileName(), {QFileInfo(above).fileName().toLower(), parent.dirName().toLower()}))
+            continue;
+        QStringList folders{recording.absolutePath()};
+        if (NamedForItsCamera(folders.front()))
+            folders << QFileInfo(folders.front()).absolutePath();
+        for (const QString& folder : folders) {
+            if (!walked.contains(folder))
+                walked.insert(folder, ScanCameraCard(folder));
+            const CameraCard& card = walked[folder];
+            const QString name = QDir(folder).relativeFilePath(recording.absoluteFilePath());
+            QList<OtherChannel> others;
+            for (const QList<CameraMoment>* moments : {&card.normal, &card.event})
+                for (const CameraMoment& moment : *moments)
+                    if (others.isEmpty())
+                        others = OtherChannelsOf(moment, name);
+            for (const OtherChannel& other : others)
+                AddChannelRecording(range, i, other.letter, QDir(folder).absoluteFilePath(other.path),
+                                    other.startAfterSeconds);
+            if (!others.isEmpty())
+                break;
+        }
+    }
+}
+
 int StatusOf(ExportFailure kind)
 {
     switch (kind) {
@@ -144,6 +196,7 @@ int RunExport(const std::vector<std::string>& args)
     // The command prints its own one-line messages; the library's log would repeat them.
     QLoggingCategory::setFilterRules(QStringLiteral("korvane.*=false"));
     options.cardFolder = QFileInfo(range.recordings.front()).absolutePath();
+    AddOtherChannels(range);
 
     // Times into the recordings laid end to end, as the clip lays them.
     std::vector<std::int64_t> lengths;
