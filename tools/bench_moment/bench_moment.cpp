@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     std::vector<Spread> drift(others.Count()), shown(others.Count());
     int captures = 0, unreadable = 0;
     double benchCpu = 0;
-    std::vector<double> worstAt(others.Count(), 0.0);   // the main channel's second of the largest
+    std::vector<double> worst(others.Count(), -1.0), worstAt(others.Count(), 0.0);   // and where
     const double cpuStart = CpuSeconds();
     QElapsedTimer clock;
     clock.start();
@@ -115,8 +115,10 @@ int main(int argc, char** argv)
             if (target < 0 || target > others.Client(i).duration)
                 continue;
             const double frames = double(std::llabs(PositionAt(others.Client(i), now) - target)) / kFrame;
-            if (drift[i].values.empty() || frames > *std::max_element(drift[i].values.begin(), drift[i].values.end()))
+            if (frames > worst[i]) {
+                worst[i] = frames;
                 worstAt[i] = double(main) / 1e7;
+            }
             drift[i].values.push_back(frames);
         }
         if (clock.elapsed() < nextCapture)
