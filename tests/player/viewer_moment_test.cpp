@@ -24,6 +24,7 @@
 #include "kernel/moment_slots.h"
 #include "platform/child_process.h"
 #include "player/partner_preparation.h"
+#include "player/frame_timing.h"
 #include "player/moment_channels.h"
 #include "player/playback_channel.h"
 #include "player/playback_controller.h"
@@ -252,11 +253,14 @@ TEST_F(ViewerMoment, FrameStepsOfTheFrontTakeTheRearAlongFrameByFrame)
         const std::int64_t front = ReadPosition(*v.player().Current());
         QTest::keyClick(static_cast<QWidget*>(v.window().mmDummy), key);
         const std::int64_t step = key == Qt::Key_Period ? 1 : -1;
-        // The front lands on the next (or previous) frame, and the rear on the same instant.
+        // The front lands on the next (or previous) frame, and the rear on the same instant. A
+        // pause may have stopped the front between two frames' starts: the frame shown counts.
+        const std::int64_t frontFrame = FrameIndexAt(front, kFrame);
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return std::llabs(ReadPosition(*v.player().Current()) - (front + step * std::int64_t(kFrame))) <= kFrame / 2 &&
+            return FrameIndexAt(ReadPosition(*v.player().Current()), kFrame) == frontFrame + step &&
                    std::llabs(Drift(v)) <= kFrame;
-        }, 5000)) << "front " << ReadPosition(*v.player().Current()) << " rear " << ReadPosition(others.Client(0));
+        }, 5000)) << "front " << front << " -> " << ReadPosition(*v.player().Current()) << " rear "
+                  << ReadPosition(others.Client(0));
     }
     EXPECT_EQ(v.player().State(), PlayState::Paused);
     EXPECT_EQ(others.Client(0).slot->graphState.load(), 1);   // paused with the front
