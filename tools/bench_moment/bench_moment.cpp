@@ -23,6 +23,7 @@
 #include "library/thumbnail_cell.h"
 #include "player/moment_channels.h"
 #include "player/playback_controller.h"
+#include "bench_start.h"
 #include "frame_code.h"
 #include "seam_freeze.h"
 #include "kernel/kernel_slot.h"
@@ -48,12 +49,6 @@ struct Spread {
     }
 };
 
-// The rectangle of `panel` on the screen.
-QRect OnScreen(const QWidget* panel)
-{
-    return QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
-}
-
 double CpuSeconds(int who = RUSAGE_SELF)
 {
     rusage u{};
@@ -74,23 +69,10 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 180;
     ViewerHarness v(folder);
-    if (!v.WaitForThumbnails(120000)) {
-        std::printf("%s: the moment did not show\n", qPrintable(folder));
+    if (!bench::PlayFirstMoment(v, folder, true))
         return 1;
-    }
-    v.DoubleClick(v.NormalCell(0));
     PlaybackController& p = v.player();
     MomentChannels& others = v.viewer().OtherChannels();
-    if (!QTest::qWaitFor([&] { return p.State() == PlayState::Playing && others.Count() > 0; }, 30000)) {
-        std::printf("%s: no other channel played\n", qPrintable(folder));
-        return 1;
-    }
-    (void)QTest::qWaitFor([&] {
-        for (int i = 0; i < others.Count(); ++i)
-            if (!others.Inset(i)->isVisible())
-                return false;
-        return true;
-    }, 30000);
     // From two seconds in, when every channel runs.
     (void)QTest::qWaitFor([&] { return ReadPosition(*p.Current()) > 20000000; }, 30000);
     std::vector<Spread> drift(others.Count()), shown(others.Count());
@@ -132,10 +114,10 @@ int main(int argc, char** argv)
         const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         ++captures;
         const auto mainFrame =
-            bench::ReadFrameCode(screen, bench::FittedPicture(OnScreen(p.Current()->panel), mainVideo));
+            bench::ReadFrameCode(screen, bench::FittedPicture(bench::OnScreen(p.Current()->panel), mainVideo));
         for (int i = 0; i < others.Count(); ++i) {
             const auto otherFrame =
-                bench::ReadFrameCode(screen, bench::FittedPicture(OnScreen(others.Inset(i)), otherVideo));
+                bench::ReadFrameCode(screen, bench::FittedPicture(bench::OnScreen(others.Inset(i)), otherVideo));
             if (!mainFrame || !otherFrame) {
                 ++unreadable;
                 continue;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench_start.h"
 #include "frame_code.h"
 #include "library/recording_ref.h"
 #include "player/moment_channels.h"
@@ -28,32 +29,15 @@ struct Watch {
     qint64 longest = 0;    // the longest time one number stayed
 };
 
-QRect OnScreen(const QWidget* panel)
-{
-    return QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
-}
 } // namespace
 
 int MeasureSeam(const QString& folder)
 {
     ViewerHarness v(folder);
-    if (!v.WaitForThumbnails(120000)) {
-        std::printf("%s: the moments did not show\n", qPrintable(folder));
+    if (!PlayFirstMoment(v, folder, false))
         return 1;
-    }
-    v.DoubleClick(v.NormalCell(0));
     PlaybackController& p = v.player();
     MomentChannels& others = v.viewer().OtherChannels();
-    if (!QTest::qWaitFor([&] { return p.State() == PlayState::Playing; }, 30000)) {
-        std::printf("%s: nothing played\n", qPrintable(folder));
-        return 1;
-    }
-    (void)QTest::qWaitFor([&] {
-        for (int i = 0; i < others.Count(); ++i)
-            if (!others.Inset(i)->isVisible())
-                return false;
-        return true;
-    }, 30000);
     std::vector<Watch> watches;
     watches.push_back({bench::FittedPicture(OnScreen(p.Current()->panel), QSize(1920, 1080))});
     for (int i = 0; i < others.Count(); ++i)
