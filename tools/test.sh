@@ -19,8 +19,8 @@ export QTWEBENGINE_DISABLE_SANDBOX=1
 
 status=0
 # A test that fails is run once more and reported with both outcomes in the log: the viewer tests
-# share one X server with a loaded machine, and a lost X connection (seen once in a thousand)
-# must not hide the run. The fuzz runs below are never repeated.
+# share one X server and real kernels with a loaded machine. Look for "Failed" in the log. The
+# fuzz runs below are never repeated.
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 300 --repeat until-pass:2) || status=1
 
 # The box walk and the decoders again, under libFuzzer with address and undefined sanitizers.

@@ -7,7 +7,9 @@ start_private_display() {
   local n
   for n in $(seq 91 160); do
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: a server that resets itself whenever its last client leaves refuses the clients
+    # that connect meanwhile, and tests running side by side connect and leave all the time.
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     # A loaded machine may take seconds to bring the server up: wait up to 30 s while it lives.
     for _ in $(seq 1 300); do
