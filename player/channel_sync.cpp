@@ -51,7 +51,7 @@ SyncStep NextSyncStep(const ChannelTarget& target, std::int64_t otherPosition, d
         return step;
     }
     int wanted = static_cast<int>(std::lround(-static_cast<double>(drift) * 1000.0 / kCatchUp100ns));
-    wanted = std::clamp(wanted, -kMaxRateOffset100, kMaxRateOffset100);
+    wanted = std::clamp(wanted, -kMaxRateOffset, kMaxRateOffset);
     if (off <= frame100ns / 10 || (rateOffset == 0 && off <= frame100ns / 4))
         wanted = 0;
     if (wanted != rateOffset) {
@@ -66,7 +66,7 @@ std::int64_t PositionNow(std::int64_t reported, std::int32_t ageMs, bool running
     constexpr std::int32_t kLongestCarryMs = 100;
     if (!running || ageMs <= 0)
         return reported;
-    const double carried = std::min(ageMs, kLongestCarryMs) * 10000.0 * (1.0 + rateOffset / 1000.0);
+    const double carried = std::min(ageMs, kLongestCarryMs) * 10000.0 * RateOfOffset(rateOffset);
     return reported + static_cast<std::int64_t>(std::llround(carried));
 }
 

@@ -4,14 +4,13 @@
 // and where its inset sits over the video panel. Plain arithmetic on kernel positions (100 ns
 // units), no widgets and no kernels, so the player's tick only reads positions and acts.
 #include "core/channel_lead.h"
+#include "kernel/kernel_slot.h"
 
 #include <QList>
 #include <QRect>
 #include <cstdint>
 
 namespace korvane {
-
-constexpr int kMaxRateOffset100 = 100;   // a tenth of a percent each: 10 %
 
 // The position of the other channel showing the main channel's instant, held between its first
 // and its last frame: a channel that starts later waits on its first frame, one that ends
